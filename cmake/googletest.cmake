@@ -1,0 +1,17 @@
+# GoogleTest from the sources Debian installs under /usr/src/googletest, built with our own
+# flags: the same sources serve the native, sanitizer and MinGW builds alike.
+set(CIRROWISP_GTEST_SOURCE "/usr/src/googletest" CACHE PATH "GoogleTest source tree")
+if(EXISTS "${CIRROWISP_GTEST_SOURCE}/CMakeLists.txt")
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+    set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+    add_subdirectory("${CIRROWISP_GTEST_SOURCE}" "${CMAKE_BINARY_DIR}/_googletest" EXCLUDE_FROM_ALL SYSTEM)
+    if(NOT TARGET GTest::gtest_main)
+        add_library(GTest::gtest ALIAS gtest)
+        add_library(GTest::gtest_main ALIAS gtest_main)
+        add_library(GTest::gmock ALIAS gmock)
+    endif()
+else()
+    find_package(GTest REQUIRED)
+endif()
+include(GoogleTest)

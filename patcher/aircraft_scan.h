@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "patcher/patch_options.h"
+
+namespace cirrowisp {
+
+class FileSystem;
+
+// The four counters of one run.
+struct ScanTotals {
+    std::int32_t aiAircraft = 0;
+    std::int32_t flyableAircraft = 0;
+    std::int32_t contrailsAdded = 0;
+    std::int32_t temperaturesChanged = 0;
+};
+
+// What happened in one treated folder; reported to an optional observer (verbose output,
+// progress).
+struct FolderReport {
+    std::string folder;  // full path of the aircraft folder
+    bool flyable = false;
+    std::int32_t contrailsAdded = 0;
+    std::int32_t temperaturesChanged = 0;
+    bool backupMade = false;
+};
+
+using FolderObserver = std::function<void(const FolderReport&)>;
+
+// The three-line message shown after a run.
+std::string summaryText(const ScanTotals& totals);
+
+// One run over the aircraft folders below options.simulatorPath. Throws FileError when a file
+// operation fails; folders finished before stay finished.
+ScanTotals AircraftScan(const PatchOptions& options, FileSystem& fileSystem,
+                        const FolderObserver& observer = {});
+
+}  // namespace cirrowisp

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "patcher/byte_stream.h"
+#include "patcher/file_error.h"
+
+namespace cirrowisp {
+
+// One entry of a folder listing. `isFolder` follows links, as the simulator does.
+struct DirEntry {
+    std::string name;
+    bool isFolder = false;
+};
+
+// Steps through the entries of one folder, "." and ".." included, in the order the file
+// system delivers them.
+class DirectoryListing {
+public:
+    virtual ~DirectoryListing() = default;
+    virtual bool next(DirEntry& entry) = 0;
+};
+
+// A file opened for reading; read failures throw FileError.
+class InputFile : public ByteSource {};
+
+// A file created for writing. Nothing is known to be on disk until close() returns; a write
+// or close failure throws FileError. Destroying an unclosed file closes it quietly.
+class OutputFile : public ByteSink {
+public:
+    virtual void close() = 0;
+};
+
+// The file operations a run needs, addressed by full host paths (byte strings in the ANSI
+// code page on Windows). One real implementation per host, plus fakes for tests.
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    // The folder's entries, or nullptr when it does not exist or cannot be entered.
+    virtual std::unique_ptr<DirectoryListing> listFolder(const std::string& path) = 0;
+    // nullptr when the file cannot be opened: missing, a folder, no permission, or held open
+    // by another program (Windows opens without sharing).
+    virtual std::unique_ptr<InputFile> openRead(const std::string& path) = 0;
+    // Creates or truncates; nullptr when the file cannot be created (a read-only folder).
+    virtual std::unique_ptr<OutputFile> createFile(const std::string& path) = 0;
+    // Deletes a file; throws FileError on failure.
+    virtual void removeFile(const std::string& path) = 0;
+    // Renames `from` over `to` in one atomic step, replacing `to`; throws FileError.
+    virtual void replaceFile(const std::string& from, const std::string& to) = 0;
+    // Renames `from` to `to` only if `to` does not exist; throws FileError (name taken too).
+    virtual void renameNoReplace(const std::string& from, const std::string& to) = 0;
+    // `path` made absolute against the current working directory, with the host's separators.
+    virtual std::string absolutePath(const std::string& path) = 0;
+    // The host's folder separator.
+    virtual char separator() const = 0;
+};
+
+}  // namespace cirrowisp

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "patcher/aircraft_scan.h"
+#include "patcher/patch_options.h"
+
+namespace cirrowisp {
+
+class FileSystem;
+
+// The dialog's controls as plain values, toolkit-free: what the Windows and the Qt dialogs
+// move into and out of their widgets.
+struct FormValues {
+    std::string temperatureText;  // control 1007
+    bool heloTurbine = false;     // 1004
+    bool none = false;            // 1003
+    bool jet = false;             // 1002
+    bool piston = false;          // 1001
+    bool rocket = false;          // 1005
+    bool turboprop = false;       // 1006
+    bool flyable = false;         // 1009
+    std::string effectName;       // 1010
+    std::string simulatorPath;    // 1008
+};
+
+// The control that refused its value.
+enum class FormField { temperature };
+
+struct ExchangeRefusal {
+    FormField field;
+    std::string message;
+};
+
+// Towards the controls: the form shows the record.
+FormValues formFromOptions(const PatchOptions& options);
+
+// Towards the record, in the dialog's exchange order; stops at the first refused value and
+// leaves the rest of the record as it was.
+std::optional<ExchangeRefusal> optionsFromForm(const FormValues& form, PatchOptions& options);
+
+// The result of one Start click.
+struct StartOutcome {
+    enum class Kind { refused, finished, failed };
+    Kind kind = Kind::finished;
+    FormField focus = FormField::temperature;  // meaningful when refused
+    std::string message;  // refusal text, summary text or the file error
+    ScanTotals totals;
+};
+
+// The Start sequence without a window: exchange into the record, then the run.
+StartOutcome runStart(const FormValues& form, PatchOptions& options, FileSystem& fileSystem);
+
+}  // namespace cirrowisp
