@@ -1,0 +1,72 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "patcher/byte_stream.h"
+
+namespace cirrowisp {
+
+// Splits a byte stream into lines the way the simulator's text files are read: a line ends at
+// LF, one CR directly before the LF belongs to the line end, any other CR stays in the line,
+// the last line counts without a line end, and a Ctrl-Z byte ends the input. NUL and high
+// bytes are ordinary bytes. Memory is bounded by the longest line.
+class LineReader {
+public:
+    explicit LineReader(ByteSource& source, std::size_t bufferSize = 64 * 1024);
+    // Replaces `line` with the next line, without its line end; false at the end of the input.
+    bool next(std::string& line);
+
+private:
+    bool fill();
+
+    ByteSource& source_;
+    std::vector<char> buffer_;
+    std::size_t begin_ = 0;
+    std::size_t end_ = 0;
+    bool finished_ = false;
+};
+
+// Writes lines with CR LF on every host, so a file patched on Linux is byte-identical to one
+// patched on Windows. Buffered; flush() before the sink is closed.
+class LineWriter {
+public:
+    explicit LineWriter(ByteSink& sink, std::size_t bufferSize = 64 * 1024);
+    ~LineWriter();  // does not flush: a failed pass must not look written
+    LineWriter(const LineWriter&) = delete;
+    LineWriter& operator=(const LineWriter&) = delete;
+
+    void writeLine(const char* data, std::size_t size);
+    void writeLine(const std::string& line) { writeLine(line.data(), line.size()); }
+    void flush();
+
+private:
+    void append(const char* data, std::size_t size);
+
+    ByteSink& sink_;
+    std::vector<char> buffer_;
+    std::size_t used_ = 0;
+};
+
+// In-memory ends, for the filter mode and for tests.
+class StringSource : public ByteSource {
+public:
+    explicit StringSource(std::string data) : data_(std::move(data)) {}
+    std::size_t read(char* buffer, std::size_t size) override;
+
+private:
+    std::string data_;
+    std::size_t offset_ = 0;
+};
+
+class StringSink : public ByteSink {
+public:
+    void write(const char* data, std::size_t size) override { data_.append(data, size); }
+    const std::string& data() const { return data_; }
+
+private:
+    std::string data_;
+};
+
+}  // namespace cirrowisp
