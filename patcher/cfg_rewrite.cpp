@@ -26,6 +26,13 @@ bool isHeader(std::string_view line) {
     return !line.empty() && line.front() == '[' && line.back() == ']';
 }
 
+// A header only opens a section, even one whose name holds a key such as "[engine_type]":
+// read as a key line it could be removed (merging two sections) or change the engine type as
+// it closes the section, and a second run over the result would then disagree with the first.
+bool isKeyLine(std::string_view line, std::string_view upperKey) {
+    return !isHeader(line) && contains(line, upperKey);
+}
+
 // The number after the first "=", or the whole line read as a number when there is none.
 double keyValue(std::string_view line) {
     const std::size_t equals = findEquals(line);
@@ -83,6 +90,10 @@ RewriteResult CfgRewritePass(const PatchOptions& options, ByteSource& input, Byt
     EngineType engineType = kEngineUnknown;
     bool inEffects = false;
     bool inEngineData = false;
+    // Set once a contrail line of an unselected aircraft has been removed from the current
+    // section: any further contrail line there goes too, or a second run would find and remove
+    // it, and the aircraft would keep a contrail its type was deselected for.
+    bool removingContrails = false;
 
     std::string contrailLine = "contrail=" + options.effectName;
     std::string temperatureLine = "max_contrail_temperature=";
@@ -99,11 +110,15 @@ RewriteResult CfgRewritePass(const PatchOptions& options, ByteSource& input, Byt
     while (reader.next(buffer)) {
         std::string_view line = buffer;
 
+        if (removingContrails && isKeyLine(line, kContrailKey)) {
+            line = {};
+        }
         if (inEffects) {
-            if (contains(line, kContrailKey)) {
+            if (isKeyLine(line, kContrailKey)) {
                 if (engineType >= kEnginePiston && engineType <= kEngineTurboprop &&
                     !options.isEngineSelected(engineType)) {
                     line = {};
+                    removingContrails = true;
                 }
                 // A section with a contrail line never receives a second one.
                 inEffects = false;
@@ -116,7 +131,7 @@ RewriteResult CfgRewritePass(const PatchOptions& options, ByteSource& input, Byt
 
         if (inEngineData) {
             bool unselectedHere = false;
-            if (contains(line, kEngineTypeKey)) {
+            if (isKeyLine(line, kEngineTypeKey)) {
                 engineType = engineCodeFromValue(keyValue(line));
                 if (!options.isEngineSelected(engineType)) {
                     // From here on this aircraft's temperature is left alone.
@@ -124,9 +139,13 @@ RewriteResult CfgRewritePass(const PatchOptions& options, ByteSource& input, Byt
                     unselectedHere = true;
                 }
             }
-            if (contains(line, kTemperatureKey)) {
+            if (isKeyLine(line, kTemperatureKey)) {
                 if (keyValue(line) == wantedTemperature) {
                     inEngineData = false;
+                } else if (isKeyLine(line, kEngineTypeKey)) {
+                    // The line also declares the engine type: dropping it would lose the type,
+                    // and a second run would then judge the aircraft differently. It stays, and
+                    // the wanted temperature still follows at the end of the section.
                 } else {
                     out.holdDroppedLine(line);
                     line = {};
@@ -145,6 +164,7 @@ RewriteResult CfgRewritePass(const PatchOptions& options, ByteSource& input, Byt
         }
 
         if (isHeader(line)) {
+            removingContrails = false;
             inEffects = contains(line, kEffectsHeader);
             inEngineData = contains(line, kEngineDataHeader);
             out.write({});

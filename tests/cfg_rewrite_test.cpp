@@ -139,7 +139,22 @@ INSTANTIATE_TEST_SUITE_P(
         RewriteCase{"SectionAtEndOfFileWithoutDropGetsNothing", defaults,
                     "[GeneralEngineData]\nengine_type=1\n", "\n[GeneralEngineData]\nengine_type=1\n", 0,
                     0},
-        RewriteCase{"CtrlZEndsTheFile", defaults, "[a]\nx=1\x1a\n[effects]\n", "\n[a]\nx=1\n", 0, 0}),
+        RewriteCase{"CtrlZEndsTheFile", defaults, "[a]\nx=1\x1a\n[effects]\n", "\n[a]\nx=1\n", 0, 0},
+        // Found by the fuzzer: each of these made a second run disagree with the first.
+        RewriteCase{"EveryContrailOfUnselectedTypeGoes", jetOff,
+                    "[GeneralEngineData]\nengine_type=1\n[effects]\ncontrail=a\ncontrail=b\n[x]\n",
+                    "\n[GeneralEngineData]\nengine_type=1\n\n[effects]\n\n[x]\n", 0, 0},
+        RewriteCase{"TemperatureLineHoldingEngineTypeStays", defaults,
+                    "[GeneralEngineData]\nengine_type=1 max_contrail_temperature=-40\n[x]\n",
+                    "\n[GeneralEngineData]\nengine_type=1 max_contrail_temperature=-40\n"
+                    "max_contrail_temperature=-27\n\n[x]\n",
+                    0, 1},
+        RewriteCase{"HeaderNamedLikeKeyIsOnlyHeader", jetOff,
+                    "[GeneralEngineData]\nengine_type=1\n[effects]\n[contrail=x]\nwake=1\n"
+                    "[GeneralEngineData]\n[engine_type=0]\n",
+                    "\n[GeneralEngineData]\nengine_type=1\n\n[effects]\n\n[contrail=x]\nwake=1\n\n"
+                    "[GeneralEngineData]\nmax_contrail_temperature=-27\n\n[engine_type=0]\n",
+                    0, 1}),
     [](const testing::TestParamInfo<RewriteCase>& row) { return row.param.name; });
 
 TEST(RewritePass, SecondPassChangesNothing) {
