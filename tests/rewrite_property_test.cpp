@@ -1,0 +1,191 @@
+// The rewrite's promises on many generated aircraft files: built from the pieces real files are
+// made of (sections, key lines with odd values, commented keys, blank lines, stray CRs, high
+// bytes, Ctrl-Z) with fixed seeds, so a failure names the seed and file that shows it again.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <random>
+#include <string>
+
+#include "patcher/byte_text.h"
+#include "patcher/cfg_rewrite.h"
+#include "patcher/line_io.h"
+#include "tests/support/rewrite_invariants.h"
+
+namespace cirrowisp {
+namespace {
+
+// Draws from mt19937's raw output only: its sequence is fixed by the standard, unlike the
+// distributions', so a seed gives the same files with every standard library.
+class Draw {
+public:
+    explicit Draw(std::uint32_t seed) : engine_(seed) {}
+    std::uint32_t below(std::uint32_t bound) { return static_cast<std::uint32_t>(engine_() % bound); }
+    bool chance(std::uint32_t percent) { return below(100) < percent; }
+    template <typename T, std::size_t N>
+    const T& pick(const std::array<T, N>& items) {
+        return items[below(static_cast<std::uint32_t>(N))];
+    }
+
+private:
+    std::mt19937 engine_;
+};
+
+std::string number(Draw& draw) {
+    static constexpr std::array<const char*, 12> kShapes = {"1",    "-27", "-27.0", "0",   "5 ; turboprop", "1.9",
+                                                            "-40",  "9",   " -3",   "abc", "1e400",         "-0"};
+    return draw.pick(kShapes);
+}
+
+std::string randomText(Draw& draw) {
+    std::string text;
+    const std::uint32_t length = draw.below(12);
+    for (std::uint32_t i = 0; i < length; ++i) {
+        // Mostly printable, now and then a control or high byte (never LF or Ctrl-Z here).
+        char c = static_cast<char>(' ' + draw.below(95));
+        if (draw.chance(5)) {
+            c = static_cast<char>(0x80 + draw.below(128));
+        } else if (draw.chance(3)) {
+            c = draw.chance(50) ? '\r' : '\0';
+        }
+        text += c;
+    }
+    return text;
+}
+
+std::string randomLine(Draw& draw) {
+    static constexpr std::array<const char*, 9> kHeaders = {
+        "[EFFECTS]", "[effects]", "[GeneralEngineData]", "[GENERALENGINEDATA]", "[fltsim.0]",
+        "[flight_tuning]", " [effects]", "[effects] ; note", "[engine_type=0]"};
+    static constexpr std::array<const char*, 4> kContrails = {"contrail=fx_old", "contrail=fx_Cirrowisp",
+                                                              "CONTRAIL=x", "contrail =spaced"};
+    switch (draw.below(10)) {
+        case 0:
+        case 1:
+            return draw.pick(kHeaders);
+        case 2:
+            return "engine_type" + std::string(draw.chance(80) ? "=" : " ") + number(draw);
+        case 3:
+            return draw.pick(kContrails);
+        case 4:
+            return "max_contrail_temperature=" + number(draw);
+        case 5:
+            return draw.chance(50) ? "" : "   ";
+        case 6:
+            return "; " + std::string(draw.chance(50) ? "contrail=old" : "engine_type=1");
+        case 7:
+            return "engine_type=" + number(draw) + " max_contrail_temperature=" + number(draw);
+        default:
+            return "key" + std::to_string(draw.below(50)) + "=" + randomText(draw);
+    }
+}
+
+std::string randomFile(Draw& draw) {
+    static constexpr std::array<const char*, 4> kEnds = {"\r\n", "\n", "\r\n", "\r\r\n"};
+    std::string file;
+    const std::uint32_t lines = draw.below(40);
+    for (std::uint32_t i = 0; i < lines; ++i) {
+        file += randomLine(draw);
+        if (i + 1 < lines || draw.chance(80)) {
+            file += draw.pick(kEnds);
+        }
+    }
+    if (draw.chance(5)) {
+        file.insert(draw.below(static_cast<std::uint32_t>(file.size()) + 1), 1, '\x1a');
+    }
+    return file;
+}
+
+PatchOptions randomOptions(Draw& draw) {
+    static constexpr std::array<const char*, 4> kEffects = {"fx_Cirrowisp", "fx_other", "", "[x]"};
+    PatchOptions options;
+    options.enginePiston = draw.chance(50);
+    options.engineJet = draw.chance(50);
+    options.engineNone = draw.chance(50);
+    options.engineHeloTurbine = draw.chance(50);
+    options.engineRocket = draw.chance(50);
+    options.engineTurboprop = draw.chance(50);
+    options.maxContrailTemperature = -static_cast<std::int32_t>(draw.below(51));
+    options.effectName = draw.pick(kEffects);
+    return options;
+}
+
+// Hands out the input a few bytes at a time, so lines and CR LF pairs straddle every boundary.
+class TrickleSource : public ByteSource {
+public:
+    TrickleSource(std::string data, std::uint32_t seed) : data_(std::move(data)), draw_(seed) {}
+    std::size_t read(char* buffer, std::size_t size) override {
+        const std::size_t count = std::min({size, data_.size() - offset_, std::size_t{1} + draw_.below(7)});
+        std::copy_n(data_.data() + offset_, count, buffer);
+        offset_ += count;
+        return count;
+    }
+
+private:
+    std::string data_;
+    std::size_t offset_ = 0;
+    Draw draw_;
+};
+
+CodePage shiftJisLeadBytes() {
+    CodePage codePage;
+    for (int byte = 0x81; byte <= 0x9f; ++byte) codePage.setLeadByte(static_cast<unsigned char>(byte), true);
+    for (int byte = 0xe0; byte <= 0xfc; ++byte) codePage.setLeadByte(static_cast<unsigned char>(byte), true);
+    return codePage;
+}
+
+struct PropertyRun {
+    const char* name;
+    std::uint32_t seed;
+    bool doubleByte;
+};
+
+class RewriteProperties : public testing::TestWithParam<PropertyRun> {
+protected:
+    void SetUp() override {
+        if (GetParam().doubleByte) CodePage::setActive(shiftJisLeadBytes());
+    }
+    void TearDown() override { CodePage::setActive(CodePage{}); }
+};
+
+constexpr int kFilesPerSeed = 3000;
+
+TEST_P(RewriteProperties, InvariantsHoldOnGeneratedFiles) {
+    Draw draw(GetParam().seed);
+    for (int i = 0; i < kFilesPerSeed; ++i) {
+        const std::string file = randomFile(draw);
+        const PatchOptions options = randomOptions(draw);
+        const std::string broken = checkRewriteInvariants(options, file);
+        ASSERT_EQ(broken, "") << "file " << i << " of seed " << GetParam().seed << ": "
+                              << testing::PrintToString(file);
+    }
+}
+
+TEST_P(RewriteProperties, ReadSizesDoNotMatter) {
+    Draw draw(GetParam().seed);
+    for (int i = 0; i < kFilesPerSeed / 10; ++i) {
+        const std::string file = randomFile(draw);
+        const PatchOptions options = randomOptions(draw);
+        std::string whole;
+        const RewriteResult expected = rewriteText(options, file, whole);
+        TrickleSource trickle(file, GetParam().seed + static_cast<std::uint32_t>(i));
+        StringSink sink;
+        const RewriteResult trickled = CfgRewritePass(options, trickle, sink);
+        ASSERT_EQ(sink.data(), whole) << "file " << i << ": " << testing::PrintToString(file);
+        ASSERT_EQ(trickled.contrailsAdded, expected.contrailsAdded);
+        ASSERT_EQ(trickled.temperaturesChanged, expected.temperaturesChanged);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Seeds, RewriteProperties,
+                         testing::Values(PropertyRun{"Seed1", 1, false}, PropertyRun{"Seed2", 2, false},
+                                         PropertyRun{"Seed20261207", 20261207, false},
+                                         PropertyRun{"DoubleByteSeed3", 3, true},
+                                         PropertyRun{"DoubleByteSeed4", 4, true}),
+                         [](const testing::TestParamInfo<PropertyRun>& row) { return row.param.name; });
+
+}  // namespace
+}  // namespace cirrowisp

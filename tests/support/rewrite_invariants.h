@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+#include "patcher/patch_options.h"
+
+namespace cirrowisp {
+
+// What every rewrite must keep, whatever the input: checked by the fuzzer and the property
+// tests alike. Runs the pass twice over `input` with the code page that is active and returns
+// a description of the first broken promise, or an empty string:
+//  - every output line ends in CR LF;
+//  - lines other than empty lines and contrail/temperature key lines come through unchanged
+//    and in order (a section header is never a key line);
+//  - the counts are the contrail and temperature lines actually inserted;
+//  - a second pass over the output writes the same bytes and counts nothing.
+// If an input line equals the contrail line the pass would insert, `_` is appended to the
+// effect name first: a removed copy and an inserted one could not be told apart otherwise.
+std::string checkRewriteInvariants(PatchOptions options, const std::string& input);
+
+}  // namespace cirrowisp
