@@ -224,7 +224,7 @@ std::optional<std::string> WinePrefixRegistry::queryLocalMachineValue(std::strin
     const std::array<std::string, 2> candidates{wow64Key(subKey), std::string(subKey)};
     std::array<Sighting, 2> sightings;
     std::string arch;
-    int current = -1;
+    Sighting* current = nullptr;  // the candidate whose section the lines belong to
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') {
             line.pop_back();
@@ -234,20 +234,18 @@ std::optional<std::string> WinePrefixRegistry::queryLocalMachineValue(std::strin
         } else if (!line.empty() && line.front() == '[') {
             std::size_t pos = 1;
             const auto key = unescape(line, pos, ']');
-            current = -1;
-            for (int i = 0; key && i < 2; ++i) {
-                if (!candidates[static_cast<std::size_t>(i)].empty() &&
-                    equalsIgnoringCase(*key, candidates[static_cast<std::size_t>(i)])) {
-                    current = i;
+            current = nullptr;
+            for (std::size_t i = 0; key && i < candidates.size(); ++i) {
+                if (!candidates[i].empty() && equalsIgnoringCase(*key, candidates[i])) {
+                    current = &sightings[i];
                 }
             }
-        } else if (current >= 0 && !line.empty() && line.front() == '"') {
+        } else if (current != nullptr && !current->seen && !line.empty() && line.front() == '"') {
             std::size_t pos = 1;
             const auto valueName = unescape(line, pos, '"');
-            Sighting& sighting = sightings[static_cast<std::size_t>(current)];
-            if (valueName && equalsIgnoringCase(*valueName, name) && !sighting.seen) {
-                sighting.seen = true;
-                sighting.data = parseStringData(line, pos);
+            if (valueName && equalsIgnoringCase(*valueName, name)) {
+                current->seen = true;
+                current->data = parseStringData(line, pos);
             }
         }
     }
