@@ -43,8 +43,10 @@ public:
     // nullptr when the file cannot be opened: missing, a folder, no permission, or held open
     // by another program (Windows opens without sharing).
     virtual std::unique_ptr<InputFile> openRead(const std::string& path) = 0;
-    // Creates or truncates; nullptr when the file cannot be created (a read-only folder).
-    virtual std::unique_ptr<OutputFile> createFile(const std::string& path) = 0;
+    // Creates or truncates; nullptr when the file cannot be created (a read-only folder), with
+    // the system's reason in `reason` when the caller wants it.
+    virtual std::unique_ptr<OutputFile> createFile(const std::string& path,
+                                                   std::string* reason = nullptr) = 0;
     // Deletes a file; throws FileError on failure.
     virtual void removeFile(const std::string& path) = 0;
     // Renames `from` over `to` in one atomic step, replacing `to`; throws FileError.
