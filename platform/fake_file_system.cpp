@@ -87,12 +87,15 @@ private:
 
 std::string FakeFileSystem::reasonText(FakeFault fault) {
     switch (fault) {
-        case FakeFault::NoSpace: return "No space left on device";
-        case FakeFault::PermissionDenied: return "Permission denied";
+        case FakeFault::NoSpace:
+            return "No space left on device";
+        case FakeFault::PermissionDenied:
+            return "Permission denied";
         case FakeFault::InUse:
             return "The process cannot access the file because it is being used by another "
                    "process";
-        case FakeFault::NameTaken: return "File exists";
+        case FakeFault::NameTaken:
+            return "File exists";
     }
     return "Input/output error";
 }
@@ -328,6 +331,8 @@ void FakeFileSystem::renameNoReplace(const std::string& from, const std::string&
     move(from, to, false);
 }
 
-std::string FakeFileSystem::absolutePath(const std::string& path) { return normalise(path); }
+std::string FakeFileSystem::absolutePath(const std::string& path) {
+    return normalise(path);
+}
 
 }  // namespace cirrowisp

@@ -9,7 +9,9 @@ namespace cirrowisp {
 
 namespace {
 
-std::string reasonOf(int error) { return std::generic_category().message(error); }
+std::string reasonOf(int error) {
+    return std::generic_category().message(error);
+}
 
 class VectorListing : public DirectoryListing {
 public:

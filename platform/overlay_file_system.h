@@ -23,9 +23,7 @@ public:
     void removeFile(const std::string& path) override;
     void replaceFile(const std::string& from, const std::string& to) override;
     void renameNoReplace(const std::string& from, const std::string& to) override;
-    std::string absolutePath(const std::string& path) override {
-        return base_.absolutePath(path);
-    }
+    std::string absolutePath(const std::string& path) override { return base_.absolutePath(path); }
     char separator() const override { return base_.separator(); }
 
 private:

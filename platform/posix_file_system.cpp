@@ -16,7 +16,9 @@ namespace cirrowisp {
 
 namespace {
 
-std::string reasonOf(int error) { return std::system_category().message(error); }
+std::string reasonOf(int error) {
+    return std::system_category().message(error);
+}
 
 [[noreturn]] void throwErrno(const std::string& path, int error) {
     throw FileError(path, reasonOf(error));
@@ -266,6 +268,8 @@ std::string PosixFileSystem::absolutePath(const std::string& path) {
     return tidyPosixPath(std::string(buffer.data()) + "/" + host);
 }
 
-std::unique_ptr<FileSystem> makeHostFileSystem() { return std::make_unique<PosixFileSystem>(); }
+std::unique_ptr<FileSystem> makeHostFileSystem() {
+    return std::make_unique<PosixFileSystem>();
+}
 
 }  // namespace cirrowisp

@@ -24,9 +24,8 @@ std::string reasonOf(DWORD error) {
         reason.assign(text, length);
         LocalFree(text);
     }
-    while (!reason.empty() &&
-           (reason.back() == '\r' || reason.back() == '\n' || reason.back() == ' ' ||
-            reason.back() == '.')) {
+    while (!reason.empty() && (reason.back() == '\r' || reason.back() == '\n' ||
+                               reason.back() == ' ' || reason.back() == '.')) {
         reason.pop_back();
     }
     if (reason.empty()) {
@@ -193,8 +192,8 @@ std::string Win32FileSystem::absolutePath(const std::string& path) {
     const char* source = path.empty() ? "." : path.c_str();
     std::string result(MAX_PATH, '\0');
     for (;;) {
-        const DWORD length = GetFullPathNameA(source, static_cast<DWORD>(result.size()),
-                                              result.data(), nullptr);
+        const DWORD length =
+            GetFullPathNameA(source, static_cast<DWORD>(result.size()), result.data(), nullptr);
         if (length == 0) {
             throwLastError(path);
         }
@@ -206,6 +205,8 @@ std::string Win32FileSystem::absolutePath(const std::string& path) {
     }
 }
 
-std::unique_ptr<FileSystem> makeHostFileSystem() { return std::make_unique<Win32FileSystem>(); }
+std::unique_ptr<FileSystem> makeHostFileSystem() {
+    return std::make_unique<Win32FileSystem>();
+}
 
 }  // namespace cirrowisp
