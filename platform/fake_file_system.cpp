@@ -298,15 +298,16 @@ void FakeFileSystem::move(const std::string& from, const std::string& to, bool r
     if (found == nodes_.end() || found->second.folder) {
         throw FileError(from, "No such file or directory");
     }
+    // A taken name is refused before anything else, as MoveFileEx and renameat2 do.
+    const auto taken = nodes_.find(target);
+    if (taken != nodes_.end() && (!replace || taken->second.folder)) {
+        throw FileError(to, reasonText(FakeFault::NameTaken));
+    }
     if (heldOpen_.count(source) != 0 || heldOpen_.count(target) != 0) {
         throw FileError(from, reasonText(FakeFault::InUse));
     }
     if (readOnly_.count(parentOf(source)) != 0 || readOnly_.count(parentOf(target)) != 0) {
         throw FileError(from, reasonText(FakeFault::PermissionDenied));
-    }
-    const auto taken = nodes_.find(target);
-    if (taken != nodes_.end() && (!replace || taken->second.folder)) {
-        throw FileError(to, reasonText(FakeFault::NameTaken));
     }
     Node node = found->second;
     nodes_.erase(found);
