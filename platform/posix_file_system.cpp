@@ -160,10 +160,7 @@ std::string tidyPosixPath(const std::string& path) {
         }
         pos = end + 1;
     }
-    if (result.empty()) {
-        result = ".";
-    }
-    return result;
+    return result.empty() ? std::string(1, '.') : result;
 }
 
 std::unique_ptr<DirectoryListing> PosixFileSystem::listFolder(const std::string& path) {
