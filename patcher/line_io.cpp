@@ -70,6 +70,9 @@ LineWriter::LineWriter(ByteSink& sink, std::size_t bufferSize)
 LineWriter::~LineWriter() = default;
 
 void LineWriter::append(const char* data, std::size_t size) {
+    if (size == 0) {
+        return;  // an empty view may carry a null pointer, which memcpy must never see
+    }
     if (size >= buffer_.size()) {
         // A line longer than the buffer goes straight through instead of being copied twice.
         flush();
@@ -98,6 +101,9 @@ void LineWriter::flush() {
 
 std::size_t StringSource::read(char* buffer, std::size_t size) {
     const std::size_t count = std::min(size, data_.size() - offset_);
+    if (count == 0) {
+        return 0;
+    }
     std::memcpy(buffer, data_.data() + offset_, count);
     offset_ += count;
     return count;
