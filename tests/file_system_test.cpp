@@ -11,7 +11,14 @@
 #include "platform/overlay_file_system.h"
 #include "temp_tree.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include "patcher/aircraft_scan.h"
+#else
 #include "platform/posix_file_system.h"
 #endif
 
@@ -117,6 +124,43 @@ TEST(TidyPosixPath, RemovesEmptyAndDotSegmentsOnly) {
                            Row{"/a/../b", "/a/../b"}, Row{".", "."}}) {
         EXPECT_EQ(tidyPosixPath(row.in), row.out) << row.in;
     }
+}
+#endif
+
+#ifdef _WIN32
+// Another program holding a file open, as the simulator or an editor would.
+class HeldOpen {
+public:
+    explicit HeldOpen(const std::string& path)
+        : handle_(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+    ~HeldOpen() { CloseHandle(handle_); }
+    HeldOpen(const HeldOpen&) = delete;
+    HeldOpen& operator=(const HeldOpen&) = delete;
+    bool ok() const { return handle_ != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE handle_;
+};
+
+TEST_F(HostFileSystem, FileHeldOpenElsewhereIsNotOpenable) {
+    tree.write("sim/SimObjects/Airplanes/Jet/aircraft.cfg", "[effects]\r\n[end]\r\n");
+    tree.write("sim/SimObjects/Airplanes/Prop/aircraft.cfg", "[effects]\r\n[end]\r\n");
+    tree.write("sim/SimObjects/Airplanes/Prop/without_contrails_aircraft.cfg", "older");
+    PatchOptions options;
+    options.simulatorPath = tree.path("sim");
+    {
+        HeldOpen aircraft(at("sim\\SimObjects\\Airplanes\\Jet\\aircraft.cfg"));
+        ASSERT_TRUE(aircraft.ok());
+        EXPECT_EQ(fs->openRead(at("sim\\SimObjects\\Airplanes\\Jet\\aircraft.cfg")), nullptr);
+        EXPECT_EQ(AircraftScan(options, *fs).aiAircraft, 1);  // only Prop
+    }
+    // A backup held open is taken as absent; making it then finds the name taken.
+    HeldOpen backup(at("sim\\SimObjects\\Airplanes\\Prop\\without_contrails_aircraft.cfg"));
+    ASSERT_TRUE(backup.ok());
+    tree.write("sim/SimObjects/Airplanes/Prop/aircraft.cfg", "[effects]\r\n[end]\r\n");
+    EXPECT_THROW(AircraftScan(options, *fs), FileError);
+    EXPECT_EQ(tree.read("sim/SimObjects/Airplanes/Prop/aircraft.cfg"), "[effects]\r\n[end]\r\n");
 }
 #endif
 
