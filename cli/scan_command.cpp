@@ -92,9 +92,8 @@ void print(ByteSink& sink, const std::string& text) {
 }  // namespace
 
 std::string defaultSimulatorFolder() {
-    // The registry lookup is not in this build yet; it becomes
-    // `lookupSimulatorPath(); return SimulatorPathLookup::lastKnownPath();`
-    return kDefaultSimulatorPath;
+    lookupSimulatorPath();  // a failed lookup leaves ".\Aircraft\", as in the dialog
+    return SimulatorPathLookup::lastKnownPath();
 }
 
 int runScanOn(const CliOptions& options, FileSystem& fileSystem, CliIo& io) {
