@@ -332,6 +332,12 @@ void FakeFileSystem::renameNoReplace(const std::string& from, const std::string&
     move(from, to, false);
 }
 
+bool FakeFileSystem::canCreateIn(const std::string& folder) {
+    const std::string key = normalise(folder);
+    const auto found = nodes_.find(key);
+    return found != nodes_.end() && found->second.folder && readOnly_.count(key) == 0;
+}
+
 std::string FakeFileSystem::absolutePath(const std::string& path) {
     return normalise(path);
 }

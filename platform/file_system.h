@@ -53,6 +53,9 @@ public:
     virtual void replaceFile(const std::string& from, const std::string& to) = 0;
     // Renames `from` to `to` only if `to` does not exist; throws FileError (name taken too).
     virtual void renameNoReplace(const std::string& from, const std::string& to) = 0;
+    // Whether createFile in `folder` can be expected to work, asked without creating anything:
+    // a dry run uses it to skip the read-only folders that a real run would skip.
+    virtual bool canCreateIn(const std::string& folder) = 0;
     // `path` made absolute against the current working directory, with the host's separators.
     virtual std::string absolutePath(const std::string& path) = 0;
     // The host's folder separator.

@@ -150,7 +150,15 @@ std::unique_ptr<InputFile> OverlayFileSystem::openRead(const std::string& path) 
 }
 
 std::unique_ptr<OutputFile> OverlayFileSystem::createFile(const std::string& path,
-                                                          std::string* /*reason*/) {
+                                                          std::string* reason) {
+    const std::string k = key(path);
+    const std::string parent = parentOf(k);
+    if (!base_.canCreateIn(parent.empty() ? std::string(1, base_.separator()) : parent)) {
+        if (reason != nullptr) {
+            *reason = reasonOf(EACCES);
+        }
+        return nullptr;
+    }
     auto bytes = std::make_shared<std::string>();
     entries_[key(path)] = Entry{false, bytes, {}};
     return std::make_unique<MemoryOutput>(bytes);

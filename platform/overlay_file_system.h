@@ -23,6 +23,7 @@ public:
     void removeFile(const std::string& path) override;
     void replaceFile(const std::string& from, const std::string& to) override;
     void renameNoReplace(const std::string& from, const std::string& to) override;
+    bool canCreateIn(const std::string& folder) override { return base_.canCreateIn(folder); }
     std::string absolutePath(const std::string& path) override { return base_.absolutePath(path); }
     char separator() const override { return base_.separator(); }
 

@@ -250,6 +250,10 @@ void PosixFileSystem::renameNoReplace(const std::string& from, const std::string
     }
 }
 
+bool PosixFileSystem::canCreateIn(const std::string& folder) {
+    return ::access(posixPath(folder).c_str(), W_OK | X_OK) == 0;
+}
+
 std::string PosixFileSystem::absolutePath(const std::string& path) {
     const std::string host = posixPath(path);
     if (!host.empty() && host.front() == '/') {

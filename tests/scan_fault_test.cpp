@@ -9,6 +9,7 @@
 #include "patcher/aircraft_scan.h"
 #include "patcher/cfg_rewrite.h"
 #include "platform/fake_file_system.h"
+#include "platform/overlay_file_system.h"
 
 namespace cirrowisp {
 namespace {
@@ -54,7 +55,7 @@ protected:
         fs.addFile("/sim/SimObjects/Airplanes/Textures/readme.txt", "x");
     }
 
-    static ScanTotals run(FakeFileSystem& fs) {
+    static ScanTotals run(FileSystem& fs) {
         PatchOptions options;
         options.simulatorPath = "/sim";
         return AircraftScan(options, fs);
@@ -145,7 +146,10 @@ TEST_F(ScanFaults, ReadOnlyFolderIsLeftAloneAndTheRunGoesOn) {
     FakeFileSystem fs;
     build(fs);
     fs.setReadOnly("/sim/SimObjects/Airplanes/Jet", true);
+    OverlayFileSystem dryRun(fs);
+    const ScanTotals predicted = run(dryRun);
     const ScanTotals totals = run(fs);
+    EXPECT_EQ(summaryText(predicted), summaryText(totals));
     EXPECT_EQ(totals.aiAircraft, 2);
     EXPECT_EQ(fs.content("/sim/SimObjects/Airplanes/Jet/aircraft.cfg"), kJet);
     EXPECT_EQ(fs.content("/sim/MyTraffic/Aircraft/Prop/aircraft.cfg"), patched(kTurboprop));
