@@ -163,18 +163,20 @@ std::string tidyPosixPath(const std::string& path) {
     return result.empty() ? std::string(1, '.') : result;
 }
 
+// Only absolutePath() reads a backslash as a separator: it turns the path a user typed into a
+// host path once. Every other path is one it returned, joined with names a listing gave, and a
+// backslash there belongs to a name: a folder named in Shift-JIS can hold 0x5C as the second
+// byte of a character, and turning that into a slash would silently skip the aircraft.
 std::unique_ptr<DirectoryListing> PosixFileSystem::listFolder(const std::string& path) {
-    const std::string host = posixPath(path);
-    DIR* dir = ::opendir(host.c_str());
+    DIR* dir = ::opendir(path.c_str());
     if (dir == nullptr) {
         return nullptr;
     }
-    return std::make_unique<PosixListing>(dir, host);
+    return std::make_unique<PosixListing>(dir, path);
 }
 
 std::unique_ptr<InputFile> PosixFileSystem::openRead(const std::string& path) {
-    const std::string host = posixPath(path);
-    const int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         return nullptr;
     }
@@ -190,8 +192,7 @@ std::unique_ptr<InputFile> PosixFileSystem::openRead(const std::string& path) {
 
 std::unique_ptr<OutputFile> PosixFileSystem::createFile(const std::string& path,
                                                         std::string* reason) {
-    const std::string host = posixPath(path);
-    const int fd = ::open(host.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) {
         if (reason != nullptr) {
             *reason = reasonOf(errno);
@@ -202,22 +203,20 @@ std::unique_ptr<OutputFile> PosixFileSystem::createFile(const std::string& path,
 }
 
 void PosixFileSystem::removeFile(const std::string& path) {
-    if (::unlink(posixPath(path).c_str()) != 0) {
+    if (::unlink(path.c_str()) != 0) {
         throwErrno(path, errno);
     }
 }
 
 void PosixFileSystem::replaceFile(const std::string& from, const std::string& to) {
-    if (::rename(posixPath(from).c_str(), posixPath(to).c_str()) != 0) {
+    if (::rename(from.c_str(), to.c_str()) != 0) {
         throwErrno(from, errno);
     }
 }
 
 void PosixFileSystem::renameNoReplace(const std::string& from, const std::string& to) {
-    const std::string hostFrom = posixPath(from);
-    const std::string hostTo = posixPath(to);
 #ifdef RENAME_NOREPLACE
-    if (::renameat2(AT_FDCWD, hostFrom.c_str(), AT_FDCWD, hostTo.c_str(), RENAME_NOREPLACE) == 0) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
         return;
     }
     if (errno == EEXIST) {
@@ -228,8 +227,8 @@ void PosixFileSystem::renameNoReplace(const std::string& from, const std::string
     }
 #endif
     // A file system without renameat2 flags: link() fails on a taken name just the same.
-    if (::link(hostFrom.c_str(), hostTo.c_str()) == 0) {
-        if (::unlink(hostFrom.c_str()) != 0) {
+    if (::link(from.c_str(), to.c_str()) == 0) {
+        if (::unlink(from.c_str()) != 0) {
             throwErrno(from, errno);
         }
         return;
@@ -242,16 +241,16 @@ void PosixFileSystem::renameNoReplace(const std::string& from, const std::string
     }
     // No hard links either (FAT, some network shares): test, then rename. Only another program
     // racing us for this very name could slip in between.
-    if (nameTaken(hostTo)) {
+    if (nameTaken(to)) {
         throwErrno(to, EEXIST);
     }
-    if (::rename(hostFrom.c_str(), hostTo.c_str()) != 0) {
+    if (::rename(from.c_str(), to.c_str()) != 0) {
         throwErrno(from, errno);
     }
 }
 
 bool PosixFileSystem::canCreateIn(const std::string& folder) {
-    return ::access(posixPath(folder).c_str(), W_OK | X_OK) == 0;
+    return ::access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
 std::string PosixFileSystem::absolutePath(const std::string& path) {

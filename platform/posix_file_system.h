@@ -22,7 +22,7 @@ public:
     char separator() const override { return '/'; }
 };
 
-// `path` with every backslash turned into a slash.
+// `path` with every backslash turned into a slash: how absolutePath() reads a typed path.
 std::string posixPath(const std::string& path);
 
 // Removes empty and "." segments and a trailing separator; ".." stays, since a link may stand

@@ -110,7 +110,10 @@ TEST_F(HostFileSystem, BackslashesAreSeparatorsOnPosix) {
     tree.write("Sim/SimObjects/aircraft.cfg", "x");
     PosixFileSystem posix;
     const std::string windowsStyle = tree.path() + "\\Sim\\\\SimObjects\\aircraft.cfg";
-    EXPECT_NE(posix.openRead(windowsStyle), nullptr);
+    EXPECT_NE(posix.openRead(posix.absolutePath(windowsStyle)), nullptr);
+    // Past absolutePath(), a backslash is part of a name, as in Shift-JIS "\x83\x5c".
+    tree.write("Sim/\x83\x5c/aircraft.cfg", "y");
+    EXPECT_NE(posix.openRead(tree.path("Sim/\x83\x5c/aircraft.cfg")), nullptr);
     EXPECT_EQ(posix.absolutePath(tree.path() + "\\Sim\\.\\\\SimObjects\\"),
               tree.path("Sim/SimObjects"));
 }

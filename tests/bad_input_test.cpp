@@ -1,0 +1,333 @@
+// Bad input through the command line, as a user would meet it: odd simulator paths, odd
+// aircraft files, odd folders. Each must end in a clear message or a sound skip, never a crash,
+// and nothing may change where nothing should. The program runs as a child process, so a crash
+// is seen as one and its peak memory can be measured.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "patcher/cfg_rewrite.h"
+#include "tests/temp_tree.h"
+
+namespace cirrowisp {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+using testing::TempTree;
+
+const std::string kJet =
+    "[GeneralEngineData]\r\nengine_type=1\r\n\r\n[effects]\r\nwake=fx_wake\r\n\r\n[end]\r\n";
+
+std::string patched(const std::string& original) {
+    std::string output;
+    rewriteText(PatchOptions{}, original, output);
+    return output;
+}
+
+std::string summary(int ai, int flyable, int contrails, int temperatures) {
+    return "Scanned " + std::to_string(ai) + " AI and " + std::to_string(flyable) +
+           " flyable aircrafts files for contrails.\nAdded contrails to " + std::to_string(contrails) +
+           " files.\nChanged temperature in " + std::to_string(temperatures) + " files.\n";
+}
+
+// The user permission tests run the program as: root reads and writes whatever it likes, so
+// as root the program is started as this user instead (scripts/ci creates it).
+constexpr const char* kTestUser = "cirrowisp-test";
+
+struct Account {
+    uid_t uid;
+    gid_t gid;
+};
+
+// Who the program must run as for permissions to bite; nullopt when that cannot be arranged.
+std::optional<Account> unprivilegedAccount() {
+    if (::geteuid() != 0) {
+        return Account{::geteuid(), ::getegid()};
+    }
+    const passwd* user = ::getpwnam(kTestUser);
+    if (user == nullptr) {
+        return std::nullopt;
+    }
+    return Account{user->pw_uid, user->pw_gid};
+}
+
+struct CliResult {
+    int status = -1;  // exit status, or 128 + signal
+    std::string out;
+    std::string err;
+    long peakKilobytes = 0;
+};
+
+std::string slurp(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+CliResult runCli(const std::vector<std::string>& args, const std::optional<Account>& as = std::nullopt) {
+    TempTree capture;
+    const std::string outPath = capture.path("out");
+    const std::string errPath = capture.path("err");
+    std::vector<std::string> argv{CIRROWISP_CLI};
+    argv.insert(argv.end(), args.begin(), args.end());
+
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) {
+            std::_Exit(126);
+        }
+        if (as && ::geteuid() == 0 &&
+            (::setgroups(0, nullptr) != 0 || ::setgid(as->gid) != 0 || ::setuid(as->uid) != 0)) {
+            std::_Exit(125);
+        }
+        std::vector<char*> raw;
+        for (std::string& arg : argv) raw.push_back(arg.data());
+        raw.push_back(nullptr);
+        ::execv(raw[0], raw.data());
+        std::_Exit(127);
+    }
+    CliResult result;
+    int status = 0;
+    rusage usage{};
+    if (pid < 0 || ::wait4(pid, &status, 0, &usage) != pid) {
+        ADD_FAILURE() << "could not run " << argv[0];
+        return result;
+    }
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    result.out = slurp(outPath);
+    result.err = slurp(errPath);
+    result.peakKilobytes = usage.ru_maxrss;
+    return result;
+}
+
+// A tree the test user may write to, as a simulator folder it owns would be.
+void handOver(const TempTree& tree, const Account& account) {
+    ::chown(tree.path().c_str(), account.uid, account.gid);
+    for (const auto& entry : fs::recursive_directory_iterator(tree.root())) {
+        ::lchown(entry.path().c_str(), account.uid, account.gid);
+    }
+}
+
+class BadInput : public ::testing::Test {
+protected:
+    TempTree tree_;
+    const std::string airplanes_ = "sim/SimObjects/Airplanes/";
+};
+
+// Simulator folders that hold no aircraft: every total 0, nothing written anywhere.
+struct PathCase {
+    const char* name;
+    std::string (*path)(const TempTree&);
+};
+
+class BadSimulatorPath : public ::testing::TestWithParam<PathCase> {};
+
+TEST_P(BadSimulatorPath, ReportsZeroAndChangesNothing) {
+    TempTree tree;
+    tree.write("afile", "not a folder");
+    const auto before = tree.files();
+    const CliResult result = runCli({GetParam().path(tree)});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, summary(0, 0, 0, 0));
+    EXPECT_EQ(tree.files(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, BadSimulatorPath,
+    ::testing::Values(PathCase{"Missing", [](const TempTree& tree) { return tree.path("no/such/folder"); }},
+                      PathCase{"AFile", [](const TempTree& tree) { return tree.path("afile"); }},
+                      PathCase{"BelowAFile", [](const TempTree& tree) { return tree.path("afile/sim"); }}),
+    [](const ::testing::TestParamInfo<PathCase>& row) { return row.param.name; });
+
+TEST_F(BadInput, EmptyPathIsRefusedWithAMessage) {
+    const CliResult result = runCli({""});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.out, "");
+    EXPECT_THAT(result.err, HasSubstr("empty"));
+}
+
+TEST_F(BadInput, TrailingSeparatorsNameTheSameFolder) {
+    for (const std::string suffix : {"/", "//", "\\", "/."}) {
+        SCOPED_TRACE("suffix " + suffix);
+        TempTree tree;
+        tree.write(airplanes_ + "Jet/aircraft.cfg", kJet);
+        const CliResult result = runCli({tree.path("sim") + suffix});
+        EXPECT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(result.out, summary(1, 0, 1, 1));
+        EXPECT_EQ(tree.read(airplanes_ + "Jet/aircraft.cfg"), patched(kJet));
+    }
+}
+
+TEST_F(BadInput, BinaryFileIsRewrittenAsTextWithItsBackupIntact) {
+    std::string binary = kJet;
+    for (int byte = 0; byte < 256; ++byte) binary += static_cast<char>(byte);
+    binary += std::string("\0\0\0[effects]\0\r\n", 16) + "wake=1\r\n[x]\r\n";
+    tree_.write(airplanes_ + "Bin/aircraft.cfg", binary);
+    const CliResult result = runCli({tree_.path("sim")});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, summary(1, 0, 1, 1));
+    EXPECT_EQ(tree_.read(airplanes_ + "Bin/without_contrails_aircraft.cfg"), binary);
+    EXPECT_EQ(tree_.read(airplanes_ + "Bin/aircraft.cfg"), patched(binary));
+}
+
+TEST_F(BadInput, AircraftFileThatIsAFolderIsSkipped) {
+    tree_.folder(airplanes_ + "Odd/aircraft.cfg");
+    tree_.write(airplanes_ + "Jet/aircraft.cfg", kJet);
+    const CliResult result = runCli({tree_.path("sim")});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, summary(1, 0, 1, 1));
+    EXPECT_TRUE(fs::is_directory(tree_.root() / (airplanes_ + "Odd/aircraft.cfg")));
+    EXPECT_FALSE(tree_.exists(airplanes_ + "Odd/without_contrails_aircraft.cfg"));
+    EXPECT_FALSE(tree_.exists(airplanes_ + "Odd/new_aircraft.cfg"));
+}
+
+TEST_F(BadInput, UnreadableAircraftFileIsSkippedAndNotCounted) {
+    const auto account = unprivilegedAccount();
+    if (!account) GTEST_SKIP() << "running as root without a '" << kTestUser << "' user";
+    tree_.write(airplanes_ + "Locked/aircraft.cfg", kJet);
+    tree_.write(airplanes_ + "Jet/aircraft.cfg", kJet);
+    handOver(tree_, *account);
+    fs::permissions(tree_.root() / (airplanes_ + "Locked/aircraft.cfg"), fs::perms::none);
+    const CliResult result = runCli({tree_.path("sim")}, account);
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, summary(1, 0, 1, 1));
+    EXPECT_FALSE(tree_.exists(airplanes_ + "Locked/without_contrails_aircraft.cfg"));
+    EXPECT_FALSE(tree_.exists(airplanes_ + "Locked/new_aircraft.cfg"));
+    EXPECT_EQ(tree_.read(airplanes_ + "Jet/aircraft.cfg"), patched(kJet));
+}
+
+TEST_F(BadInput, ReadOnlyAircraftFolderIsLeftUntouched) {
+    const auto account = unprivilegedAccount();
+    if (!account) GTEST_SKIP() << "running as root without a '" << kTestUser << "' user";
+    tree_.write(airplanes_ + "Frozen/aircraft.cfg", kJet);
+    tree_.write(airplanes_ + "Jet/aircraft.cfg", kJet);
+    handOver(tree_, *account);
+    const fs::path frozen = tree_.root() / (airplanes_ + "Frozen");
+    fs::permissions(frozen, fs::perms::owner_read | fs::perms::owner_exec);
+    const CliResult result = runCli({tree_.path("sim")}, account);
+    fs::permissions(frozen, fs::perms::owner_all);
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, summary(1, 0, 1, 1));
+    EXPECT_EQ(tree_.files().count(airplanes_ + "Frozen/aircraft.cfg"), 1u);
+    EXPECT_EQ(tree_.read(airplanes_ + "Frozen/aircraft.cfg"), kJet);
+    EXPECT_EQ(std::distance(fs::directory_iterator(frozen), fs::directory_iterator()), 1);
+    EXPECT_EQ(tree_.read(airplanes_ + "Jet/aircraft.cfg"), patched(kJet));
+}
+
+TEST_F(BadInput, BackupNameTakenByAFolderEndsTheRunWithAClearError) {
+    tree_.write(airplanes_ + "Jet/aircraft.cfg", kJet);
+    tree_.folder(airplanes_ + "Jet/without_contrails_aircraft.cfg");
+    const auto before = tree_.files();
+    const CliResult result = runCli({tree_.path("sim")});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "");
+    EXPECT_THAT(result.err, HasSubstr("without_contrails_aircraft.cfg"));
+    EXPECT_THAT(result.err, HasSubstr("File exists"));
+    EXPECT_EQ(tree_.files(), before);
+}
+
+TEST_F(BadInput, DanglingPanelLinkStillMarksAFlyableAircraft) {
+    tree_.write(airplanes_ + "Player/aircraft.cfg", kJet);
+    fs::create_symlink(tree_.root() / "nowhere", tree_.root() / (airplanes_ + "Player/panel"));
+    const CliResult skipped = runCli({tree_.path("sim")});
+    EXPECT_EQ(skipped.status, 0) << skipped.err;
+    EXPECT_EQ(skipped.out, summary(0, 0, 0, 0));
+    EXPECT_EQ(tree_.read(airplanes_ + "Player/aircraft.cfg"), kJet);
+
+    const CliResult included = runCli({"--flyable", tree_.path("sim")});
+    EXPECT_EQ(included.status, 0) << included.err;
+    EXPECT_EQ(included.out, summary(0, 1, 1, 1));
+}
+
+TEST_F(BadInput, AircraftFolderLinkedFromElsewhereIsFollowed) {
+    tree_.write("elsewhere/Jet/aircraft.cfg", kJet);
+    tree_.folder(airplanes_);
+    fs::create_directory_symlink(tree_.root() / "elsewhere/Jet", tree_.root() / (airplanes_ + "Jet"));
+    const CliResult result = runCli({tree_.path("sim")});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, summary(1, 0, 1, 1));
+    EXPECT_EQ(tree_.read("elsewhere/Jet/aircraft.cfg"), patched(kJet));
+    EXPECT_EQ(tree_.read("elsewhere/Jet/without_contrails_aircraft.cfg"), kJet);
+    EXPECT_TRUE(fs::is_symlink(tree_.root() / (airplanes_ + "Jet")));
+}
+
+TEST_F(BadInput, CodePageFolderNameIsTreatedLikeAnyOther) {
+    // "Café" in Windows-1252 and "ソラ" in Shift-JIS, as those code pages store them: not
+    // UTF-8, and the second byte of "ソ" is 0x5C, the code of a backslash.
+    const std::string latin = "Caf\xe9";
+    const std::string japanese = "\x83\x5c\x83\x89";
+    tree_.write(airplanes_ + latin + "/aircraft.cfg", kJet);
+    tree_.write(airplanes_ + japanese + "/aircraft.cfg", kJet);
+    const CliResult result = runCli({"--verbose", tree_.path("sim")});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, summary(2, 0, 2, 2));
+    EXPECT_EQ(tree_.read(airplanes_ + latin + "/aircraft.cfg"), patched(kJet));
+    EXPECT_EQ(tree_.read(airplanes_ + japanese + "/aircraft.cfg"), patched(kJet));
+    EXPECT_THAT(result.err, HasSubstr(latin));
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+#else
+constexpr bool kSanitized = false;
+#endif
+
+void writeLarge(const fs::path& path, const std::string& head, std::size_t lineLength, std::size_t lines) {
+    std::ofstream out(path, std::ios::binary);
+    out << head;
+    const std::string line = std::string(lineLength, 'x') + "\r\n";
+    for (std::size_t i = 0; i < lines; ++i) out << line;
+    out << "[end]\r\n";
+}
+
+TEST_F(BadInput, MemoryIsBoundedByTheLongestLineNotTheFile) {
+    if (kSanitized) GTEST_SKIP() << "AddressSanitizer keeps freed memory in quarantine";
+    constexpr std::size_t kMegabyte = 1024 * 1024;
+    const std::string head = "[GeneralEngineData]\r\nengine_type=1\r\n[effects]\r\n";
+    tree_.folder(airplanes_ + "OneLine");
+    tree_.folder(airplanes_ + "ManyLines");
+    writeLarge(tree_.root() / (airplanes_ + "OneLine/aircraft.cfg"), head, 100 * kMegabyte, 1);
+
+    const CliResult oneLine = runCli({tree_.path("sim")});
+    EXPECT_EQ(oneLine.status, 0) << oneLine.err;
+    EXPECT_EQ(oneLine.out, summary(1, 0, 1, 1));
+    const auto size = fs::file_size(tree_.root() / (airplanes_ + "OneLine/aircraft.cfg"));
+    EXPECT_GT(size, 100 * kMegabyte);
+    // The line itself, grown by doubling, and nothing in proportion to the rest of the file.
+    EXPECT_LT(oneLine.peakKilobytes, 300 * 1024) << "peak " << oneLine.peakKilobytes << " KB";
+
+    fs::remove_all(tree_.root() / (airplanes_ + "OneLine"));
+    writeLarge(tree_.root() / (airplanes_ + "ManyLines/aircraft.cfg"), head, 100, kMegabyte);
+    const CliResult manyLines = runCli({tree_.path("sim")});
+    EXPECT_EQ(manyLines.status, 0) << manyLines.err;
+    EXPECT_EQ(manyLines.out, summary(1, 0, 1, 1));
+    EXPECT_LT(manyLines.peakKilobytes, 32 * 1024) << "peak " << manyLines.peakKilobytes << " KB";
+    std::cout << "peak memory: 100 MB line " << oneLine.peakKilobytes / 1024 << " MB, 100 MB of short lines "
+              << manyLines.peakKilobytes / 1024 << " MB\n";
+}
+
+}  // namespace
+}  // namespace cirrowisp
