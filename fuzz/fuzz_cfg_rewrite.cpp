@@ -49,12 +49,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     options.engineRocket = (engines >> 4) & 1;
     options.engineTurboprop = (engines >> 5) & 1;
     const bool doubleByte = ((engines >> 6) & 1) != 0;
-    options.maxContrailTemperature =
-        provider.ConsumeIntegralInRange<std::int32_t>(cirrowisp::kMinContrailTemperature,
-                                                      cirrowisp::kMaxContrailTemperature);
+    options.maxContrailTemperature = provider.ConsumeIntegralInRange<std::int32_t>(
+        cirrowisp::kMinContrailTemperature, cirrowisp::kMaxContrailTemperature);
     // Effect names a user can type, including ones that look like parts of the format.
-    static constexpr std::array<const char*, 5> kEffects = {"fx_Cirrowisp", "fx_contrail_ck", "=", "[x]", ""};
-    options.effectName = kEffects[provider.ConsumeIntegralInRange<std::size_t>(0, kEffects.size() - 1)];
+    static constexpr std::array<const char*, 5> kEffects = {"fx_Cirrowisp", "fx_contrail_ck", "=",
+                                                            "[x]", ""};
+    options.effectName =
+        kEffects[provider.ConsumeIntegralInRange<std::size_t>(0, kEffects.size() - 1)];
     const std::string input = provider.ConsumeRemainingBytesAsString();
 
     static const CodePage kDoubleByte = doubleByteCodePage();

@@ -3,10 +3,10 @@
 // and nothing may change where nothing should. The program runs as a child process, so a crash
 // is seen as one and its peak memory can be measured.
 
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gmock/gmock.h>
 #include <grp.h>
+#include <gtest/gtest.h>
 #include <pwd.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -43,8 +43,9 @@ std::string patched(const std::string& original) {
 
 std::string summary(int ai, int flyable, int contrails, int temperatures) {
     return "Scanned " + std::to_string(ai) + " AI and " + std::to_string(flyable) +
-           " flyable aircrafts files for contrails.\nAdded contrails to " + std::to_string(contrails) +
-           " files.\nChanged temperature in " + std::to_string(temperatures) + " files.\n";
+           " flyable aircrafts files for contrails.\nAdded contrails to " +
+           std::to_string(contrails) + " files.\nChanged temperature in " +
+           std::to_string(temperatures) + " files.\n";
 }
 
 // The user permission tests run the program as: root reads and writes whatever it likes, so
@@ -80,7 +81,8 @@ std::string slurp(const fs::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-CliResult runCli(const std::vector<std::string>& args, const std::optional<Account>& as = std::nullopt) {
+CliResult runCli(const std::vector<std::string>& args,
+                 const std::optional<Account>& as = std::nullopt) {
     TempTree capture;
     const std::string outPath = capture.path("out");
     const std::string errPath = capture.path("err");
@@ -152,9 +154,10 @@ TEST_P(BadSimulatorPath, ReportsZeroAndChangesNothing) {
 
 INSTANTIATE_TEST_SUITE_P(
     Paths, BadSimulatorPath,
-    ::testing::Values(PathCase{"Missing", [](const TempTree& tree) { return tree.path("no/such/folder"); }},
-                      PathCase{"AFile", [](const TempTree& tree) { return tree.path("afile"); }},
-                      PathCase{"BelowAFile", [](const TempTree& tree) { return tree.path("afile/sim"); }}),
+    ::testing::Values(
+        PathCase{"Missing", [](const TempTree& tree) { return tree.path("no/such/folder"); }},
+        PathCase{"AFile", [](const TempTree& tree) { return tree.path("afile"); }},
+        PathCase{"BelowAFile", [](const TempTree& tree) { return tree.path("afile/sim"); }}),
     [](const ::testing::TestParamInfo<PathCase>& row) { return row.param.name; });
 
 TEST_F(BadInput, EmptyPathIsRefusedWithAMessage) {
@@ -201,7 +204,8 @@ TEST_F(BadInput, AircraftFileThatIsAFolderIsSkipped) {
 
 TEST_F(BadInput, UnreadableAircraftFileIsSkippedAndNotCounted) {
     const auto account = unprivilegedAccount();
-    if (!account) GTEST_SKIP() << "running as root without a '" << kTestUser << "' user";
+    if (!account)
+        GTEST_SKIP() << "running as root without a '" << kTestUser << "' user";
     tree_.write(airplanes_ + "Locked/aircraft.cfg", kJet);
     tree_.write(airplanes_ + "Jet/aircraft.cfg", kJet);
     handOver(tree_, *account);
@@ -216,7 +220,8 @@ TEST_F(BadInput, UnreadableAircraftFileIsSkippedAndNotCounted) {
 
 TEST_F(BadInput, ReadOnlyAircraftFolderIsLeftUntouched) {
     const auto account = unprivilegedAccount();
-    if (!account) GTEST_SKIP() << "running as root without a '" << kTestUser << "' user";
+    if (!account)
+        GTEST_SKIP() << "running as root without a '" << kTestUser << "' user";
     tree_.write(airplanes_ + "Frozen/aircraft.cfg", kJet);
     tree_.write(airplanes_ + "Jet/aircraft.cfg", kJet);
     handOver(tree_, *account);
@@ -260,7 +265,8 @@ TEST_F(BadInput, DanglingPanelLinkStillMarksAFlyableAircraft) {
 TEST_F(BadInput, AircraftFolderLinkedFromElsewhereIsFollowed) {
     tree_.write("elsewhere/Jet/aircraft.cfg", kJet);
     tree_.folder(airplanes_);
-    fs::create_directory_symlink(tree_.root() / "elsewhere/Jet", tree_.root() / (airplanes_ + "Jet"));
+    fs::create_directory_symlink(tree_.root() / "elsewhere/Jet",
+                                 tree_.root() / (airplanes_ + "Jet"));
     const CliResult result = runCli({tree_.path("sim")});
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out, summary(1, 0, 1, 1));
@@ -279,13 +285,15 @@ ino_t inodeOf(const fs::path& path) {
 TEST_F(BadInput, HardLinkedAircraftFileSharesNothingAfterTheRun) {
     tree_.write("library/jet.cfg", kJet);
     tree_.folder(airplanes_ + "Jet");
-    fs::create_hard_link(tree_.root() / "library/jet.cfg", tree_.root() / (airplanes_ + "Jet/aircraft.cfg"));
+    fs::create_hard_link(tree_.root() / "library/jet.cfg",
+                         tree_.root() / (airplanes_ + "Jet/aircraft.cfg"));
     const CliResult result = runCli({tree_.path("sim")});
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out, summary(1, 0, 1, 1));
 
     const fs::path folder = tree_.root() / (airplanes_ + "Jet");
-    const std::set<ino_t> inodes{inodeOf(tree_.root() / "library/jet.cfg"), inodeOf(folder / "aircraft.cfg"),
+    const std::set<ino_t> inodes{inodeOf(tree_.root() / "library/jet.cfg"),
+                                 inodeOf(folder / "aircraft.cfg"),
                                  inodeOf(folder / "without_contrails_aircraft.cfg")};
     EXPECT_EQ(inodes.size(), 3u);
     EXPECT_EQ(tree_.read("library/jet.cfg"), kJet);
@@ -321,7 +329,8 @@ constexpr bool kSanitized = false;
 constexpr bool kSanitized = false;
 #endif
 
-void writeLarge(const fs::path& path, const std::string& head, std::size_t lineLength, std::size_t lines) {
+void writeLarge(const fs::path& path, const std::string& head, std::size_t lineLength,
+                std::size_t lines) {
     std::ofstream out(path, std::ios::binary);
     out << head;
     const std::string line = std::string(lineLength, 'x') + "\r\n";
@@ -330,7 +339,8 @@ void writeLarge(const fs::path& path, const std::string& head, std::size_t lineL
 }
 
 TEST_F(BadInput, MemoryIsBoundedByTheLongestLineNotTheFile) {
-    if (kSanitized) GTEST_SKIP() << "AddressSanitizer keeps freed memory in quarantine";
+    if (kSanitized)
+        GTEST_SKIP() << "AddressSanitizer keeps freed memory in quarantine";
     constexpr std::size_t kMegabyte = 1024 * 1024;
     const std::string head = "[GeneralEngineData]\r\nengine_type=1\r\n[effects]\r\n";
     tree_.folder(airplanes_ + "OneLine");
@@ -351,8 +361,8 @@ TEST_F(BadInput, MemoryIsBoundedByTheLongestLineNotTheFile) {
     EXPECT_EQ(manyLines.status, 0) << manyLines.err;
     EXPECT_EQ(manyLines.out, summary(1, 0, 1, 1));
     EXPECT_LT(manyLines.peakKilobytes, 32 * 1024) << "peak " << manyLines.peakKilobytes << " KB";
-    std::cout << "peak memory: 100 MB line " << oneLine.peakKilobytes / 1024 << " MB, 100 MB of short lines "
-              << manyLines.peakKilobytes / 1024 << " MB\n";
+    std::cout << "peak memory: 100 MB line " << oneLine.peakKilobytes / 1024
+              << " MB, 100 MB of short lines " << manyLines.peakKilobytes / 1024 << " MB\n";
 }
 
 }  // namespace

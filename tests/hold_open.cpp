@@ -13,7 +13,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: hold_open FILE RELEASE_MARKER\n");
         return 2;
     }
-    HANDLE file = CreateFileA(argv[1], GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileA(argv[1], GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         std::fprintf(stderr, "hold_open: cannot open %s (error %lu)\n", argv[1], GetLastError());
         return 1;
@@ -21,7 +22,8 @@ int main(int argc, char** argv) {
     std::printf("held\n");
     std::fflush(stdout);
     // Bounded, so a test that dies early cannot leave it behind for ever.
-    for (int waited = 0; waited < 600 && GetFileAttributesA(argv[2]) == INVALID_FILE_ATTRIBUTES; ++waited) {
+    for (int waited = 0; waited < 600 && GetFileAttributesA(argv[2]) == INVALID_FILE_ATTRIBUTES;
+         ++waited) {
         Sleep(100);
     }
     CloseHandle(file);

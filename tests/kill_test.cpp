@@ -43,7 +43,9 @@ struct Settings {
 class Draw {
 public:
     explicit Draw(std::uint32_t seed) : engine_(seed) {}
-    std::uint32_t below(std::uint32_t bound) { return static_cast<std::uint32_t>(engine_() % bound); }
+    std::uint32_t below(std::uint32_t bound) {
+        return static_cast<std::uint32_t>(engine_() % bound);
+    }
     double unit() { return static_cast<double>(engine_()) / 4294967296.0; }
 
 private:
@@ -88,14 +90,16 @@ std::string engineSection(int engineType, Draw& draw) {
 
 // An aircraft.cfg of a few kilobytes: sections in either order, sometimes a contrail already.
 std::string aircraftFile(int index, int engineType, Draw& draw) {
-    std::string text = "[fltsim.0]\r\ntitle=Kill test " + std::to_string(index) + "\r\nsim=plane\r\n\r\n";
+    std::string text =
+        "[fltsim.0]\r\ntitle=Kill test " + std::to_string(index) + "\r\nsim=plane\r\n\r\n";
     const bool effectsFirst = draw.below(4) == 0;
     std::string effects = "[effects]\r\nwake=fx_wake\r\n";
     if (draw.below(3) == 0) {
         effects += "contrail=fx_old\r\n";
     }
     effects += "\r\n";
-    text += effectsFirst ? effects + engineSection(engineType, draw) : engineSection(engineType, draw) + effects;
+    text += effectsFirst ? effects + engineSection(engineType, draw)
+                         : engineSection(engineType, draw) + effects;
     const std::uint32_t padding = 20 + draw.below(120);
     text += "[flight_tuning]\r\n";
     for (std::uint32_t i = 0; i < padding; ++i) {
@@ -279,7 +283,8 @@ bool parse(int argc, char** argv, Settings& settings) {
 int main(int argc, char** argv) {
     Settings settings;
     if (!parse(argc, argv, settings)) {
-        std::cerr << "usage: cirrowisp_kill_test --cli PATH [--rounds N] [--folders N] [--seed N] [--work DIR]\n";
+        std::cerr << "usage: cirrowisp_kill_test --cli PATH [--rounds N] [--folders N] [--seed N] "
+                     "[--work DIR]\n";
         return 2;
     }
     // A RAM disk keeps thousands of small files (and the program's fsyncs) quick; the kill
@@ -333,7 +338,8 @@ int main(int argc, char** argv) {
         fs::remove_all(work);
         fs::copy(pristine, work, fs::copy_options::recursive);
         // Kill anywhere from the start of the process to the end of a normal run.
-        const auto delay = std::chrono::duration_cast<std::chrono::microseconds>(runTime * draw.unit());
+        const auto delay =
+            std::chrono::duration_cast<std::chrono::microseconds>(runTime * draw.unit());
         const Child child = startCli(settings, work);
         std::this_thread::sleep_for(delay);
         ::kill(child.pid, SIGKILL);
@@ -363,8 +369,10 @@ int main(int argc, char** argv) {
             ++partial;
         }
     }
-    std::cout << "kills: " << settings.rounds << ", mid-run with some aircraft finished: " << partial
-              << ", before any aircraft was finished: " << untouched << ", after the run had ended: "
-              << complete << ", rounds failed: " << failedRounds << '\n';
+    std::cout << "kills: " << settings.rounds
+              << ", mid-run with some aircraft finished: " << partial
+              << ", before any aircraft was finished: " << untouched
+              << ", after the run had ended: " << complete << ", rounds failed: " << failedRounds
+              << '\n';
     return failedRounds == 0 ? 0 : 1;
 }

@@ -23,7 +23,9 @@ namespace {
 class Draw {
 public:
     explicit Draw(std::uint32_t seed) : engine_(seed) {}
-    std::uint32_t below(std::uint32_t bound) { return static_cast<std::uint32_t>(engine_() % bound); }
+    std::uint32_t below(std::uint32_t bound) {
+        return static_cast<std::uint32_t>(engine_() % bound);
+    }
     bool chance(std::uint32_t percent) { return below(100) < percent; }
     template <typename T, std::size_t N>
     const T& pick(const std::array<T, N>& items) {
@@ -35,8 +37,8 @@ private:
 };
 
 std::string number(Draw& draw) {
-    static constexpr std::array<const char*, 12> kShapes = {"1",    "-27", "-27.0", "0",   "5 ; turboprop", "1.9",
-                                                            "-40",  "9",   " -3",   "abc", "1e400",         "-0"};
+    static constexpr std::array<const char*, 12> kShapes = {
+        "1", "-27", "-27.0", "0", "5 ; turboprop", "1.9", "-40", "9", " -3", "abc", "1e400", "-0"};
     return draw.pick(kShapes);
 }
 
@@ -58,10 +60,10 @@ std::string randomText(Draw& draw) {
 
 std::string randomLine(Draw& draw) {
     static constexpr std::array<const char*, 9> kHeaders = {
-        "[EFFECTS]", "[effects]", "[GeneralEngineData]", "[GENERALENGINEDATA]", "[fltsim.0]",
-        "[flight_tuning]", " [effects]", "[effects] ; note", "[engine_type=0]"};
-    static constexpr std::array<const char*, 4> kContrails = {"contrail=fx_old", "contrail=fx_Cirrowisp",
-                                                              "CONTRAIL=x", "contrail =spaced"};
+        "[EFFECTS]",       "[effects]",  "[GeneralEngineData]", "[GENERALENGINEDATA]", "[fltsim.0]",
+        "[flight_tuning]", " [effects]", "[effects] ; note",    "[engine_type=0]"};
+    static constexpr std::array<const char*, 4> kContrails = {
+        "contrail=fx_old", "contrail=fx_Cirrowisp", "CONTRAIL=x", "contrail =spaced"};
     switch (draw.below(10)) {
         case 0:
         case 1:
@@ -118,7 +120,8 @@ class TrickleSource : public ByteSource {
 public:
     TrickleSource(std::string data, std::uint32_t seed) : data_(std::move(data)), draw_(seed) {}
     std::size_t read(char* buffer, std::size_t size) override {
-        const std::size_t count = std::min({size, data_.size() - offset_, std::size_t{1} + draw_.below(7)});
+        const std::size_t count =
+            std::min({size, data_.size() - offset_, std::size_t{1} + draw_.below(7)});
         std::copy_n(data_.data() + offset_, count, buffer);
         offset_ += count;
         return count;
@@ -132,8 +135,10 @@ private:
 
 CodePage shiftJisLeadBytes() {
     CodePage codePage;
-    for (int byte = 0x81; byte <= 0x9f; ++byte) codePage.setLeadByte(static_cast<unsigned char>(byte), true);
-    for (int byte = 0xe0; byte <= 0xfc; ++byte) codePage.setLeadByte(static_cast<unsigned char>(byte), true);
+    for (int byte = 0x81; byte <= 0x9f; ++byte)
+        codePage.setLeadByte(static_cast<unsigned char>(byte), true);
+    for (int byte = 0xe0; byte <= 0xfc; ++byte)
+        codePage.setLeadByte(static_cast<unsigned char>(byte), true);
     return codePage;
 }
 
@@ -146,7 +151,8 @@ struct PropertyRun {
 class RewriteProperties : public testing::TestWithParam<PropertyRun> {
 protected:
     void SetUp() override {
-        if (GetParam().doubleByte) CodePage::setActive(shiftJisLeadBytes());
+        if (GetParam().doubleByte)
+            CodePage::setActive(shiftJisLeadBytes());
     }
     void TearDown() override { CodePage::setActive(CodePage{}); }
 };
@@ -181,11 +187,14 @@ TEST_P(RewriteProperties, ReadSizesDoNotMatter) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, RewriteProperties,
-                         testing::Values(PropertyRun{"Seed1", 1, false}, PropertyRun{"Seed2", 2, false},
+                         testing::Values(PropertyRun{"Seed1", 1, false},
+                                         PropertyRun{"Seed2", 2, false},
                                          PropertyRun{"Seed20261207", 20261207, false},
                                          PropertyRun{"DoubleByteSeed3", 3, true},
                                          PropertyRun{"DoubleByteSeed4", 4, true}),
-                         [](const testing::TestParamInfo<PropertyRun>& row) { return row.param.name; });
+                         [](const testing::TestParamInfo<PropertyRun>& row) {
+                             return row.param.name;
+                         });
 
 }  // namespace
 }  // namespace cirrowisp

@@ -135,8 +135,9 @@ TEST_P(ScanFaultKinds, EveryFailingOperationKeepsTheTreeSoundAndARerunFinishes) 
             // The message names the file the failing operation worked on and the system's
             // reason; or, when opening an existing backup failed, the backup whose name the
             // run then found taken.
-            const bool backupTaken = error.reason() == FakeFileSystem::reasonText(FakeFault::NameTaken) &&
-                                     error.path().ends_with("/without_contrails_aircraft.cfg");
+            const bool backupTaken =
+                error.reason() == FakeFileSystem::reasonText(FakeFault::NameTaken) &&
+                error.path().ends_with("/without_contrails_aircraft.cfg");
             if (!backupTaken) {
                 EXPECT_EQ(error.path(), operationPath(failed)) << failed;
                 EXPECT_EQ(error.reason(), FakeFileSystem::reasonText(fault)) << failed;
@@ -165,7 +166,8 @@ INSTANTIATE_TEST_SUITE_P(
     DiskErrors, ScanFaultKinds,
     ::testing::Values(FaultCase{"NoSpace", FakeFault::NoSpace},
                       FaultCase{"PermissionDenied", FakeFault::PermissionDenied},
-                      FaultCase{"InUse", FakeFault::InUse}, FaultCase{"NameTaken", FakeFault::NameTaken}),
+                      FaultCase{"InUse", FakeFault::InUse},
+                      FaultCase{"NameTaken", FakeFault::NameTaken}),
     [](const ::testing::TestParamInfo<FaultCase>& row) { return row.param.name; });
 
 TEST_F(ScanFaults, HeldOpenAircraftFileIsSkippedAndNotCounted) {

@@ -62,7 +62,8 @@ bool isKeyLine(std::string_view line, const CodePage& codePage) {
 
 // What the pass must leave alone: every line that is neither empty nor a contrail or
 // temperature key line.
-std::vector<std::string> keptLines(const std::vector<std::string>& lines, const CodePage& codePage) {
+std::vector<std::string> keptLines(const std::vector<std::string>& lines,
+                                   const CodePage& codePage) {
     std::vector<std::string> kept;
     for (const std::string& line : lines) {
         if (!line.empty() && !isKeyLine(line, codePage)) {
@@ -98,10 +99,12 @@ std::string checkRewriteInvariants(PatchOptions options, const std::string& inpu
     const CodePage& codePage = CodePage::active();
 
     // Every line ends in CR LF, and there is no other LF.
-    if (!output.empty() && (output.size() < 2 || output.compare(output.size() - 2, 2, "\r\n") != 0)) {
+    if (!output.empty() &&
+        (output.size() < 2 || output.compare(output.size() - 2, 2, "\r\n") != 0)) {
         return "output does not end in CR LF";
     }
-    for (std::size_t lf = output.find('\n'); lf != std::string::npos; lf = output.find('\n', lf + 1)) {
+    for (std::size_t lf = output.find('\n'); lf != std::string::npos;
+         lf = output.find('\n', lf + 1)) {
         if (lf == 0 || output[lf - 1] != '\r') {
             return "a line of the output ends in a bare LF";
         }
