@@ -17,6 +17,11 @@ cmake --build --preset debug -j2 --target cirrowisp-cli cirrowisp_kill_test bad_
     scan_tests rewrite_property_tests
 
 build/debug/tests/bad_input_tests --gtest_brief=1
+# The dialogs' Start sequence, when this tree has it.
+if ninja -C build/debug -t query start_bad_input_tests >/dev/null 2>&1; then
+    cmake --build --preset debug -j2 --target start_bad_input_tests
+    build/debug/tests/start_bad_input_tests --gtest_brief=1
+fi
 build/debug/tests/scan_tests --gtest_brief=1 --gtest_filter='ScanFaults*:DiskErrors/ScanFaultKinds*'
 build/debug/tests/rewrite_property_tests --gtest_brief=1
 build/debug/tests/cirrowisp_kill_test --cli build/debug/cli/cirrowisp-cli --rounds "$kills" --folders 3000
