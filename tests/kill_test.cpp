@@ -290,7 +290,10 @@ int main(int argc, char** argv) {
     // A RAM disk keeps thousands of small files (and the program's fsyncs) quick; the kill
     // tests the process, not the disk.
     if (settings.work.empty()) {
-        settings.work = fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
+        // Four copies of the tree live there at once; a container's /dev/shm may be tiny.
+        std::error_code error;
+        const bool roomy = fs::space("/dev/shm", error).available > (std::uintmax_t{1} << 30);
+        settings.work = !error && roomy ? fs::path("/dev/shm") : fs::temp_directory_path();
     }
     const fs::path base = settings.work / ("cirrowisp-kill-" + std::to_string(::getpid()));
     fs::create_directories(base);
