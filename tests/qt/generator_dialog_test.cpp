@@ -131,6 +131,16 @@ SeenBox acceptMessageBox(GeneratorDialog& dialog, const std::function<void()>& a
     return seen;
 }
 
+// Types `text` key by key, as a keyboard (or an input method, for characters without a key of
+// their own) would.
+void typeText(QWidget* widget, const QString& text) {
+    for (const QChar c : text) {
+        const char16_t code = c.toUpper().unicode();
+        const auto key = code < 0x80 ? Qt::Key(code) : Qt::Key_unknown;
+        QTest::sendKeyEvent(QTest::Click, widget, key, QString(c), Qt::NoModifier);
+    }
+}
+
 template <typename T>
 T* child(const QWidget& dialog, const char* name) {
     T* widget = dialog.findChild<T*>(QString::fromLatin1(name));
@@ -183,6 +193,13 @@ private:
 
 private slots:
     void initTestCase() {
+        // The offscreen platform warns about every fixed-size window; nothing to act on.
+        static const QtMessageHandler previous = qInstallMessageHandler(
+            [](QtMsgType type, const QMessageLogContext& context, const QString& message) {
+                if (message.contains(QStringLiteral("propagateSizeHints")))
+                    return;
+                previous(type, context, message);
+            });
         // An empty Wine prefix: the lookup finds no simulator, whatever this machine holds.
         QVERIFY(noPrefix_.isValid());
         qputenv("WINEPREFIX", QFile::encodeName(noPrefix_.path()));
@@ -261,7 +278,6 @@ private slots:
         QWidget* focus = QApplication::focusWidget();
         QVERIFY(focus != nullptr);
         QCOMPARE(focus->objectName(), QStringLiteral("cancelButton"));
-        QVERIFY(child<QPushButton>(*dialog, "startButton")->isDefault());
 
         const QStringList expected = {
             QStringLiteral("startButton"),    QStringLiteral("pistonBox"),
@@ -274,6 +290,12 @@ private slots:
         for (qsizetype i = 0; i < expected.size(); ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             seen << QApplication::focusWidget()->objectName();
+            // A focused push button answers Enter itself, as on Windows; everywhere else
+            // Start is the default button.
+            if (qobject_cast<QPushButton*>(QApplication::focusWidget()) == nullptr) {
+                QVERIFY2(child<QPushButton>(*dialog, "startButton")->isDefault(),
+                         qPrintable(seen.back()));
+            }
         }
         QCOMPARE(seen, expected);
     }
@@ -337,7 +359,7 @@ private slots:
             edit->end(false);
         }
         for (int i = 0; i < backspaces; ++i) QTest::keyClick(edit, Qt::Key_Backspace);
-        QTest::keyClicks(edit, typed);
+        typeText(edit, typed);
         QCOMPARE(edit->text(), expected);
         // Refused keys stay in the field: the dialog does not see them as its own.
         QVERIFY(dialog->isVisible());
@@ -378,7 +400,9 @@ private slots:
         QVERIFY(refusal.has_value());
         QCOMPARE(box.text, QString::fromStdString(refusal->message));
 
-        QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("temperatureEdit"));
+        // The window's focus, which it gets back once the message box is gone.
+        QVERIFY(dialog->focusWidget() != nullptr);
+        QCOMPARE(dialog->focusWidget()->objectName(), QStringLiteral("temperatureEdit"));
         QCOMPARE(dialog->options().maxContrailTemperature, -27);
         QCOMPARE(dialog->options().engineJet, 1);
         QCOMPARE(snapshot(sim.path()), before);
