@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QCursor>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -140,6 +141,39 @@ void typeText(QWidget* widget, const QString& text) {
         QTest::sendKeyEvent(QTest::Click, widget, key, QString(c), Qt::NoModifier);
     }
 }
+
+// The host's file system, noting the cursor the user sees whenever the run lists a folder.
+class CursorWatchingFileSystem : public cirrowisp::FileSystem {
+public:
+    explicit CursorWatchingFileSystem(cirrowisp::FileSystem& host) : host_(host) {}
+
+    QList<Qt::CursorShape> seen;
+
+    std::unique_ptr<cirrowisp::DirectoryListing> listFolder(const std::string& path) override {
+        const QCursor* cursor = QApplication::overrideCursor();
+        seen << (cursor != nullptr ? cursor->shape() : Qt::ArrowCursor);
+        return host_.listFolder(path);
+    }
+    std::unique_ptr<cirrowisp::InputFile> openRead(const std::string& path) override {
+        return host_.openRead(path);
+    }
+    std::unique_ptr<cirrowisp::OutputFile> createFile(const std::string& path,
+                                                      std::string* reason) override {
+        return host_.createFile(path, reason);
+    }
+    void removeFile(const std::string& path) override { host_.removeFile(path); }
+    void replaceFile(const std::string& from, const std::string& to) override {
+        host_.replaceFile(from, to);
+    }
+    void renameNoReplace(const std::string& from, const std::string& to) override {
+        host_.renameNoReplace(from, to);
+    }
+    std::string absolutePath(const std::string& path) override { return host_.absolutePath(path); }
+    char separator() const override { return host_.separator(); }
+
+private:
+    cirrowisp::FileSystem& host_;
+};
 
 template <typename T>
 T* child(const QWidget& dialog, const char* name) {
@@ -494,6 +528,22 @@ private slots:
         box = clickStart(*dialog);
         QCOMPARE(box.text, summaryOf({3, 1, 0, 0}));
         QCOMPARE(snapshot(sim), patched);
+    }
+
+    void waitCursorDuringRun() {
+        QTemporaryDir sim;
+        writeFile(sim.path() + "/SimObjects/Airplanes/Jet1/aircraft.cfg", kJetCfg);
+        CursorWatchingFileSystem watching(*fileSystem_);
+        GeneratorDialog dialog(watching);
+        dialog.show();
+        setPath(dialog, sim.path());
+
+        const SeenBox box = clickStart(dialog);
+        QCOMPARE(box.text, summaryOf({1, 0, 1, 1}));
+        QVERIFY(!watching.seen.isEmpty());
+        QCOMPARE(watching.seen, QList<Qt::CursorShape>(watching.seen.size(), Qt::WaitCursor));
+        QVERIFY(box.waitCursorGone);
+        QVERIFY(QApplication::overrideCursor() == nullptr);
     }
 
     void fileError() {
