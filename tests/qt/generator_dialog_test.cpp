@@ -307,6 +307,25 @@ private slots:
                  "the icon has a 32 x 32 and a 16 x 16 image");
     }
 
+    void pathFieldFromWinePrefix() {
+        // A 64-bit prefix whose registry records the simulator in C:\FSX\.
+        QTemporaryDir prefix;
+        QVERIFY(QDir(prefix.path()).mkpath(QStringLiteral("drive_c/FSX")));
+        QVERIFY(QDir(prefix.path()).mkpath(QStringLiteral("dosdevices")));
+        QVERIFY(QFile::link(QStringLiteral("../drive_c"), prefix.path() + "/dosdevices/c:"));
+        writeFile(prefix.path() + "/system.reg",
+                  "WINE REGISTRY Version 2\n#arch=win64\n\n"
+                  "[Software\\\\Wow6432Node\\\\Microsoft\\\\Microsoft Games\\\\"
+                  "Flight Simulator\\\\10.0] 1700000000\n"
+                  "\"SetupPath\"=\"C:\\\\FSX\\\\\"\n");
+        qputenv("WINEPREFIX", QFile::encodeName(prefix.path()));
+        auto dialog = openDialog();
+        qputenv("WINEPREFIX", QFile::encodeName(noPrefix_.path()));
+        cirrowisp::SimulatorPathLookup::reset();
+
+        QCOMPARE(child<QLineEdit>(*dialog, "pathEdit")->text(), prefix.path() + "/drive_c/FSX/");
+    }
+
     void tabOrderAndFocus() {
         auto dialog = openDialog();
         QWidget* focus = QApplication::focusWidget();
