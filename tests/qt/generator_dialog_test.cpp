@@ -168,6 +168,7 @@ public:
     void renameNoReplace(const std::string& from, const std::string& to) override {
         host_.renameNoReplace(from, to);
     }
+    bool canCreateIn(const std::string& folder) override { return host_.canCreateIn(folder); }
     std::string absolutePath(const std::string& path) override { return host_.absolutePath(path); }
     char separator() const override { return host_.separator(); }
 
