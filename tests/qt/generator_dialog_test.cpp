@@ -211,6 +211,8 @@ private:
     std::unique_ptr<GeneratorDialog> openDialog() {
         auto dialog = std::make_unique<GeneratorDialog>(*fileSystem_);
         dialog->show();
+        // Without a window manager (a bare X server) nothing activates a new window.
+        dialog->activateWindow();
         if (!QTest::qWaitForWindowActive(dialog.get()))
             qWarning("dialog never became active");
         return dialog;
