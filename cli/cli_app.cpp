@@ -1,0 +1,224 @@
+#include "cli/cli_app.h"
+
+#include <charconv>
+#include <string_view>
+
+#include "patcher/cfg_rewrite.h"
+#include "patcher/file_error.h"
+
+namespace cirrowisp {
+
+namespace {
+
+constexpr std::string_view kUsage =
+    "Usage: cirrowisp-cli [OPTIONS] [SIMULATOR_FOLDER]\n"
+    "       cirrowisp-cli --filter [--engines LIST] [--temperature N] [--effect NAME]\n"
+    "\n"
+    "Adds a contrail effect line to [EFFECTS] and a contrail temperature line to\n"
+    "[GENERALENGINEDATA] of every aircraft.cfg in the aircraft folders directly inside\n"
+    "SimObjects\\Airplanes and MyTraffic\\Aircraft below SIMULATOR_FOLDER, for the engine\n"
+    "types chosen, and takes the contrail line away from the others. The first version of\n"
+    "each file is kept as without_contrails_aircraft.cfg.\n"
+    "\n"
+    "Without SIMULATOR_FOLDER the simulator's installation folder is used, as the dialog\n"
+    "shows it: the registry's setup path (on Linux, that of the Wine prefix in $WINEPREFIX\n"
+    "or ~/.wine), or .\\Aircraft\\ when there is none.\n"
+    "\n"
+    "Options:\n"
+    "  --engines LIST      engine types to treat, comma-separated from piston, jet, none,\n"
+    "                      helo-turbine, rocket, turboprop (default: jet,turboprop);\n"
+    "                      --engines= selects none\n"
+    "  --temperature N     contrail temperature in degrees Celsius, -50 to 0 (default: -27)\n"
+    "  --effect NAME       effect file name written after contrail= (default: fx_Cirrowisp)\n"
+    "  --flyable           treat player-flyable aircraft (folders with a panel) too\n"
+    "  --dry-run           change nothing; print what a real run would report\n"
+    "  --verbose           one line per treated aircraft on standard error\n"
+    "  --filter            rewrite one aircraft.cfg from standard input to standard output\n"
+    "  --help              show this help and exit\n"
+    "  --version           show the version and exit\n"
+    "\n"
+    "Exit status: 0 done, 1 the run failed on a file (nothing more was changed), 2 bad usage.\n";
+
+constexpr std::string_view kVersion = "cirrowisp-cli 1.0.0.1\n";
+
+void print(ByteSink& sink, std::string_view text) { sink.write(text.data(), text.size()); }
+
+bool parseTemperature(std::string_view text, std::int32_t& value) {
+    std::size_t start = (!text.empty() && text.front() == '+') ? 1 : 0;
+    if (start == text.size()) {
+        return false;
+    }
+    const char* first = text.data() + start;
+    const char* last = text.data() + text.size();
+    const auto [end, error] = std::from_chars(first, last, value);
+    return error == std::errc() && end == last && value >= kMinContrailTemperature &&
+           value <= kMaxContrailTemperature;
+}
+
+bool setEngines(std::string_view list, PatchOptions& patch, std::string& error) {
+    patch.enginePiston = patch.engineJet = patch.engineNone = 0;
+    patch.engineHeloTurbine = patch.engineRocket = patch.engineTurboprop = 0;
+    while (!list.empty()) {
+        const std::size_t comma = list.find(',');
+        const std::string_view name = list.substr(0, comma);
+        list = comma == std::string_view::npos ? std::string_view{} : list.substr(comma + 1);
+        if (name == "piston") {
+            patch.enginePiston = 1;
+        } else if (name == "jet") {
+            patch.engineJet = 1;
+        } else if (name == "none") {
+            patch.engineNone = 1;
+        } else if (name == "helo-turbine") {
+            patch.engineHeloTurbine = 1;
+        } else if (name == "rocket") {
+            patch.engineRocket = 1;
+        } else if (name == "turboprop") {
+            patch.engineTurboprop = 1;
+        } else {
+            error = "unknown engine type '" + std::string(name) +
+                    "' (expected piston, jet, none, helo-turbine, rocket or turboprop)";
+            return false;
+        }
+    }
+    return true;
+}
+
+int runFilter(const CliOptions& options, CliIo& io) {
+    const RewriteResult result = CfgRewritePass(options.patch, io.in, io.out);
+    io.err << "contrail lines added: " << result.contrailsAdded
+           << ", temperature lines written: " << result.temperaturesChanged << '\n';
+    return kExitOk;
+}
+
+}  // namespace
+
+std::optional<CliOptions> parseArguments(const std::vector<std::string>& args, std::string& error) {
+    CliOptions options;
+    bool filter = false;
+    bool scanOnly = false;  // an option that means something only for a run over folders
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string_view arg = args[i];
+        std::optional<std::string> inlineValue;
+        if (arg.starts_with("--") && arg.find('=') != std::string_view::npos) {
+            inlineValue = std::string(arg.substr(arg.find('=') + 1));
+            arg = arg.substr(0, arg.find('='));
+        }
+        auto value = [&](std::string& out) {
+            if (inlineValue) {
+                out = *inlineValue;
+                return true;
+            }
+            if (i + 1 >= args.size()) {
+                error = std::string(arg) + " needs a value";
+                return false;
+            }
+            out = args[++i];
+            return true;
+        };
+        auto noValue = [&] {
+            if (inlineValue) {
+                error = std::string(arg) + " takes no value";
+                return false;
+            }
+            return true;
+        };
+
+        std::string text;
+        if (arg == "--help" || arg == "-h") {
+            options.mode = CliOptions::Mode::help;
+            return options;
+        } else if (arg == "--version") {
+            options.mode = CliOptions::Mode::version;
+            return options;
+        } else if (arg == "--filter") {
+            if (!noValue()) return std::nullopt;
+            filter = true;
+        } else if (arg == "--engines") {
+            if (!value(text) || !setEngines(text, options.patch, error)) return std::nullopt;
+        } else if (arg == "--temperature") {
+            if (!value(text)) return std::nullopt;
+            if (!parseTemperature(text, options.patch.maxContrailTemperature)) {
+                error = "the temperature must be a whole number from -50 to 0, not '" + text + "'";
+                return std::nullopt;
+            }
+        } else if (arg == "--effect") {
+            if (!value(text)) return std::nullopt;
+            // A line break or an end-of-file byte in the name would split the written line or
+            // cut the file short when the simulator reads it.
+            if (text.find_first_of(std::string("\r\n\x1a", 3)) != std::string::npos) {
+                error = "the effect name must not contain a line break or a Ctrl-Z byte";
+                return std::nullopt;
+            }
+            options.patch.effectName = text;
+        } else if (arg == "--flyable") {
+            if (!noValue()) return std::nullopt;
+            options.patch.includeFlyable = 1;
+            scanOnly = true;
+        } else if (arg == "--dry-run") {
+            if (!noValue()) return std::nullopt;
+            options.dryRun = true;
+            scanOnly = true;
+        } else if (arg == "--verbose" || arg == "-v") {
+            if (!noValue()) return std::nullopt;
+            options.verbose = true;
+            scanOnly = true;
+        } else if (arg == "--" && !inlineValue) {
+            for (++i; i < args.size(); ++i) {
+                if (options.simulatorFolder) {
+                    error = "only one simulator folder can be given";
+                    return std::nullopt;
+                }
+                options.simulatorFolder = args[i];
+            }
+            scanOnly = scanOnly || options.simulatorFolder.has_value();
+        } else if (arg.size() > 1 && arg.front() == '-') {
+            error = "unknown option '" + args[i] + "'";
+            return std::nullopt;
+        } else {
+            if (options.simulatorFolder) {
+                error = "only one simulator folder can be given";
+                return std::nullopt;
+            }
+            options.simulatorFolder = args[i];
+            scanOnly = true;
+        }
+    }
+    if (filter) {
+        if (scanOnly) {
+            error = "--filter reads one file from standard input; --flyable, --dry-run, --verbose "
+                    "and a simulator folder do not apply";
+            return std::nullopt;
+        }
+        options.mode = CliOptions::Mode::filter;
+    }
+    if (options.simulatorFolder && options.simulatorFolder->empty()) {
+        error = "the simulator folder is empty";
+        return std::nullopt;
+    }
+    return options;
+}
+
+int runScan(const CliOptions& options, CliIo& io);
+
+int runCli(const std::vector<std::string>& args, CliIo& io) {
+    std::string error;
+    const std::optional<CliOptions> options = parseArguments(args, error);
+    if (!options) {
+        io.err << "cirrowisp-cli: " << error << "\nTry 'cirrowisp-cli --help' for more information.\n";
+        return kExitUsage;
+    }
+    try {
+        switch (options->mode) {
+            case CliOptions::Mode::help: print(io.out, kUsage); return kExitOk;
+            case CliOptions::Mode::version: print(io.out, kVersion); return kExitOk;
+            case CliOptions::Mode::filter: return runFilter(*options, io);
+            case CliOptions::Mode::scan: return runScan(*options, io);
+        }
+    } catch (const FileError& failure) {
+        io.err << "cirrowisp-cli: " << failure.what() << '\n';
+        return kExitRunFailed;
+    }
+    return kExitUsage;
+}
+
+}  // namespace cirrowisp

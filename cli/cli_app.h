@@ -1,0 +1,41 @@
+#pragma once
+
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "patcher/byte_stream.h"
+#include "patcher/patch_options.h"
+
+namespace cirrowisp {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitRunFailed = 1;
+inline constexpr int kExitUsage = 2;
+
+// What the command line asked for, after parsing and checking.
+struct CliOptions {
+    enum class Mode { scan, filter, help, version };
+    Mode mode = Mode::scan;
+    PatchOptions patch;
+    bool dryRun = false;
+    bool verbose = false;
+    std::optional<std::string> simulatorFolder;
+};
+
+// Parses the arguments after the program name; on failure returns nullopt and sets `error`.
+std::optional<CliOptions> parseArguments(const std::vector<std::string>& args, std::string& error);
+
+// The streams a command-line run talks to; standard ones in main, strings in tests.
+struct CliIo {
+    ByteSource& in;
+    ByteSink& out;
+    std::ostream& err;
+    bool errIsTerminal = false;
+};
+
+// The whole command line: returns the exit status.
+int runCli(const std::vector<std::string>& args, CliIo& io);
+
+}  // namespace cirrowisp

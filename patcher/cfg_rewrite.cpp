@@ -1,0 +1,177 @@
+#include "patcher/cfg_rewrite.h"
+
+#include <charconv>
+#include <string_view>
+#include <vector>
+
+#include "patcher/byte_text.h"
+#include "patcher/line_io.h"
+
+namespace cirrowisp {
+
+namespace {
+
+constexpr std::string_view kContrailKey = "CONTRAIL=";
+constexpr std::string_view kEngineTypeKey = "ENGINE_TYPE";
+constexpr std::string_view kTemperatureKey = "MAX_CONTRAIL_TEMPERATURE";
+constexpr std::string_view kEffectsHeader = "[EFFECTS]";
+constexpr std::string_view kEngineDataHeader = "[GENERALENGINEDATA]";
+
+bool contains(std::string_view line, std::string_view upperNeedle) {
+    return findUpper(line, upperNeedle) != std::string_view::npos;
+}
+
+// Taken as the line stands: blanks before "[" or anything after "]" make it an ordinary line.
+bool isHeader(std::string_view line) {
+    return !line.empty() && line.front() == '[' && line.back() == ']';
+}
+
+// The number after the first "=", or the whole line read as a number when there is none.
+double keyValue(std::string_view line) {
+    const std::size_t equals = findEquals(line);
+    return parseDecimal(equals == std::string_view::npos ? line : line.substr(equals + 1));
+}
+
+// The output of one pass. While a dropped temperature line waits for its section's outcome,
+// everything written after it is held here too, so the line can go back to its own place if
+// the aircraft turns out to be of a type we leave alone.
+class PassOutput {
+public:
+    explicit PassOutput(ByteSink& sink) : writer_(sink) {}
+
+    void write(std::string_view line) {
+        if (holding()) {
+            held_.push_back({std::string(line), false});
+        } else {
+            writer_.writeLine(line.data(), line.size());
+        }
+    }
+
+    void holdDroppedLine(std::string_view line) { held_.push_back({std::string(line), true}); }
+
+    bool holding() const { return !held_.empty(); }
+
+    // Ends the wait. The dropped lines are written back when `keepDropped`, left out otherwise.
+    void release(bool keepDropped) {
+        for (const HeldLine& line : held_) {
+            if (keepDropped || !line.dropped) {
+                writer_.writeLine(line.text);
+            }
+        }
+        held_.clear();
+    }
+
+    void finish() {
+        release(false);
+        writer_.flush();
+    }
+
+private:
+    struct HeldLine {
+        std::string text;
+        bool dropped;
+    };
+
+    LineWriter writer_;
+    std::vector<HeldLine> held_;
+};
+
+}  // namespace
+
+RewriteResult CfgRewritePass(const PatchOptions& options, ByteSource& input, ByteSink& output) {
+    RewriteResult result;
+    EngineType engineType = kEngineUnknown;
+    bool inEffects = false;
+    bool inEngineData = false;
+
+    std::string contrailLine = "contrail=" + options.effectName;
+    std::string temperatureLine = "max_contrail_temperature=";
+    {
+        char digits[16];
+        const auto end = std::to_chars(digits, digits + sizeof digits, options.maxContrailTemperature).ptr;
+        temperatureLine.append(digits, end);
+    }
+    const auto wantedTemperature = static_cast<double>(options.maxContrailTemperature);
+
+    LineReader reader(input);
+    PassOutput out(output);
+    std::string buffer;
+    while (reader.next(buffer)) {
+        std::string_view line = buffer;
+
+        if (inEffects) {
+            if (contains(line, kContrailKey)) {
+                if (engineType >= kEnginePiston && engineType <= kEngineTurboprop &&
+                    !options.isEngineSelected(engineType)) {
+                    line = {};
+                }
+                // A section with a contrail line never receives a second one.
+                inEffects = false;
+            }
+            if (isHeader(line) && options.isEngineSelected(engineType)) {
+                out.write(contrailLine);
+                ++result.contrailsAdded;
+            }
+        }
+
+        if (inEngineData) {
+            bool unselectedHere = false;
+            if (contains(line, kEngineTypeKey)) {
+                engineType = engineCodeFromValue(keyValue(line));
+                if (!options.isEngineSelected(engineType)) {
+                    // From here on this aircraft's temperature is left alone.
+                    inEngineData = false;
+                    unselectedHere = true;
+                }
+            }
+            if (contains(line, kTemperatureKey)) {
+                if (keyValue(line) == wantedTemperature) {
+                    inEngineData = false;
+                } else {
+                    out.holdDroppedLine(line);
+                    line = {};
+                }
+            }
+            if (out.holding() && !inEngineData) {
+                // Settled within the section: an unselected type keeps its old lines, a line
+                // that already holds the wanted temperature makes them redundant.
+                out.release(unselectedHere);
+            }
+            if (isHeader(line)) {
+                out.release(false);
+                out.write(temperatureLine);
+                ++result.temperaturesChanged;
+            }
+        }
+
+        if (isHeader(line)) {
+            inEffects = contains(line, kEffectsHeader);
+            inEngineData = contains(line, kEngineDataHeader);
+            out.write({});
+        }
+
+        if (!line.empty()) {
+            out.write(line);
+        }
+    }
+
+    if (inEngineData && out.holding()) {
+        // The section ran to the end of the file after its old temperature line was dropped:
+        // the aircraft must not be left without one.
+        out.release(false);
+        out.write(temperatureLine);
+        ++result.temperaturesChanged;
+    }
+    out.finish();
+    return result;
+}
+
+RewriteResult rewriteText(const PatchOptions& options, const std::string& input, std::string& output) {
+    StringSource source(input);
+    StringSink sink;
+    const RewriteResult result = CfgRewritePass(options, source, sink);
+    output = sink.data();
+    return result;
+}
+
+}  // namespace cirrowisp

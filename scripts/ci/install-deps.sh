@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages the build and every test stage need; a no-op when all are there.
+set -euo pipefail
+
+PACKAGES=(
+    # native build and tests
+    cmake ninja-build g++ googletest libgtest-dev libgmock-dev libbenchmark-dev python3
+    # fuzzing (libFuzzer comes with clang's runtime)
+    clang libclang-rt-14-dev
+    # the Windows program, cross-compiled and run under Wine in a virtual display
+    g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth imagemagick
+    # the Linux dialog
+    qt6-base-dev qt6-base-dev-tools libgl-dev
+)
+
+missing=()
+for package in "${PACKAGES[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$package")
+    fi
+done
+if [ ${#missing[@]} -eq 0 ]; then
+    exit 0
+fi
+
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+    sudo="sudo"
+fi
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

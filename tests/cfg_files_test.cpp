@@ -1,0 +1,67 @@
+// Each tests/data/rewrite/NAME.in.cfg is rewritten and compared byte for byte with
+// NAME.out.cfg. An optional NAME.args line chooses options: engines=LIST temperature=N effect=NAME.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+
+#include "patcher/cfg_rewrite.h"
+
+namespace cirrowisp {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string readBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+PatchOptions optionsFrom(const std::string& args) {
+    PatchOptions options;
+    std::istringstream words(args);
+    std::string word;
+    while (words >> word) {
+        const std::string key = word.substr(0, word.find('='));
+        const std::string value = word.substr(word.find('=') + 1);
+        if (key == "temperature") {
+            options.maxContrailTemperature = std::stoi(value);
+        } else if (key == "effect") {
+            options.effectName = value;
+        } else if (key == "engines") {
+            options.enginePiston = value.find("piston") != std::string::npos;
+            options.engineJet = value.find("jet") != std::string::npos;
+            options.engineNone = value.find("none") != std::string::npos;
+            options.engineHeloTurbine = value.find("helo-turbine") != std::string::npos;
+            options.engineRocket = value.find("rocket") != std::string::npos;
+            options.engineTurboprop = value.find("turboprop") != std::string::npos;
+        } else {
+            ADD_FAILURE() << "unknown option " << word;
+        }
+    }
+    return options;
+}
+
+TEST(RewriteFiles, OutputMatchesExpectedFile) {
+    const fs::path folder = fs::path(CIRROWISP_TEST_DATA) / "rewrite";
+    int compared = 0;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        const std::string name = entry.path().filename().string();
+        if (!name.ends_with(".in.cfg")) continue;
+        const std::string stem = name.substr(0, name.size() - 7);
+        SCOPED_TRACE(stem);
+        const fs::path argsFile = folder / (stem + ".args");
+        const PatchOptions options = optionsFrom(fs::exists(argsFile) ? readBytes(argsFile) : "");
+        std::string output;
+        rewriteText(options, readBytes(entry.path()), output);
+        EXPECT_EQ(output, readBytes(folder / (stem + ".out.cfg")));
+        ++compared;
+    }
+    EXPECT_GE(compared, 5);
+}
+
+}  // namespace
+}  // namespace cirrowisp

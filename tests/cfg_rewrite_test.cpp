@@ -1,0 +1,180 @@
+#include "patcher/cfg_rewrite.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "patcher/file_error.h"
+#include "patcher/line_io.h"
+
+namespace cirrowisp {
+namespace {
+
+std::string crlf(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\n') out += '\r';
+        out += c;
+    }
+    return out;
+}
+
+struct RewriteCase {
+    const char* name;
+    std::function<void(PatchOptions&)> choose;
+    std::string input;
+    std::string expected;  // written with LF; every line must come out with CR LF
+    int contrails;
+    int temperatures;
+};
+
+class RewriteRulesTest : public testing::TestWithParam<RewriteCase> {};
+
+TEST_P(RewriteRulesTest, WritesExpectedLinesAndCounts) {
+    const RewriteCase& c = GetParam();
+    PatchOptions options;
+    if (c.choose) c.choose(options);
+    std::string output;
+    const RewriteResult result = rewriteText(options, c.input, output);
+    EXPECT_EQ(output, crlf(c.expected));
+    EXPECT_EQ(result.contrailsAdded, c.contrails);
+    EXPECT_EQ(result.temperaturesChanged, c.temperatures);
+}
+
+const auto defaults = std::function<void(PatchOptions&)>{};
+const auto jetOff = [](PatchOptions& o) { o.engineJet = 0; };
+const auto allOff = [](PatchOptions& o) {
+    o.enginePiston = o.engineJet = o.engineNone = o.engineHeloTurbine = o.engineRocket =
+        o.engineTurboprop = 0;
+};
+
+INSTANTIATE_TEST_SUITE_P(
+    Rules, RewriteRulesTest,
+    testing::Values(
+        RewriteCase{"WorkedExample", defaults,
+                    "[fltsim.0]\ntitle=Sample\n\n[GeneralEngineData]\nengine_type = 1\n"
+                    "min_throttle_limit=-0.25\n\n[effects]\nwake=fx_wake\n\n[flight_tuning]\n"
+                    "cruise_lift_scalar=1.0\n",
+                    "\n[fltsim.0]\ntitle=Sample\n\n[GeneralEngineData]\nengine_type = 1\n"
+                    "min_throttle_limit=-0.25\nmax_contrail_temperature=-27\n\n[effects]\n"
+                    "wake=fx_wake\ncontrail=fx_Cirrowisp\n\n[flight_tuning]\ncruise_lift_scalar=1.0\n",
+                    1, 1},
+        RewriteCase{"NoKnownSectionsOnlyNormalised", defaults,
+                    "\n\n[a]\n\n\nx=1\n   \n[b]\ny=2", "\n[a]\nx=1\n   \n\n[b]\ny=2\n", 0, 0},
+        RewriteCase{"EffectsLastGetsNothing", defaults, "[effects]\nwake=1\n",
+                    "\n[effects]\nwake=1\n", 0, 0},
+        RewriteCase{"ExistingContrailKeepsItsName", [](PatchOptions& o) { o.effectName = "fx_new"; },
+                    "[effects]\ncontrail=fx_old\n[x]\n", "\n[effects]\ncontrail=fx_old\n\n[x]\n", 0, 0},
+        RewriteCase{"UnselectedTypeLosesContrailKeepsTemperature", jetOff,
+                    "[GENERALENGINEDATA]\nengine_type=1\nmax_contrail_temperature=-10\n"
+                    "[EFFECTS]\ncontrail=fx\n[x]\n",
+                    "\n[GENERALENGINEDATA]\nengine_type=1\nmax_contrail_temperature=-10\n\n"
+                    "[EFFECTS]\n\n[x]\n",
+                    0, 0},
+        RewriteCase{"EffectsBeforeEngineDataUsesUnknownType", jetOff,
+                    "[EFFECTS]\ncontrail=fx\n[GENERALENGINEDATA]\nengine_type=1\n[x]\n",
+                    "\n[EFFECTS]\ncontrail=fx\n\n[GENERALENGINEDATA]\nengine_type=1\n\n[x]\n", 0, 0},
+        RewriteCase{"BlankBeforeEqualsNotRecognised", defaults, "[effects]\ncontrail =fx\n[x]\n",
+                    "\n[effects]\ncontrail =fx\ncontrail=fx_Cirrowisp\n\n[x]\n", 1, 0},
+        RewriteCase{"EqualTemperatureStays", defaults,
+                    "[GeneralEngineData]\nmax_contrail_temperature=-27.0 ; set\nengine_type=1\n[x]\n",
+                    "\n[GeneralEngineData]\nmax_contrail_temperature=-27.0 ; set\nengine_type=1\n\n[x]\n",
+                    0, 0},
+        RewriteCase{"DifferentTemperatureMovesToSectionEnd", defaults,
+                    "[GeneralEngineData]\nmax_contrail_temperature=-40\nengine_type=1\n[x]\n",
+                    "\n[GeneralEngineData]\nengine_type=1\nmax_contrail_temperature=-27\n\n[x]\n", 0,
+                    1},
+        RewriteCase{"FractionalEngineTypeTruncates", jetOff,
+                    "[GeneralEngineData]\nengine_type=1.9\n[effects]\ncontrail=a\n[x]\n",
+                    "\n[GeneralEngineData]\nengine_type=1.9\n\n[effects]\n\n[x]\n", 0, 0},
+        RewriteCase{"EngineTypeWithoutEqualsIsPiston", [](PatchOptions& o) { o.enginePiston = 0; },
+                    "[GeneralEngineData]\nengine_type 5\n[effects]\ncontrail=a\n[x]\n",
+                    "\n[GeneralEngineData]\nengine_type 5\n\n[effects]\n\n[x]\n", 0, 0},
+        RewriteCase{"HexEngineTypeIsPiston", defaults,
+                    "[GeneralEngineData]\nengine_type=0x1\n[effects]\ncontrail=a\n[x]\n",
+                    "\n[GeneralEngineData]\nengine_type=0x1\n\n[effects]\n\n[x]\n", 0, 0},
+        RewriteCase{"AllTypesOffStillTreatsUnknownType", allOff,
+                    "[GeneralEngineData]\nengine_type=9\n[effects]\nwake=1\n[x]\n",
+                    "\n[GeneralEngineData]\nengine_type=9\nmax_contrail_temperature=-27\n\n[effects]\n"
+                    "wake=1\ncontrail=fx_Cirrowisp\n\n[x]\n",
+                    1, 1},
+        RewriteCase{"HeaderWithCommentIsNoHeader", defaults,
+                    "[x]\n[EFFECTS] ; fx\nwake=1\n[y]\n", "\n[x]\n[EFFECTS] ; fx\nwake=1\n\n[y]\n", 0,
+                    0},
+        RewriteCase{"HeaderWithLeadingBlankIsNoHeader", defaults, " [EFFECTS]\n[y]\n",
+                    " [EFFECTS]\n\n[y]\n", 0, 0},
+        RewriteCase{"CommentedKeyCounts", defaults, "[effects]\n; contrail=old\n[y]\n",
+                    "\n[effects]\n; contrail=old\n\n[y]\n", 0, 0},
+        RewriteCase{"OneLinePerSection", defaults,
+                    "[effects]\na=1\n[GENERALENGINEDATA]\nb=1\n[effects]\nc=1\n[generalenginedata]\n",
+                    "\n[effects]\na=1\ncontrail=fx_Cirrowisp\n\n[GENERALENGINEDATA]\nb=1\n"
+                    "max_contrail_temperature=-27\n\n[effects]\nc=1\ncontrail=fx_Cirrowisp\n\n"
+                    "[generalenginedata]\n",
+                    2, 1},
+        RewriteCase{"EmptyEffectName", [](PatchOptions& o) { o.effectName.clear(); },
+                    "[effects]\n[x]\n", "\n[effects]\ncontrail=\n\n[x]\n", 1, 0},
+        RewriteCase{"TemperatureWrittenInDecimal", [](PatchOptions& o) { o.maxContrailTemperature = -5; },
+                    "[GeneralEngineData]\n[x]\n",
+                    "\n[GeneralEngineData]\nmax_contrail_temperature=-5\n\n[x]\n", 0, 1},
+        RewriteCase{"OtherLinesKeepTheirCase", defaults, "[A]\nMiXeD=CaSe\n", "\n[A]\nMiXeD=CaSe\n", 0,
+                    0},
+        // A temperature line dropped before the engine type is known waits for the outcome.
+        RewriteCase{"DroppedLineRestoredForUnselectedType", jetOff,
+                    "[GeneralEngineData]\nmax_contrail_temperature=-40\nfuel=1\nengine_type=1\n"
+                    "more=2\n[x]\n",
+                    "\n[GeneralEngineData]\nmax_contrail_temperature=-40\nfuel=1\nengine_type=1\n"
+                    "more=2\n\n[x]\n",
+                    0, 0},
+        RewriteCase{"DroppedLinesDroppedWhenWantedFollows", defaults,
+                    "[GeneralEngineData]\nmax_contrail_temperature=-40\na=1\n"
+                    "max_contrail_temperature=-27\nb=2\n[x]\n",
+                    "\n[GeneralEngineData]\na=1\nmax_contrail_temperature=-27\nb=2\n\n[x]\n", 0, 0},
+        RewriteCase{"SectionAtEndOfFileGetsLastLine", defaults,
+                    "[GeneralEngineData]\nmax_contrail_temperature=-40\nengine_type=1",
+                    "\n[GeneralEngineData]\nengine_type=1\nmax_contrail_temperature=-27\n", 0, 1},
+        RewriteCase{"SectionAtEndOfFileUnselectedKeepsLine", jetOff,
+                    "[GeneralEngineData]\nmax_contrail_temperature=-40\nengine_type=1",
+                    "\n[GeneralEngineData]\nmax_contrail_temperature=-40\nengine_type=1\n", 0, 0},
+        RewriteCase{"SectionAtEndOfFileWithoutDropGetsNothing", defaults,
+                    "[GeneralEngineData]\nengine_type=1\n", "\n[GeneralEngineData]\nengine_type=1\n", 0,
+                    0},
+        RewriteCase{"CtrlZEndsTheFile", defaults, "[a]\nx=1\x1a\n[effects]\n", "\n[a]\nx=1\n", 0, 0}),
+    [](const testing::TestParamInfo<RewriteCase>& row) { return row.param.name; });
+
+TEST(RewritePass, SecondPassChangesNothing) {
+    const std::string input =
+        "[fltsim.0]\r\ntitle=Sample\r\n\r\n[GeneralEngineData]\r\nengine_type = 1\r\n"
+        "max_contrail_temperature=-3\r\n\r\n[effects]\r\nwake=fx_wake\r\n\r\n[x]\r\n";
+    PatchOptions options;
+    std::string first;
+    std::string second;
+    rewriteText(options, input, first);
+    const RewriteResult again = rewriteText(options, first, second);
+    EXPECT_EQ(second, first);
+    EXPECT_EQ(again.contrailsAdded, 0);
+    EXPECT_EQ(again.temperaturesChanged, 0);
+}
+
+// A sink that fails once a given number of bytes went through, like a full disk.
+class FailingSink : public ByteSink {
+public:
+    explicit FailingSink(std::size_t capacity) : capacity_(capacity) {}
+    void write(const char*, std::size_t size) override {
+        if (size > capacity_) throw FileError("new_aircraft.cfg", "No space left on device");
+        capacity_ -= size;
+    }
+
+private:
+    std::size_t capacity_;
+};
+
+TEST(RewritePass, WriteFailurePropagates) {
+    PatchOptions options;
+    StringSource source(std::string(200000, 'x') + "\n[effects]\n[x]\n");
+    FailingSink sink(1000);
+    EXPECT_THROW(CfgRewritePass(options, source, sink), FileError);
+}
+
+}  // namespace
+}  // namespace cirrowisp
