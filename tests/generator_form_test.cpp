@@ -3,45 +3,23 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "patcher/file_error.h"
-#include "platform/file_system.h"
+#include "platform/fake_file_system.h"
 
 namespace cirrowisp {
 namespace {
 
-// A file system that no run may reach: every call is recorded, and listing throws when asked
-// to, so a test can tell whether the Start sequence got as far as the scan.
-class GuardFileSystem : public FileSystem {
-public:
-    bool failListing = false;
-    std::vector<std::string> calls;
+const char kJet[] =
+    "[fltsim.0]\ntitle=Sample\n\n[GeneralEngineData]\nengine_type = "
+    "1\n\n[effects]\nwake=fx_wake\n\n"
+    "[flight_tuning]\ncruise_lift_scalar=1.0\n";
+const char kJetFolder[] = "/sim/SimObjects/Airplanes/Jet/";
 
-    std::unique_ptr<DirectoryListing> listFolder(const std::string& path) override {
-        calls.push_back("list " + path);
-        if (failListing)
-            throw FileError(path, "Access is denied.");
-        return nullptr;
-    }
-    std::unique_ptr<InputFile> openRead(const std::string& path) override {
-        calls.push_back("read " + path);
-        return nullptr;
-    }
-    std::unique_ptr<OutputFile> createFile(const std::string& path) override {
-        calls.push_back("create " + path);
-        return nullptr;
-    }
-    void removeFile(const std::string& path) override { calls.push_back("remove " + path); }
-    void replaceFile(const std::string& from, const std::string&) override {
-        calls.push_back("replace " + from);
-    }
-    void renameNoReplace(const std::string& from, const std::string&) override {
-        calls.push_back("rename " + from);
-    }
-    std::string absolutePath(const std::string& path) override { return path; }
-    char separator() const override { return '\\'; }
-};
+// A simulator folder holding one jet aircraft.
+void addJet(FakeFileSystem& fileSystem) {
+    fileSystem.addFile(std::string(kJetFolder) + "aircraft.cfg", kJet);
+}
 
 TEST(GeneratorFormTest, DefaultsShowAsTheDialogOpensWithThem) {
     PatchOptions options;
@@ -178,43 +156,77 @@ TEST(GeneratorFormTest, RefusalLeavesTheRecordAsItWas) {
 TEST(GeneratorFormTest, RefusedStartNeverReachesTheFileSystem) {
     for (const char* text : {"5", "-51", "x"}) {
         SCOPED_TRACE(text);
-        GuardFileSystem fileSystem;
+        FakeFileSystem fileSystem;
+        addJet(fileSystem);
+        const auto before = fileSystem.filesBelow("/sim");
         FormValues form = formFromOptions(PatchOptions{});
         form.temperatureText = text;
+        form.simulatorPath = "/sim";
         PatchOptions options;
         const StartOutcome outcome = runStart(form, options, fileSystem);
         EXPECT_EQ(outcome.kind, StartOutcome::Kind::refused);
         EXPECT_EQ(outcome.focus, FormField::temperature);
         EXPECT_FALSE(outcome.message.empty());
-        EXPECT_TRUE(fileSystem.calls.empty());
+        EXPECT_EQ(fileSystem.operationCount(), 0u);
+        EXPECT_EQ(fileSystem.filesBelow("/sim"), before);
     }
 }
 
-TEST(GeneratorFormTest, StartOverMissingRootsReportsZeroTotals) {
-    GuardFileSystem fileSystem;
+TEST(GeneratorFormTest, StartRunsTheScanWithTheFormsValues) {
+    FakeFileSystem fileSystem;
+    addJet(fileSystem);
     FormValues form = formFromOptions(PatchOptions{});
-    form.simulatorPath = "C:\\nowhere";
+    form.temperatureText = "-40";
+    form.effectName = "fx_test";
+    form.simulatorPath = "/sim";
     PatchOptions options;
     const StartOutcome outcome = runStart(form, options, fileSystem);
-    EXPECT_EQ(outcome.kind, StartOutcome::Kind::finished);
-    EXPECT_EQ(outcome.message, summaryText(ScanTotals{}));
+    ASSERT_EQ(outcome.kind, StartOutcome::Kind::finished) << outcome.message;
+    EXPECT_EQ(outcome.totals.aiAircraft, 1);
+    EXPECT_EQ(outcome.totals.contrailsAdded, 1);
+    EXPECT_EQ(outcome.totals.temperaturesChanged, 1);
     EXPECT_EQ(
         outcome.message,
-        "Scanned 0 AI and 0 flyable aircrafts files for contrails.\nAdded contrails to 0 files.\n"
-        "Changed temperature in 0 files.");
-    EXPECT_FALSE(fileSystem.calls.empty());
-    EXPECT_EQ(options.simulatorPath, "C:\\nowhere");
+        "Scanned 1 AI and 0 flyable aircrafts files for contrails.\nAdded contrails to 1 files.\n"
+        "Changed temperature in 1 files.");
+    const std::string patched =
+        fileSystem.content(std::string(kJetFolder) + "aircraft.cfg").value_or("");
+    EXPECT_NE(patched.find("max_contrail_temperature=-40"), std::string::npos) << patched;
+    EXPECT_NE(patched.find("contrail=fx_test"), std::string::npos) << patched;
+    EXPECT_EQ(options.simulatorPath, "/sim");
+}
+
+TEST(GeneratorFormTest, StartOverMissingRootsReportsZeroTotals) {
+    FakeFileSystem fileSystem;
+    PatchOptions options;
+    options.simulatorPath = "/nowhere";
+    const StartOutcome outcome = runStart(formFromOptions(options), options, fileSystem);
+    EXPECT_EQ(outcome.kind, StartOutcome::Kind::finished);
+    EXPECT_EQ(outcome.message, summaryText(ScanTotals{}));
 }
 
 TEST(GeneratorFormTest, FileErrorEndsTheStartWithTheFileAndTheReason) {
-    GuardFileSystem fileSystem;
-    fileSystem.failListing = true;
+    FakeFileSystem fileSystem;
+    addJet(fileSystem);
+    // A backup that another program holds open counts as absent, and the rename onto its name
+    // then fails.
+    const std::string backup = std::string(kJetFolder) + "without_contrails_aircraft.cfg";
+    fileSystem.addFile(backup, "old");
+    fileSystem.setHeldOpen(backup, true);
     PatchOptions options;
+    options.simulatorPath = "/sim";
     const StartOutcome outcome = runStart(formFromOptions(options), options, fileSystem);
     EXPECT_EQ(outcome.kind, StartOutcome::Kind::failed);
-    EXPECT_NE(outcome.message.find("SimObjects"), std::string::npos) << outcome.message;
-    EXPECT_NE(outcome.message.find("Access is denied."), std::string::npos) << outcome.message;
-    EXPECT_EQ(fileSystem.calls.size(), 1u);
+    EXPECT_NE(outcome.message.find("Jet"), std::string::npos) << outcome.message;
+    EXPECT_NE(outcome.message.find("aircraft.cfg"), std::string::npos) << outcome.message;
+    EXPECT_EQ(outcome.message.find("Scanned"), std::string::npos) << outcome.message;
+}
+
+TEST(GeneratorFormTest, FileErrorTextNamesTheFileAndTheReason) {
+    const std::string text =
+        fileErrorText(FileError("C:\\FSX\\a\\aircraft.cfg", "Access is denied."));
+    EXPECT_NE(text.find("C:\\FSX\\a\\aircraft.cfg"), std::string::npos) << text;
+    EXPECT_NE(text.find("Access is denied."), std::string::npos) << text;
 }
 
 }  // namespace

@@ -4,8 +4,7 @@
 
 #include <memory>
 
-#include "platform/file_system.h"
-namespace cirrowisp { std::unique_ptr<FileSystem> makeHostFileSystem(); }
+#include "platform/host_file_system.h"
 #include "ui/win32/generator_dialog.h"
 
 namespace cirrowisp::win32 {
@@ -14,12 +13,15 @@ namespace {
 GeneratorApp application;
 }
 
-GeneratorApp& theApp() { return application; }
+GeneratorApp& theApp() {
+    return application;
+}
 
 bool GeneratorApp::initInstance() {
     // The manifest asks for version 6 of the common controls; registering their classes makes
     // the dialog's buttons and fields take the visual styles.
-    INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+    INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
+                                  ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
 
     const std::unique_ptr<FileSystem> fileSystem = makeHostFileSystem();

@@ -11,14 +11,18 @@ namespace cirrowisp::win32 {
 
 namespace {
 
-void setCheck(HWND dialog, int id, bool ticked) { CheckDlgButton(dialog, id, ticked ? BST_CHECKED : BST_UNCHECKED); }
+void setCheck(HWND dialog, int id, bool ticked) {
+    CheckDlgButton(dialog, id, ticked ? BST_CHECKED : BST_UNCHECKED);
+}
 
-bool isChecked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
+bool isChecked(HWND dialog, int id) {
+    return IsDlgButtonChecked(dialog, id) == BST_CHECKED;
+}
 
 HWND focusTarget(HWND dialog, FormField field) {
     switch (field) {
-    case FormField::temperature:
-        return GetDlgItem(dialog, IDC_TEMPERATURE);
+        case FormField::temperature:
+            return GetDlgItem(dialog, IDC_TEMPERATURE);
     }
     return nullptr;
 }
@@ -29,29 +33,31 @@ GeneratorDialog::GeneratorDialog(FileSystem& fileSystem) : fileSystem_(fileSyste
     // options_ holds its defaults and an empty path by now; the icon comes next, then the one
     // lookup whose answer the path field starts with.
     const HINSTANCE instance = GetModuleHandleA(nullptr);
-    icon_ = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON, 0, 0,
-                                          LR_DEFAULTSIZE | LR_SHARED));
+    icon_ = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON, 0,
+                                          0, LR_DEFAULTSIZE | LR_SHARED));
     // The icon group carries a drawn 16 x 16 image; taking it keeps the caption icon crisp
     // instead of shrinking the large one.
-    smallIcon_ = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON,
-                                               GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
-                                               LR_SHARED));
+    smallIcon_ = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME),
+                                               IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                               GetSystemMetrics(SM_CYSMICON), LR_SHARED));
     lookupSimulatorPath();
     options_.simulatorPath = SimulatorPathLookup::lastKnownPath();
 }
 
 INT_PTR GeneratorDialog::doModal(HWND owner) {
-    return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_GENERATOR_DIALOG), owner, &dialogProc,
-                           reinterpret_cast<LPARAM>(this));
+    return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_GENERATOR_DIALOG), owner,
+                           &dialogProc, reinterpret_cast<LPARAM>(this));
 }
 
-INT_PTR CALLBACK GeneratorDialog::dialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR CALLBACK GeneratorDialog::dialogProc(HWND window, UINT message, WPARAM wParam,
+                                             LPARAM lParam) {
     if (message == WM_INITDIALOG) {
         SetWindowLongPtrA(window, DWLP_USER, lParam);
         reinterpret_cast<GeneratorDialog*>(lParam)->window_ = window;
     }
     auto* self = reinterpret_cast<GeneratorDialog*>(GetWindowLongPtrA(window, DWLP_USER));
-    if (!self) return FALSE;
+    if (!self)
+        return FALSE;
     // Nothing may unwind through the window manager's frames; whatever escapes a handler is
     // reported here and the dialog stays usable.
     try {
@@ -66,28 +72,29 @@ INT_PTR CALLBACK GeneratorDialog::dialogProc(HWND window, UINT message, WPARAM w
 
 INT_PTR GeneratorDialog::handle(UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
-    case WM_INITDIALOG:
-        onInitDialog();
-        return TRUE;  // the focus goes to the first tab stop: Cancel
-    case WM_SYSCOMMAND:
-        return onSysCommand(wParam) ? TRUE : FALSE;
-    case WM_PAINT:
-        return onPaint() ? TRUE : FALSE;
-    case WM_QUERYDRAGICON:
-        return reinterpret_cast<INT_PTR>(icon_);
-    case WM_COMMAND:
-        switch (LOWORD(wParam)) {
-        case IDC_START:
-            if (HIWORD(wParam) == BN_CLICKED) onStart();
-            return TRUE;
-        case IDCANCEL:
-            EndDialog(window_, IDCANCEL);
-            return TRUE;
+        case WM_INITDIALOG:
+            onInitDialog();
+            return TRUE;  // the focus goes to the first tab stop: Cancel
+        case WM_SYSCOMMAND:
+            return onSysCommand(wParam) ? TRUE : FALSE;
+        case WM_PAINT:
+            return onPaint() ? TRUE : FALSE;
+        case WM_QUERYDRAGICON:
+            return reinterpret_cast<INT_PTR>(icon_);
+        case WM_COMMAND:
+            switch (LOWORD(wParam)) {
+                case IDC_START:
+                    if (HIWORD(wParam) == BN_CLICKED)
+                        onStart();
+                    return TRUE;
+                case IDCANCEL:
+                    EndDialog(window_, IDCANCEL);
+                    return TRUE;
+                default:
+                    return FALSE;
+            }
         default:
             return FALSE;
-        }
-    default:
-        return FALSE;
     }
 }
 
@@ -102,18 +109,21 @@ void GeneratorDialog::onInitDialog() {
         }
     }
     SendMessageA(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
-    SendMessageA(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_ ? smallIcon_ : icon_));
+    SendMessageA(window_, WM_SETICON, ICON_SMALL,
+                 reinterpret_cast<LPARAM>(smallIcon_ ? smallIcon_ : icon_));
 }
 
 bool GeneratorDialog::onSysCommand(WPARAM command) {
-    if ((command & 0xFFF0) != IDM_ABOUTBOX) return false;
+    if ((command & 0xFFF0) != IDM_ABOUTBOX)
+        return false;
     AboutDialog about;
     about.doModal(window_);
     return true;
 }
 
 bool GeneratorDialog::onPaint() {
-    if (!IsIconic(window_)) return false;
+    if (!IsIconic(window_))
+        return false;
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window_, &paint);
     SendMessageA(window_, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
@@ -131,20 +141,20 @@ void GeneratorDialog::onStart() {
     const StartOutcome outcome = runStart(readForm(), options_, fileSystem_);
     wait.restore();
     switch (outcome.kind) {
-    case StartOutcome::Kind::refused:
-        showMessage(window_, outcome.message, MB_OK | MB_ICONEXCLAMATION);
-        if (HWND control = focusTarget(window_, outcome.focus)) {
-            // Like a tab into the field: focus and the whole value selected for retyping.
-            SendMessageA(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
-            SendMessageA(control, EM_SETSEL, 0, -1);
-        }
-        break;
-    case StartOutcome::Kind::finished:
-        showMessage(window_, outcome.message, MB_OK | MB_ICONINFORMATION);
-        break;
-    case StartOutcome::Kind::failed:
-        showMessage(window_, outcome.message, MB_OK | MB_ICONEXCLAMATION);
-        break;
+        case StartOutcome::Kind::refused:
+            showMessage(window_, outcome.message, MB_OK | MB_ICONEXCLAMATION);
+            if (HWND control = focusTarget(window_, outcome.focus)) {
+                // Like a tab into the field: focus and the whole value selected for retyping.
+                SendMessageA(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+                SendMessageA(control, EM_SETSEL, 0, -1);
+            }
+            break;
+        case StartOutcome::Kind::finished:
+            showMessage(window_, outcome.message, MB_OK | MB_ICONINFORMATION);
+            break;
+        case StartOutcome::Kind::failed:
+            showMessage(window_, outcome.message, MB_OK | MB_ICONEXCLAMATION);
+            break;
     }
 }
 

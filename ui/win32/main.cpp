@@ -2,4 +2,6 @@
 
 #include "ui/win32/generator_app.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return cirrowisp::win32::theApp().run(); }
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    return cirrowisp::win32::theApp().run();
+}
