@@ -508,6 +508,99 @@ void checkControls(HWND dialog, const ControlRow* table, std::size_t count, cons
     check(child == nullptr, where + " has no further controls");
 }
 
+// ---- resources --------------------------------------------------------------------------
+
+std::string resourceBytes(HMODULE module, LPCWSTR type, LPCWSTR name) {
+    HRSRC found = FindResourceW(module, name, type);
+    if (!found)
+        return {};
+    HGLOBAL loaded = LoadResource(module, found);
+    const auto* data = static_cast<const char*>(LockResource(loaded));
+    return data ? std::string(data, SizeofResource(module, found)) : std::string();
+}
+
+std::wstring versionString(const std::vector<char>& info, const wchar_t* name) {
+    void* value = nullptr;
+    UINT length = 0;
+    const std::wstring path = std::wstring(L"\\StringFileInfo\\040904b0\\") + name;
+    if (!VerQueryValueW(info.data(), path.c_str(), &value, &length) || !value)
+        return L"<missing>";
+    return static_cast<const wchar_t*>(value);
+}
+
+void checkResources(const std::string& exe) {
+    HMODULE module = LoadLibraryExA(exe.c_str(), nullptr,
+                                    LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    check(module != nullptr, "Cirrowisp.exe opens as a resource file");
+    if (!module)
+        return;
+
+    wchar_t about[64] = {};
+    LoadStringW(module, IDS_ABOUTBOX, about, 64);
+    check(std::wstring(about) == L"&About Cirrowisp...", "string 101", narrow(about));
+
+    // The icon group: a 32 x 32 and a 16 x 16 image, 16 colours each.
+    const std::string group =
+        resourceBytes(module, MAKEINTRESOURCEW(14), MAKEINTRESOURCEW(IDR_MAINFRAME));
+    std::string images;
+    if (group.size() >= 6) {
+        const std::size_t count =
+            static_cast<unsigned char>(group[4]) | static_cast<unsigned char>(group[5]) << 8;
+        for (std::size_t i = 0; i < count && 6 + 14 * (i + 1) <= group.size(); ++i) {
+            const char* entry = group.data() + 6 + 14 * i;
+            images += std::to_string(static_cast<unsigned char>(entry[0])) + "x" +
+                      std::to_string(static_cast<unsigned char>(entry[1])) + "/" +
+                      std::to_string(static_cast<unsigned char>(entry[2])) + " ";
+        }
+    }
+    check(images == "32x32/16 16x16/16 ", "icon group 128: 32 x 32 and 16 x 16 in 16 colours",
+          images);
+
+    const std::string manifest = resourceBytes(module, MAKEINTRESOURCEW(24), MAKEINTRESOURCEW(1));
+    check(manifest.find("Microsoft.Windows.Common-Controls") != std::string::npos &&
+              manifest.find("version=\"6.0.0.0\"") != std::string::npos &&
+              manifest.find("level=\"asInvoker\"") != std::string::npos &&
+              manifest.find("<dpiAware") != std::string::npos,
+          "manifest: common controls 6, asInvoker, DPI aware");
+    FreeLibrary(module);
+
+    DWORD ignored = 0;
+    std::vector<char> info(GetFileVersionInfoSizeA(exe.c_str(), &ignored));
+    const bool haveInfo =
+        !info.empty() &&
+        GetFileVersionInfoA(exe.c_str(), 0, static_cast<DWORD>(info.size()), info.data());
+    check(haveInfo, "version resource present");
+    if (!haveInfo)
+        return;
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length);
+    check(fixed && fixed->dwFileVersionMS == 0x00010000 && fixed->dwFileVersionLS == 0x00000001 &&
+              fixed->dwProductVersionMS == 0x00010000 && fixed->dwProductVersionLS == 0x00000001,
+          "file and product version 1.0.0.1");
+    const struct {
+        const wchar_t* name;
+        const wchar_t* value;
+    } strings[] = {
+        {L"ProductName", L"Cirrowisp Application"},
+        {L"FileDescription", L"Cirrowisp MFC Application"},
+        {L"InternalName", L"Cirrowisp"},
+        {L"OriginalFilename", L"Cirrowisp.EXE"},
+        {L"FileVersion", L"1, 0, 0, 1"},
+        {L"ProductVersion", L"1, 0, 0, 1"},
+    };
+    for (const auto& entry : strings) {
+        const std::wstring got = versionString(info, entry.name);
+        check(got == entry.value, "version " + narrow(entry.name), narrow(got));
+    }
+    DWORD* translation = nullptr;
+    VerQueryValueW(info.data(), L"\\VarFileInfo\\Translation",
+                   reinterpret_cast<void**>(&translation), &length);
+    check(translation && length >= 4 && LOWORD(*translation) == 0x0409 &&
+              HIWORD(*translation) == 1200,
+          "version language U.S. English, code page 1200");
+}
+
 // ---- phase 1: defaults ------------------------------------------------------------------
 
 void checkDialogFrame(const App& app, const UnitMapper& units) {
@@ -624,6 +717,7 @@ void checkAboutBox(const App& app, const UnitMapper& units, const std::string& s
 }
 
 void phaseDefaults(const std::string& exe, const std::string& shots) {
+    checkResources(exe);
     UnitMapper units;
     check(units.ok(), "dialog-unit mapper");
     App app;
@@ -811,6 +905,22 @@ void phaseRegistry(const std::string& exe, const std::string& root, const std::s
     DWORD code = 99;
     check(waitExit(app, code) && code == 0, "Escape ends the program with exit code 0",
           std::to_string(code));
+    // The message box title is the name the executable has when it runs.
+    const std::string renamed = scratch + "\\Contrail Maker.exe";
+    CopyFileA(exe.c_str(), renamed.c_str(), FALSE);
+    App copy;
+    if (!start(copy, renamed, scratch)) {
+        check(false, "renamed copy starts");
+        return;
+    }
+    send(GetDlgItem(copy.dialog, IDC_TEMPERATURE), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"x"));
+    clickStart(copy);
+    const MessageBoxSeen box = answerMessageBox(copy);
+    check(box.title == L"Contrail Maker" && box.text == L"Please enter an integer.",
+          "renamed copy titles its message boxes \"Contrail Maker\"",
+          narrow(box.title) + " / " + narrow(box.text));
+    PostMessageW(copy.dialog, WM_CLOSE, 0, 0);
+    waitExit(copy, code);
 }
 
 }  // namespace
