@@ -1,6 +1,5 @@
 #include "ui/common/generator_form.h"
 
-#include <climits>
 #include <cstdint>
 #include <string_view>
 
