@@ -717,6 +717,26 @@ void checkAboutBox(const App& app, const UnitMapper& units, const std::string& s
     check(IsWindowEnabled(app.dialog) && running(app), "dialog back after the About box");
 }
 
+// Alt+Space opens the system menu; the About item is its last one, picked with End and Enter.
+// (Wine adds an "About Wine" item of its own, so the mnemonic A alone would be ambiguous.)
+void checkAboutFromSystemMenu(const App& app) {
+    SetForegroundWindow(app.dialog);
+    PostMessageW(app.dialog, WM_SYSCHAR, VK_SPACE, 0x20000001);
+    Sleep(500);
+    PostMessageW(app.dialog, WM_KEYDOWN, VK_END, 1);
+    PostMessageW(app.dialog, WM_KEYDOWN, VK_RETURN, 1);
+    HWND about = nullptr;
+    waitFor([&] { return (about = topLevel(app, L"About Cirrowisp")) != nullptr; }, 10000);
+    check(about != nullptr, "system menu: its last item opens the About box");
+    if (about) {
+        PostMessageW(about, WM_CLOSE, 0, 0);
+        check(waitFor([&] { return !IsWindow(about); }), "close box closes the About box");
+    } else {
+        PostMessageW(app.dialog, WM_KEYDOWN, VK_ESCAPE, 1);
+        PostMessageW(app.dialog, WM_KEYDOWN, VK_ESCAPE, 1);
+    }
+}
+
 void phaseDefaults(const std::string& exe, const std::string& shots) {
     checkResources(exe);
     UnitMapper units;
@@ -755,6 +775,7 @@ void phaseDefaults(const std::string& exe, const std::string& shots) {
     // WM_QUERYDRAGICON from another process with 0.
     checkTemperatureTyping(app);
     checkAboutBox(app, units, shots);
+    checkAboutFromSystemMenu(app);
 
     PostMessageW(app.dialog, WM_CLOSE, 0, 0);
     DWORD code = 99;
