@@ -11,7 +11,11 @@ wineboot --init >/dev/null 2>&1 || true
 wineserver -w
 # Debian's Wine does not pick up the fonts of fonts-wine by itself; without them "MS Sans Serif"
 # falls back to a wider face and the captions' close button loses its glyph.
-cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
+if [ -d /usr/share/wine/fonts ]; then
+    cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
+else
+    echo "fonts-wine missing: captions will use a substitute face" >&2
+fi
 # The virtual display has no window manager: let Wine draw the frames, captions included.
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null
 
