@@ -10,9 +10,7 @@ namespace cirrowisp {
 
 QIcon applicationIcon() {
     initIconResources();
-    QIcon icon(QStringLiteral(":/cirrowisp/icon"));
-    icon.addFile(QStringLiteral(":/cirrowisp/icon-16"));
-    return icon;
+    return QIcon(QStringLiteral(":/cirrowisp/icon"));
 }
 
 }  // namespace cirrowisp
