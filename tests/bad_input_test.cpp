@@ -18,6 +18,7 @@
 #include <fstream>
 #include <iostream>
 #include <optional>
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -139,6 +140,11 @@ struct PathCase {
     const char* name;
     std::string (*path)(const TempTree&);
 };
+
+// Names the row in test output, instead of a dump of its bytes.
+void PrintTo(const PathCase& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class BadSimulatorPath : public ::testing::TestWithParam<PathCase> {};
 

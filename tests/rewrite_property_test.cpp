@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <ostream>
 #include <random>
 #include <string>
 
@@ -147,6 +148,11 @@ struct PropertyRun {
     std::uint32_t seed;
     bool doubleByte;
 };
+
+// Names the row in test output, instead of a dump of its bytes.
+void PrintTo(const PropertyRun& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class RewriteProperties : public testing::TestWithParam<PropertyRun> {
 protected:

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <map>
+#include <ostream>
 #include <set>
 #include <string>
 
@@ -101,6 +102,11 @@ struct FaultCase {
     const char* name;
     FakeFault fault;
 };
+
+// Names the row in test output, instead of a dump of its bytes.
+void PrintTo(const FaultCase& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class ScanFaultKinds : public ScanFaults, public ::testing::WithParamInterface<FaultCase> {};
 

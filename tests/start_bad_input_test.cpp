@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <ostream>
 #include <string>
 
 #include "patcher/cfg_rewrite.h"
@@ -47,6 +48,11 @@ struct StartCase {
     StartOutcome::Kind kind;
     int aircraft;  // AI and flyable together, when finished
 };
+
+// Names the row in test output, instead of a dump of its bytes.
+void PrintTo(const StartCase& row, std::ostream* out) {
+    *out << row.name;
+}
 
 std::string simFolder(const TempTree& tree) {
     return tree.path("sim");
