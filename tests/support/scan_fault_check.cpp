@@ -1,0 +1,132 @@
+#include "tests/support/scan_fault_check.h"
+
+#include <utility>
+
+#include "patcher/aircraft_scan.h"
+#include "patcher/cfg_rewrite.h"
+#include "patcher/file_error.h"
+
+namespace cirrowisp {
+
+namespace {
+
+const std::string kBackupName = "without_contrails_aircraft.cfg";
+
+void build(const TreeSpec& tree, FakeFileSystem& fs) {
+    fs.addFolder("/sim/SimObjects/Airplanes");
+    fs.addFolder("/sim/MyTraffic/Aircraft");
+    for (const FolderSpec& folder : tree.folders) {
+        fs.addFolder(folder.path);
+        if (folder.aircraft) {
+            fs.addFile(folder.path + "/" + folder.aircraftName, *folder.aircraft);
+            fs.setHeldOpen(folder.path + "/" + folder.aircraftName, folder.heldOpen);
+        }
+        if (folder.backup) {
+            fs.addFile(folder.path + "/" + kBackupName, *folder.backup);
+            fs.setHeldOpen(folder.path + "/" + kBackupName, folder.backupHeldOpen);
+        }
+        if (folder.panel) {
+            fs.addFolder(folder.path + "/panel");
+        }
+        fs.setReadOnly(folder.path, folder.readOnly);
+    }
+}
+
+PatchOptions optionsOf(const TreeSpec& tree) {
+    PatchOptions options = tree.options;
+    options.simulatorPath = "/sim";
+    return options;
+}
+
+// Runs the scan; a FileError is an ordinary outcome here and comes back as its text.
+std::optional<FileError> run(const TreeSpec& tree, FakeFileSystem& fs) {
+    try {
+        AircraftScan(optionsOf(tree), fs);
+        return std::nullopt;
+    } catch (const FileError& error) {
+        return error;
+    }
+}
+
+// The file a treated folder ends with.
+std::string patched(const TreeSpec& tree, const std::string& original) {
+    std::string output;
+    rewriteText(optionsOf(tree), original, output);
+    return output;
+}
+
+bool isHalfMade(const std::string& path) {
+    return path.ends_with("new_aircraft.cfg") || path.ends_with(".tmp");
+}
+
+}  // namespace
+
+FaultCheck::FaultCheck(TreeSpec tree) : tree_(std::move(tree)) {
+    FakeFileSystem clean;
+    build(tree_, clean);
+    cleanRunFails_ = run(tree_, clean).has_value();
+    endState_ = clean.filesBelow("/sim");
+    operations_ = clean.operationCount();
+    for (const FolderSpec& folder : tree_.folders) {
+        patched_.push_back(folder.aircraft ? patched(tree_, *folder.aircraft) : std::string());
+    }
+}
+
+std::string FaultCheck::failAt(std::size_t n, FakeFault fault) const {
+    const TreeSpec& tree = tree_;
+    FakeFileSystem fs;
+    build(tree, fs);
+    std::string broken;
+    fs.setAfterEachOperation([&] {
+        for (std::size_t i = 0; i < tree.folders.size(); ++i) {
+            const FolderSpec& folder = tree.folders[i];
+            if (!broken.empty() || !folder.aircraft) {
+                continue;
+            }
+            const std::string path = folder.path + "/" + folder.aircraftName;
+            const auto now = fs.content(path);
+            if (!now) {
+                broken = path + " is gone";
+            } else if (*now != *folder.aircraft && *now != patched_[i]) {
+                broken = path + " is neither its old nor its new file";
+            }
+            const auto backup = fs.content(folder.path + "/" + kBackupName);
+            const std::string& original = folder.backup ? *folder.backup : *folder.aircraft;
+            if (backup && *backup != original) {
+                broken = folder.path + " has a backup that is not the original";
+            } else if (!backup && now && *now != *folder.aircraft) {
+                broken = path + " changed without a backup";
+            }
+        }
+    });
+    fs.failOperation(n, fault);
+    const std::optional<FileError> error = run(tree, fs);
+    if (!broken.empty()) {
+        return broken + " (after operation " + std::to_string(fs.operationCount()) + ")";
+    }
+    if (error && (error->path().rfind("/sim/", 0) != 0 || error->reason().empty())) {
+        return "the error does not name a file and a reason: " + error->path() + ": " +
+               error->reason();
+    }
+    // Only the failed operation itself may leave a half-made file: the removal of that file, in
+    // the clean-up after a run that had already failed.
+    const std::string failed = n <= fs.log().size() ? fs.log()[n - 1] : std::string();
+    for (const auto& [path, bytes] : fs.filesBelow("/sim")) {
+        if (isHalfMade(path) && failed != "remove /sim/" + path + " [fails]") {
+            return "a half-made file is left: " + path;
+        }
+    }
+
+    fs.failOperation(0);
+    const std::optional<FileError> rerunError = run(tree, fs);
+    // A tree that stops every run (a backup held open) has no normal end state to reach.
+    if (!cleanRunFails_ && rerunError) {
+        return "the rerun failed: " + rerunError->path() + ": " + rerunError->reason();
+    }
+    if (!cleanRunFails_ && fs.filesBelow("/sim") != endState_) {
+        return "the rerun did not reach the end state of a clean run";
+    }
+    return {};
+}
+
+}  // namespace cirrowisp

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstddef>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "patcher/patch_options.h"
+#include "platform/fake_file_system.h"
+
+namespace cirrowisp {
+
+// One aircraft folder of a generated simulator tree.
+struct FolderSpec {
+    std::string path;                     // full path, below "/sim"
+    std::optional<std::string> aircraft;  // aircraft.cfg, when there is one
+    std::string aircraftName = "aircraft.cfg";
+    std::optional<std::string> backup;  // an older without_contrails_aircraft.cfg
+    bool panel = false;
+    bool heldOpen = false;  // aircraft.cfg held open by another program
+    bool backupHeldOpen = false;
+    bool readOnly = false;  // nothing can be created in the folder
+};
+
+struct TreeSpec {
+    std::vector<FolderSpec> folders;
+    PatchOptions options;  // simulatorPath is set to "/sim"
+};
+
+// A tree and what a clean run over it does, to check runs in which one operation fails.
+class FaultCheck {
+public:
+    explicit FaultCheck(TreeSpec tree);
+
+    // The number of file operations a run over the tree makes when nothing fails.
+    std::size_t operations() const { return operations_; }
+
+    // Runs the scan over the tree with operation `n` (1-based) failing with `fault`, checking
+    // after every operation that each aircraft.cfg is whole (its bytes before the run or the
+    // patched ones) and each backup holds the original bytes; then that a failure names a file
+    // and the reason, that no half-made file is left, and that a run after the fault is lifted
+    // ends exactly where a clean run does. Returns the first broken promise, or "".
+    std::string failAt(std::size_t n, FakeFault fault) const;
+
+private:
+    TreeSpec tree_;
+    std::vector<std::string> patched_;  // per folder: its aircraft.cfg once treated
+    std::map<std::string, std::string> endState_;
+    bool cleanRunFails_ = false;
+    std::size_t operations_ = 0;
+};
+
+}  // namespace cirrowisp
