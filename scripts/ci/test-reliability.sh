@@ -14,7 +14,7 @@ fi
 
 cmake --preset debug >/dev/null
 cmake --build --preset debug -j2 --target cirrowisp-cli cirrowisp_kill_test bad_input_tests \
-    scan_tests rewrite_property_tests
+    scan_tests scan_fault_property_tests rewrite_property_tests
 
 build/debug/tests/bad_input_tests --gtest_brief=1
 # The dialogs' Start sequence, when this tree has it.
@@ -23,5 +23,6 @@ if ninja -C build/debug -t query start_bad_input_tests >/dev/null 2>&1; then
     build/debug/tests/start_bad_input_tests --gtest_brief=1
 fi
 build/debug/tests/scan_tests --gtest_brief=1 --gtest_filter='ScanFaults*:DiskErrors/ScanFaultKinds*'
+build/debug/tests/scan_fault_property_tests --gtest_brief=1
 build/debug/tests/rewrite_property_tests --gtest_brief=1
 build/debug/tests/cirrowisp_kill_test --cli build/debug/cli/cirrowisp-cli --rounds "$kills" --folders 3000
