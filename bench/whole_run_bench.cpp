@@ -1,0 +1,227 @@
+// A whole run over a generated tree, against the I/O floor on the same tree: first runs and
+// second runs, warm cache, each side timed as its own process with the operating system's
+// figures for CPU time and peak memory.
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "bench/tree_generator.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using cirrowisp::bench::restoreFirstRunState;
+
+struct Sample {
+    double wallSeconds = 0;
+    double cpuSeconds = 0;  // user + system of the child
+    long peakKb = 0;        // ru_maxrss
+};
+
+// Runs a command with its output thrown away and returns what the kernel says it cost.
+Sample runChild(const std::vector<std::string>& command) {
+    std::vector<char*> argv;
+    for (const std::string& arg : command) {
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    }
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    const auto start = std::chrono::steady_clock::now();
+    pid_t pid = 0;
+    const int error = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (error != 0) {
+        throw std::runtime_error("cannot start " + command[0]);
+    }
+    int status = 0;
+    rusage usage{};
+    if (wait4(pid, &status, 0, &usage) != pid) {
+        throw std::runtime_error("lost " + command[0]);
+    }
+    const auto stop = std::chrono::steady_clock::now();
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        throw std::runtime_error(command[0] + " failed with status " + std::to_string(status));
+    }
+    auto seconds = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+    };
+    return {std::chrono::duration<double>(stop - start).count(),
+            seconds(usage.ru_utime) + seconds(usage.ru_stime), usage.ru_maxrss};
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
+}
+
+struct Series {
+    std::vector<double> wall;
+    std::vector<double> cpu;
+    long peakKb = 0;
+    void add(const Sample& s) {
+        wall.push_back(s.wallSeconds);
+        cpu.push_back(s.cpuSeconds);
+        peakKb = std::max(peakKb, s.peakKb);
+    }
+};
+
+struct Config {
+    std::string scanProgram;
+    std::string floorProgram;
+    fs::path workDir = "bench-trees";
+    std::vector<int> sizes = {1000, 10000};
+    int rounds = 3;
+    bool sync = true;
+};
+
+std::vector<std::string> scanCommand(const Config& config, const fs::path& tree) {
+    return {config.scanProgram, "--flyable", tree.string()};
+}
+
+std::vector<std::string> floorCommand(const Config& config, const fs::path& tree) {
+    std::vector<std::string> command = {config.floorProgram, tree.string()};
+    if (!config.sync) {
+        command.push_back("--no-sync");
+    }
+    return command;
+}
+
+// Each timed run starts with no dirty pages left over from the one before.
+Sample timed(const std::vector<std::string>& command) {
+    ::sync();
+    return runChild(command);
+}
+
+void report(const char* what, int folders, const Series& scan, const Series& floor) {
+    const double scanWall = median(scan.wall);
+    const double floorWall = median(floor.wall);
+    std::printf(
+        "RESULT run kind=%s folders=%d scan_s=%.3f floor_s=%.3f ratio=%.2f scan_cpu_s=%.3f "
+        "floor_cpu_s=%.3f scan_peak_kb=%ld floor_peak_kb=%ld\n",
+        what, folders, scanWall, floorWall, scanWall / floorWall, median(scan.cpu),
+        median(floor.cpu), scan.peakKb, floor.peakKb);
+    std::fflush(stdout);
+}
+
+void benchTree(const Config& config, int folders) {
+    const fs::path tree = config.workDir / ("tree-" + std::to_string(folders));
+    fs::remove_all(tree);
+    cirrowisp::bench::TreeSpec spec;
+    spec.root = tree;
+    spec.folders = folders;
+    spec.seed = 7;
+    const cirrowisp::bench::TreeStats stats = cirrowisp::bench::generateTree(spec);
+    std::fprintf(stderr, "tree of %d folders (%d flyable, %.0f MB of aircraft.cfg) in %s\n",
+                 stats.folders, stats.flyable, static_cast<double>(stats.cfgBytes) / 1e6,
+                 tree.c_str());
+    // Warm the cache the way a pilot's second look at the folder would: one untimed pass.
+    runChild(floorCommand(config, tree));
+    restoreFirstRunState(tree);
+
+    // First runs: the tree goes back to its never-run state before each one, and the order of
+    // the two sides alternates so neither always runs on the other's dirty pages.
+    Series scanFirst, floorFirst;
+    for (int round = 0; round < config.rounds; ++round) {
+        for (int side = 0; side < 2; ++side) {
+            const bool scanNow = (side + round) % 2 == 0;
+            restoreFirstRunState(tree);
+            const Sample s =
+                timed(scanNow ? scanCommand(config, tree) : floorCommand(config, tree));
+            (scanNow ? scanFirst : floorFirst).add(s);
+            std::fprintf(stderr, "  first run, %s: %.3f s\n", scanNow ? "scan " : "floor",
+                         s.wallSeconds);
+        }
+    }
+    report("first", folders, scanFirst, floorFirst);
+
+    // Second runs over a tree the scan has patched: the floor copies bytes unchanged and the
+    // scan rewrites them to the same text, so every round sees the same tree.
+    restoreFirstRunState(tree);
+    runChild(scanCommand(config, tree));
+    Series scanSecond, floorSecond;
+    for (int round = 0; round < config.rounds; ++round) {
+        for (int side = 0; side < 2; ++side) {
+            const bool scanNow = (side + round) % 2 == 0;
+            const Sample s =
+                timed(scanNow ? scanCommand(config, tree) : floorCommand(config, tree));
+            (scanNow ? scanSecond : floorSecond).add(s);
+            std::fprintf(stderr, "  second run, %s: %.3f s\n", scanNow ? "scan " : "floor",
+                         s.wallSeconds);
+        }
+    }
+    report("second", folders, scanSecond, floorSecond);
+    fs::remove_all(tree);
+}
+
+int usage() {
+    std::fprintf(stderr,
+                 "usage: whole_run_bench --scan PROGRAM --floor PROGRAM [--dir DIR] [--rounds N]\n"
+                 "                       [--sizes N,M,...] [--no-sync]\n"
+                 "Generates a tree of each size in DIR, times PROGRAM --flyable TREE against the\n"
+                 "floor, and prints one RESULT line per size and kind of run.\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Config config;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--scan" && hasValue) {
+            config.scanProgram = argv[++i];
+        } else if (arg == "--floor" && hasValue) {
+            config.floorProgram = argv[++i];
+        } else if (arg == "--dir" && hasValue) {
+            config.workDir = argv[++i];
+        } else if (arg == "--rounds" && hasValue) {
+            config.rounds = std::max(1, std::atoi(argv[++i]));
+        } else if (arg == "--sizes" && hasValue) {
+            config.sizes.clear();
+            std::string list = argv[++i];
+            for (std::size_t pos = 0; pos <= list.size();) {
+                std::size_t comma = list.find(',', pos);
+                if (comma == std::string::npos) {
+                    comma = list.size();
+                }
+                config.sizes.push_back(std::atoi(list.substr(pos, comma - pos).c_str()));
+                pos = comma + 1;
+            }
+        } else if (arg == "--no-sync") {
+            config.sync = false;
+        } else {
+            return usage();
+        }
+    }
+    if (config.scanProgram.empty() || config.floorProgram.empty()) {
+        return usage();
+    }
+    try {
+        fs::create_directories(config.workDir);
+        for (int folders : config.sizes) {
+            benchTree(config, folders);
+        }
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "whole_run_bench: %s\n", error.what());
+        return 1;
+    }
+    return 0;
+}
