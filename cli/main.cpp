@@ -5,6 +5,7 @@
 
 #include "cli/cli_app.h"
 #include "platform/stdio_stream.h"
+#include "platform/system_code_page.h"
 
 #ifdef _WIN32
 #include <io.h>
@@ -15,6 +16,7 @@
 #endif
 
 int main(int argc, char** argv) {
+    cirrowisp::installSystemCodePage();
     std::vector<std::string> args(argv + 1, argv + argc);
     cirrowisp::StdioSource in(stdin, "<standard input>");
     cirrowisp::StdioSink out(stdout, "<standard output>");

@@ -7,6 +7,6 @@ else()
     target_compile_options(cirrowisp_warnings INTERFACE
         -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wsign-conversion
         -Wnon-virtual-dtor -Wold-style-cast -Wcast-align -Woverloaded-virtual
-        -Wnull-dereference -Wdouble-promotion -Wformat=2 -Wimplicit-fallthrough
+        -Wdouble-promotion -Wformat=2 -Wimplicit-fallthrough
         -Werror)
 endif()
