@@ -5,10 +5,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <strings.h>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <stdexcept>
+#include <string_view>
 #include <vector>
 
 namespace cirrowisp::bench {
@@ -53,7 +55,23 @@ bool isFolder(const std::string& folder, const dirent& entry) {
     return ::stat(full.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-void copyBytes(int in, int out, std::vector<char>& buffer, const std::string& path,
+void writeAll(int fd, const char* data, std::size_t size, const std::string& path) {
+    while (size > 0) {
+        const ssize_t put = ::write(fd, data, size);
+        if (put < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            fail("write", path);
+        }
+        data += put;
+        size -= static_cast<std::size_t>(put);
+    }
+}
+
+// Reads the old file once and writes every chunk unchanged to the new file and, on a first
+// run, to the backup.
+void copyBytes(int in, int out, int backup, std::vector<char>& buffer, const std::string& path,
                FloorTotals& totals) {
     for (;;) {
         const ssize_t got = ::read(in, buffer.data(), buffer.size());
@@ -67,30 +85,48 @@ void copyBytes(int in, int out, std::vector<char>& buffer, const std::string& pa
             return;
         }
         totals.bytes += static_cast<std::uint64_t>(got);
-        const char* data = buffer.data();
-        auto left = static_cast<std::size_t>(got);
-        while (left > 0) {
-            const ssize_t put = ::write(out, data, left);
-            if (put < 0) {
-                if (errno == EINTR) {
-                    continue;
-                }
-                fail("write", path);
-            }
-            data += put;
-            left -= static_cast<std::size_t>(put);
+        writeAll(out, buffer.data(), static_cast<std::size_t>(got), path);
+        if (backup >= 0) {
+            writeAll(backup, buffer.data(), static_cast<std::size_t>(got), path);
         }
     }
 }
 
+void finishFile(Fd& file, const std::string& path, const FloorOptions& options) {
+    if (options.sync && ::fsync(file.get()) != 0) {
+        fail("fsync", path);
+    }
+    if (::close(file.release()) != 0) {
+        fail("close", path);
+    }
+}
+
+bool isPanel(const char* name) {
+    return std::strlen(name) == 5 && ::strncasecmp(name, "panel", 5) == 0;
+}
+
+// The flyable test as the simulator makes it: a search of the folder for an entry named panel,
+// file or folder, in any case.
+bool hasPanel(const std::string& folder) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) {
+        return false;
+    }
+    bool found = false;
+    while (const dirent* entry = ::readdir(dir)) {
+        found = found || isPanel(entry->d_name);
+    }
+    ::closedir(dir);
+    return found;
+}
+
 void treatFolder(const std::string& folder, const FloorOptions& options, std::vector<char>& buffer,
                  FloorTotals& totals) {
-    struct stat info {};
-    const std::string panel = folder + "/panel";
-    const bool flyable = ::stat(panel.c_str(), &info) == 0;
+    const bool flyable = hasPanel(folder);
     if (flyable && !options.includeFlyable) {
         return;
     }
+    struct stat info {};
     const std::string cfg = folder + "/aircraft.cfg";
     Fd in(::open(cfg.c_str(), O_RDONLY | O_CLOEXEC));
     if (in.get() < 0 || ::fstat(in.get(), &info) != 0 || S_ISDIR(info.st_mode)) {
@@ -102,24 +138,30 @@ void treatFolder(const std::string& folder, const FloorOptions& options, std::ve
         return;
     }
     ++(flyable ? totals.flyable : totals.treated);
-    copyBytes(in.get(), out.get(), buffer, cfg, totals);
-    if (options.sync && ::fsync(out.get()) != 0) {
-        fail("fsync", fresh);
+
+    // A first run keeps a copy of the old bytes, written beside the new file and renamed into
+    // place; a later run finds the backup and leaves it alone.
+    const std::string backup = folder + "/without_contrails_aircraft.cfg";
+    const std::string backupTemp = folder + "/without_contrails_aircraft.tmp";
+    const bool backupExists = Fd(::open(backup.c_str(), O_RDONLY | O_CLOEXEC)).get() >= 0;
+    Fd copy(backupExists
+                ? -1
+                : ::open(backupTemp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    if (!backupExists && copy.get() < 0) {
+        fail("create", backupTemp);
     }
-    if (::close(out.release()) != 0) {
-        fail("close", fresh);
+
+    copyBytes(in.get(), out.get(), copy.get(), buffer, cfg, totals);
+    finishFile(out, fresh, options);
+    if (!backupExists) {
+        finishFile(copy, backupTemp, options);
     }
     ::close(in.release());
 
-    const std::string backup = folder + "/without_contrails_aircraft.cfg";
-    Fd held(::open(backup.c_str(), O_RDONLY | O_CLOEXEC));
-    if (held.get() >= 0) {
-        if (::unlink(cfg.c_str()) != 0) {
-            fail("delete", cfg);
-        }
-    } else {
-        if (::renameat2(AT_FDCWD, cfg.c_str(), AT_FDCWD, backup.c_str(), RENAME_NOREPLACE) != 0) {
-            fail("rename", cfg);
+    if (!backupExists) {
+        if (::renameat2(AT_FDCWD, backupTemp.c_str(), AT_FDCWD, backup.c_str(), RENAME_NOREPLACE) !=
+            0) {
+            fail("rename", backupTemp);
         }
         ++totals.backupsMade;
     }
@@ -142,7 +184,10 @@ FloorTotals ioFloorRun(const FloorOptions& options) {
         try {
             // "." and ".." are folders like any other to the run, so they are visited here too.
             while (const dirent* entry = ::readdir(dir)) {
-                if (isFolder(root, *entry)) {
+                // The simulator's "*." search: names without an extension, and "." and "..".
+                const std::string_view name = entry->d_name;
+                const bool noExtension = name.find('.') == std::string_view::npos;
+                if ((noExtension || name == "." || name == "..") && isFolder(root, *entry)) {
                     treatFolder(root + "/" + entry->d_name, options, buffer, totals);
                 }
             }

@@ -19,9 +19,9 @@ struct FloorTotals {
 };
 
 // The file operations of one run and nothing else, straight on the POSIX calls: list both
-// roots, test each folder for a panel, read aircraft.cfg, write its bytes unchanged to
-// new_aircraft.cfg, keep the first backup or delete the old file, rename the new one into
-// place. What a run costs if our code cost nothing. Throws std::runtime_error on a failure.
+// roots, search each folder for a panel, read aircraft.cfg once, write its bytes unchanged to
+// new_aircraft.cfg and, on a first run, to a backup copy, flush both, rename them into place.
+// What a run costs if our code cost nothing. Throws std::runtime_error on a failure.
 FloorTotals ioFloorRun(const FloorOptions& options);
 
 }  // namespace cirrowisp::bench

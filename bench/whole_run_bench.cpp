@@ -1,6 +1,6 @@
 // A whole run over a generated tree, against the I/O floor on the same tree: first runs and
 // second runs, warm cache, each side timed as its own process with the operating system's
-// figures for CPU time and peak memory.
+// figures for CPU time and peak memory (taken by cirrowisp-measure).
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -32,37 +32,48 @@ struct Sample {
     long peakKb = 0;        // ru_maxrss
 };
 
-// Runs a command with its output thrown away and returns what the kernel says it cost.
+std::string gMeasureProgram;
+
+// Runs a command through cirrowisp-measure, which reports what the kernel says it cost.
 Sample runChild(const std::vector<std::string>& command) {
     std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(gMeasureProgram.c_str()));
     for (const std::string& arg : command) {
         argv.push_back(const_cast<char*>(arg.c_str()));
     }
     argv.push_back(nullptr);
+    int pipeEnds[2];
+    if (pipe(pipeEnds) != 0) {
+        throw std::runtime_error("no pipe");
+    }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    const auto start = std::chrono::steady_clock::now();
+    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 1);
+    posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
     pid_t pid = 0;
     const int error = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
+    close(pipeEnds[1]);
     if (error != 0) {
-        throw std::runtime_error("cannot start " + command[0]);
+        close(pipeEnds[0]);
+        throw std::runtime_error("cannot start " + gMeasureProgram);
     }
+    std::string text;
+    char buffer[256];
+    for (ssize_t got; (got = read(pipeEnds[0], buffer, sizeof buffer)) > 0;) {
+        text.append(buffer, static_cast<std::size_t>(got));
+    }
+    close(pipeEnds[0]);
     int status = 0;
-    rusage usage{};
-    if (wait4(pid, &status, 0, &usage) != pid) {
-        throw std::runtime_error("lost " + command[0]);
+    waitpid(pid, &status, 0);
+    int exitCode = -1;
+    Sample sample;
+    if (std::sscanf(text.c_str(), "%d %lf %lf %ld", &exitCode, &sample.wallSeconds,
+                    &sample.cpuSeconds, &sample.peakKb) != 4 ||
+        exitCode != 0) {
+        throw std::runtime_error(command[0] + " failed (" + text + ")");
     }
-    const auto stop = std::chrono::steady_clock::now();
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        throw std::runtime_error(command[0] + " failed with status " + std::to_string(status));
-    }
-    auto seconds = [](const timeval& t) {
-        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
-    };
-    return {std::chrono::duration<double>(stop - start).count(),
-            seconds(usage.ru_utime) + seconds(usage.ru_stime), usage.ru_maxrss};
+    return sample;
 }
 
 double median(std::vector<double> values) {
@@ -171,11 +182,12 @@ void benchTree(const Config& config, int folders) {
 }
 
 int usage() {
-    std::fprintf(stderr,
-                 "usage: whole_run_bench --scan PROGRAM --floor PROGRAM [--dir DIR] [--rounds N]\n"
-                 "                       [--sizes N,M,...] [--no-sync]\n"
-                 "Generates a tree of each size in DIR, times PROGRAM --flyable TREE against the\n"
-                 "floor, and prints one RESULT line per size and kind of run.\n");
+    std::fprintf(
+        stderr,
+        "usage: whole_run_bench --scan PROGRAM --floor PROGRAM [--measure PROGRAM] [--dir DIR]\n"
+        "                       [--rounds N] [--sizes N,M,...] [--no-sync]\n"
+        "Generates a tree of each size in DIR, times PROGRAM --flyable TREE against the\n"
+        "floor, and prints one RESULT line per size and kind of run.\n");
     return 2;
 }
 
@@ -190,6 +202,8 @@ int main(int argc, char** argv) {
             config.scanProgram = argv[++i];
         } else if (arg == "--floor" && hasValue) {
             config.floorProgram = argv[++i];
+        } else if (arg == "--measure" && hasValue) {
+            gMeasureProgram = argv[++i];
         } else if (arg == "--dir" && hasValue) {
             config.workDir = argv[++i];
         } else if (arg == "--rounds" && hasValue) {
@@ -213,6 +227,10 @@ int main(int argc, char** argv) {
     }
     if (config.scanProgram.empty() || config.floorProgram.empty()) {
         return usage();
+    }
+    if (gMeasureProgram.empty()) {
+        gMeasureProgram =
+            (fs::read_symlink("/proc/self/exe").parent_path() / "cirrowisp-measure").string();
     }
     try {
         fs::create_directories(config.workDir);
