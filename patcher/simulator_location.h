@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace cirrowisp {
@@ -7,7 +8,13 @@ namespace cirrowisp {
 class Registry;
 
 inline constexpr const char* kDefaultSimulatorPath = ".\\Aircraft\\";
-inline constexpr int kLookupFailed = 13;
+inline constexpr int kLookupFailed = 13;  // the platform's error number for invalid data
+
+// Where the simulator records its install folder, as a 32-bit program sees the registry.
+inline constexpr const char* kSimulatorRegistryKey =
+    "SOFTWARE\\Microsoft\\Microsoft Games\\Flight simulator\\10.0";
+inline constexpr const char* kSimulatorRegistryValue = "SetupPath";
+inline constexpr std::size_t kSetupPathBufferSize = 256;
 
 // The process-wide last known simulator path: ".\Aircraft\" until a lookup succeeds.
 class SimulatorPathLookup {
@@ -20,7 +27,8 @@ public:
     static int lookupSimulatorPath(Registry& registry);
 };
 
-// The lookup against this host's registry (Windows) or Wine prefix (Linux).
+// The lookup against this host's registry (Windows) or Wine prefix (Linux). Defined by the
+// platform library (platform/host_registry.cpp), since the core knows no host.
 int lookupSimulatorPath();
 
 }  // namespace cirrowisp

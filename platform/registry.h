@@ -1,18 +1,32 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace cirrowisp {
 
-// Read-only access to the one registry value the program needs: the simulator's setup path.
+// Read-only access to values under HKEY_LOCAL_MACHINE, seen as a 32-bit program sees them.
 // On Windows the real registry; on Linux the registry of a Wine prefix; fakes in tests.
 class Registry {
 public:
     virtual ~Registry() = default;
-    // The value's bytes as the lookup should take them, or nullopt on any failure
-    // (missing key or value, a value that does not fit, an unreadable store).
-    virtual std::optional<std::string> simulatorSetupPath() = 0;
+
+    // The data of value `name` under HKEY_LOCAL_MACHINE\`subKey`, byte for byte as a 32-bit
+    // program's RegQueryValueExA hands it over (a string keeps its terminating NUL when the
+    // store has one), or nullopt when the key or value is missing, the store cannot be read,
+    // or the data does not fit in `bufferSize` bytes. Key and value names are matched
+    // without regard to case, as the registry does.
+    virtual std::optional<std::string> queryLocalMachineValue(std::string_view subKey,
+                                                              std::string_view name,
+                                                              std::size_t bufferSize) = 0;
+
+    // A path read from this registry, turned into one this host's file functions can open;
+    // nullopt when it cannot be. On Windows the path is already one.
+    virtual std::optional<std::string> hostPath(const std::string& registryPath) const {
+        return registryPath;
+    }
 };
 
 }  // namespace cirrowisp
