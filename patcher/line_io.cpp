@@ -34,14 +34,14 @@ bool LineReader::next(std::string& line) {
         }
         const char* start = buffer_.data() + begin_;
         const std::size_t available = end_ - begin_;
-        // One scan finds whichever comes first of the line end and the end-of-input byte.
-        const char* stop = nullptr;
-        for (const char* p = start; p != start + available; ++p) {
-            if (*p == '\n' || *p == kCtrlZ) {
-                stop = p;
-                break;
-            }
-        }
+        // Whichever comes first of the line end and the end-of-input byte. Two memchr calls
+        // (the second only over the line found by the first) beat one byte loop testing both:
+        // this is where a run spends most of its own time.
+        const auto* lineFeed = static_cast<const char*>(std::memchr(start, '\n', available));
+        const std::size_t lineLength =
+            lineFeed != nullptr ? static_cast<std::size_t>(lineFeed - start) : available;
+        const auto* ctrlZ = static_cast<const char*>(std::memchr(start, kCtrlZ, lineLength));
+        const char* stop = ctrlZ != nullptr ? ctrlZ : lineFeed;
         if (stop == nullptr) {
             line.append(start, available);
             begin_ = end_;

@@ -1,12 +1,26 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
-#include <vector>
 
 #include "patcher/byte_stream.h"
 
 namespace cirrowisp {
+
+// A byte buffer that is not zero-filled on creation: every pass makes two of them, and
+// clearing 128 KB for each file cost more than reading a small file's lines.
+class ChunkBuffer {
+public:
+    explicit ChunkBuffer(std::size_t size)
+        : data_(std::make_unique_for_overwrite<char[]>(size)), size_(size) {}
+    char* data() { return data_.get(); }
+    std::size_t size() const { return size_; }
+
+private:
+    std::unique_ptr<char[]> data_;
+    std::size_t size_;
+};
 
 // Splits a byte stream into lines the way the simulator's text files are read: a line ends at
 // LF, one CR directly before the LF belongs to the line end, any other CR stays in the line,
@@ -22,7 +36,7 @@ private:
     bool fill();
 
     ByteSource& source_;
-    std::vector<char> buffer_;
+    ChunkBuffer buffer_;
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
     bool finished_ = false;
@@ -45,7 +59,7 @@ private:
     void append(const char* data, std::size_t size);
 
     ByteSink& sink_;
-    std::vector<char> buffer_;
+    ChunkBuffer buffer_;
     std::size_t used_ = 0;
 };
 
