@@ -123,11 +123,14 @@ Sample timed(const std::vector<std::string>& command) {
 void report(const char* what, int folders, const Series& scan, const Series& floor) {
     const double scanWall = median(scan.wall);
     const double floorWall = median(floor.wall);
+    const double scanBest = *std::min_element(scan.wall.begin(), scan.wall.end());
+    const double floorBest = *std::min_element(floor.wall.begin(), floor.wall.end());
     std::printf(
-        "RESULT run kind=%s folders=%d scan_s=%.3f floor_s=%.3f ratio=%.2f scan_cpu_s=%.3f "
+        "RESULT run kind=%s folders=%d scan_s=%.3f floor_s=%.3f ratio=%.2f "
+        "scan_best_s=%.3f floor_best_s=%.3f best_ratio=%.2f scan_cpu_s=%.3f "
         "floor_cpu_s=%.3f scan_peak_kb=%ld floor_peak_kb=%ld\n",
-        what, folders, scanWall, floorWall, scanWall / floorWall, median(scan.cpu),
-        median(floor.cpu), scan.peakKb, floor.peakKb);
+        what, folders, scanWall, floorWall, scanWall / floorWall, scanBest, floorBest,
+        scanBest / floorBest, median(scan.cpu), median(floor.cpu), scan.peakKb, floor.peakKb);
     std::fflush(stdout);
 }
 
