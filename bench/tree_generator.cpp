@@ -1,5 +1,7 @@
 #include "bench/tree_generator.h"
 
+#include "patcher/cfg_rewrite.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -127,9 +129,6 @@ const std::vector<std::string> kEffects = {"wake=fx_wake",
                                            "l_wingtipvortice=fx_wingtipvortices, 1",
                                            "fx_vapor=fx_vapor_medium, 0"};
 
-constexpr std::string_view kOurEffect = "fx_Cirrowisp";
-constexpr int kOurTemperature = -27;
-
 enum class Align { compact, spaced, tabbed };
 enum class HeaderCase { asWritten, upper, lower };
 
@@ -141,7 +140,6 @@ struct Style {
     bool crlf = true;
     bool mixedEol = false;
     int blanksBetween = 1;
-    bool normalised = false;  // written by an earlier run: one blank line before each header
 };
 
 // One section's lines, gathered before the sections are put in order.
@@ -168,7 +166,7 @@ public:
             }
         }
         text += value;
-        if (!style_->normalised && random_->chance(0.08)) {
+        if (random_->chance(0.08)) {
             text += random_->chance(0.5) ? "\t\t" : " ";
             text += style_->comment + " " + random_->pick(kWords) + " " + random_->pick(kWords);
         }
@@ -453,9 +451,7 @@ void fillEngineData(Section& section, Random& random, const Aircraft& aircraft,
     section.key("min_throttle_limit", number(random, -0.3, 0.0, 2));
     section.key("master_ignition_switch", "0");
     section.key("starter_type", std::to_string(random.between(0, 2)));
-    if (traits.patched) {
-        section.key("max_contrail_temperature", std::to_string(kOurTemperature));
-    } else if (traits.otherTemperature) {
+    if (traits.otherTemperature) {
         section.key("max_contrail_temperature", std::to_string(random.between(-45, -20)));
     }
 }
@@ -558,16 +554,14 @@ void fillFlaps(Section& section, Random& random) {
     }
 }
 
-void fillEffects(Section& section, Random& random, const CfgTraits& traits) {
+void fillEffects(Section& section, Random& random) {
     const int count = random.between(3, static_cast<int>(kEffects.size()));
     for (int i = 0; i < count; ++i) {
         const std::string& effect = kEffects[static_cast<std::size_t>(i)];
         const std::size_t equals = effect.find('=');
         section.key(effect.substr(0, equals), effect.substr(equals + 1));
     }
-    if (traits.patched) {
-        section.raw("contrail=" + std::string(kOurEffect));
-    } else if (random.chance(0.05)) {
+    if (random.chance(0.05)) {
         section.key("contrail", "fx_contrail_l");  // some models come with their own
     }
 }
@@ -595,17 +589,16 @@ std::string CfgGenerator::next(CfgTraits* traitsOut) {
                             random.between(1, 4)};
     traits.engineType = aircraft.engineType;
     traits.patched = random.chance(0.25);
-    traits.otherTemperature = !traits.patched && random.chance(0.08);
+    traits.otherTemperature = random.chance(0.08);
 
     style.align = static_cast<Align>(random.between(0, 2));
     style.headerCase =
         random.chance(0.7) ? HeaderCase::asWritten : static_cast<HeaderCase>(random.between(1, 2));
     style.comment = random.chance(0.6) ? "//" : ";";
-    style.normalised = traits.patched;
-    style.crlf = traits.patched || random.chance(0.7);
-    style.mixedEol = !traits.patched && random.chance(0.05);
-    style.blanksBetween = traits.patched ? 1 : random.between(0, 2);
-    const bool finalLineEnd = traits.patched || random.chance(0.92);
+    style.crlf = random.chance(0.7);
+    style.mixedEol = random.chance(0.05);
+    style.blanksBetween = random.between(0, 2);
+    const bool finalLineEnd = random.chance(0.92);
     traits.crlf = style.crlf;
 
     const bool lean = random.chance(0.3);
@@ -628,7 +621,7 @@ std::string CfgGenerator::next(CfgTraits* traitsOut) {
     add("contact_points", [&](Section& s) { fillContactPoints(s, random); });
     add("lights", [&](Section& s) { fillLights(s, random); });
     add("fuel", [&](Section& s) { fillFuel(s, random); });
-    add("effects", [&](Section& s) { fillEffects(s, random, traits); });
+    add("effects", [&](Section& s) { fillEffects(s, random); });
     for (int i = 0, n = lean ? 0 : random.between(0, 3); i < n; ++i) {
         add("CameraDefinition." + std::to_string(i), [&](Section& s) { fillCamera(s, random, i); });
     }
@@ -665,7 +658,7 @@ std::string CfgGenerator::next(CfgTraits* traitsOut) {
         Section livery(random, style, "fltsim." + std::to_string(liveries.size()));
         fillFltsim(livery, random, aircraft, static_cast<int>(liveries.size()));
         const std::size_t size = sectionSize(livery);
-        if (!liveries.empty() && total + size > 60 * 1024 - 512) {
+        if (!liveries.empty() && total + size > 58 * 1024) {
             break;
         }
         total += size;
@@ -679,7 +672,7 @@ std::string CfgGenerator::next(CfgTraits* traitsOut) {
     out.reserve(total + 1024);
     bool crlf = style.crlf;
     const std::size_t switchAt = style.mixedEol ? sections.size() / 2 : sections.size();
-    if (!style.normalised) {
+    {
         emitLine(out, style.comment + "****************************************************", crlf);
         emitLine(out, style.comment + " " + aircraft.maker + " " + aircraft.type, crlf);
         emitLine(out, style.comment + " " + random.pick(kCreators) + " \xA9 2008-2012", crlf);
@@ -689,7 +682,7 @@ std::string CfgGenerator::next(CfgTraits* traitsOut) {
         if (i == switchAt) {
             crlf = !crlf;
         }
-        const int blanks = style.normalised || (i == 0 && out.empty()) ? 1 : style.blanksBetween;
+        const int blanks = (i == 0 && out.empty()) ? 1 : style.blanksBetween;
         for (int b = 0; b < blanks; ++b) {
             emitLine(out, "", crlf);
         }
@@ -700,6 +693,13 @@ std::string CfgGenerator::next(CfgTraits* traitsOut) {
     }
     if (!finalLineEnd) {
         out.resize(out.size() - (crlf ? 2 : 1));
+    }
+    if (traits.patched) {
+        // Exactly what an earlier run with the default choices left behind.
+        std::string rewritten;
+        rewriteText(PatchOptions{}, out, rewritten);
+        out = std::move(rewritten);
+        traits.crlf = true;
     }
     traits.size = out.size();
     if (traitsOut != nullptr) {
