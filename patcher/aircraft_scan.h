@@ -18,23 +18,33 @@ struct ScanTotals {
     std::int32_t temperaturesChanged = 0;
 };
 
-// What happened in one treated folder; reported to an optional observer (verbose output,
-// progress).
+// What happened in one aircraft folder; reported to an optional observer (verbose output,
+// progress) for every folder the run looks at, treated or not.
 struct FolderReport {
-    std::string folder;  // full path of the aircraft folder
+    std::string folder;    // full path of the aircraft folder
+    bool treated = false;  // false: left alone (no aircraft.cfg, flyable and not included, ...)
     bool flyable = false;
     std::int32_t contrailsAdded = 0;
     std::int32_t temperaturesChanged = 0;
     bool backupMade = false;
+    bool bytesChanged = false;  // the new aircraft.cfg differs from the old one
 };
 
 using FolderObserver = std::function<void(const FolderReport&)>;
+
+// Fixed names inside an aircraft folder.
+inline constexpr const char* kAircraftFileName = "aircraft.cfg";
+inline constexpr const char* kNewAircraftFileName = "new_aircraft.cfg";
+inline constexpr const char* kBackupFileName = "without_contrails_aircraft.cfg";
+// The backup is written under this name first and renamed into place only when complete.
+inline constexpr const char* kBackupTempFileName = "without_contrails_aircraft.tmp";
 
 // The three-line message shown after a run.
 std::string summaryText(const ScanTotals& totals);
 
 // One run over the aircraft folders below options.simulatorPath. Throws FileError when a file
-// operation fails; folders finished before stay finished.
+// operation fails; folders finished before stay finished, the folder at hand keeps its
+// aircraft.cfg unchanged.
 ScanTotals AircraftScan(const PatchOptions& options, FileSystem& fileSystem,
                         const FolderObserver& observer = {});
 

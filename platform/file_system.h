@@ -43,14 +43,19 @@ public:
     // nullptr when the file cannot be opened: missing, a folder, no permission, or held open
     // by another program (Windows opens without sharing).
     virtual std::unique_ptr<InputFile> openRead(const std::string& path) = 0;
-    // Creates or truncates; nullptr when the file cannot be created (a read-only folder).
-    virtual std::unique_ptr<OutputFile> createFile(const std::string& path) = 0;
+    // Creates or truncates; nullptr when the file cannot be created (a read-only folder), with
+    // the system's reason in `reason` when the caller wants it.
+    virtual std::unique_ptr<OutputFile> createFile(const std::string& path,
+                                                   std::string* reason = nullptr) = 0;
     // Deletes a file; throws FileError on failure.
     virtual void removeFile(const std::string& path) = 0;
     // Renames `from` over `to` in one atomic step, replacing `to`; throws FileError.
     virtual void replaceFile(const std::string& from, const std::string& to) = 0;
     // Renames `from` to `to` only if `to` does not exist; throws FileError (name taken too).
     virtual void renameNoReplace(const std::string& from, const std::string& to) = 0;
+    // Whether createFile in `folder` can be expected to work, asked without creating anything:
+    // a dry run uses it to skip the read-only folders that a real run would skip.
+    virtual bool canCreateIn(const std::string& folder) = 0;
     // `path` made absolute against the current working directory, with the host's separators.
     virtual std::string absolutePath(const std::string& path) = 0;
     // The host's folder separator.

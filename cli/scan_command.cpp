@@ -1,0 +1,130 @@
+#include "cli/scan_command.h"
+
+#include <chrono>
+#include <string>
+
+#include "patcher/aircraft_scan.h"
+#include "patcher/simulator_location.h"
+#include "platform/host_file_system.h"
+#include "platform/overlay_file_system.h"
+
+namespace cirrowisp {
+
+namespace {
+
+// A "folders done" counter on one terminal line of standard error. It appears only once a run
+// has lasted a moment, so a quick run prints nothing extra, and it is wiped before anything
+// else is written to the terminal.
+class ProgressLine {
+public:
+    ProgressLine(std::ostream& err, bool enabled) : err_(err), enabled_(enabled) {}
+    ~ProgressLine() { clear(); }
+    ProgressLine(const ProgressLine&) = delete;
+    ProgressLine& operator=(const ProgressLine&) = delete;
+
+    void folderDone() {
+        ++done_;
+        if (!enabled_) {
+            return;
+        }
+        const auto now = Clock::now();
+        if (now - start_ < kDelay || (shown_ && now - lastShown_ < kInterval)) {
+            return;
+        }
+        const std::string text = std::to_string(done_) + " aircraft folders done";
+        err_ << '\r' << text << std::flush;
+        width_ = text.size();
+        shown_ = true;
+        lastShown_ = now;
+    }
+
+    void clear() {
+        if (shown_) {
+            err_ << '\r' << std::string(width_, ' ') << '\r' << std::flush;
+            shown_ = false;
+            lastShown_ = {};
+        }
+    }
+
+private:
+    using Clock = std::chrono::steady_clock;
+    static constexpr auto kDelay = std::chrono::milliseconds(500);
+    static constexpr auto kInterval = std::chrono::milliseconds(100);
+
+    std::ostream& err_;
+    bool enabled_;
+    std::size_t done_ = 0;
+    bool shown_ = false;
+    std::size_t width_ = 0;
+    Clock::time_point start_ = Clock::now();
+    Clock::time_point lastShown_{};
+};
+
+std::string describe(const FolderReport& report) {
+    std::string line = report.folder + ": " + (report.flyable ? "flyable" : "AI");
+    std::string changes;
+    auto add = [&changes](const char* what) {
+        changes += changes.empty() ? "" : ", ";
+        changes += what;
+    };
+    if (report.contrailsAdded > 0) {
+        add(report.contrailsAdded == 1 ? "contrail line added" : "contrail lines added");
+    }
+    if (report.temperaturesChanged > 0) {
+        add(report.temperaturesChanged == 1 ? "temperature line written"
+                                            : "temperature lines written");
+    }
+    if (changes.empty()) {
+        // Removed contrail lines and tidied blank lines are not counted, but they do change
+        // the file.
+        add(report.bytesChanged ? "rewritten, nothing added" : "unchanged");
+    }
+    if (report.backupMade) {
+        add("backup made");
+    }
+    return line + ", " + changes;
+}
+
+void print(ByteSink& sink, const std::string& text) {
+    sink.write(text.data(), text.size());
+}
+
+}  // namespace
+
+std::string defaultSimulatorFolder() {
+    lookupSimulatorPath();  // a failed lookup leaves ".\Aircraft\", as in the dialog
+    return SimulatorPathLookup::lastKnownPath();
+}
+
+int runScanOn(const CliOptions& options, FileSystem& fileSystem, CliIo& io) {
+    PatchOptions patch = options.patch;
+    patch.simulatorPath =
+        options.simulatorFolder ? *options.simulatorFolder : defaultSimulatorFolder();
+
+    OverlayFileSystem dryRun(fileSystem);
+    FileSystem& target = options.dryRun ? static_cast<FileSystem&>(dryRun) : fileSystem;
+
+    ProgressLine progress(io.err, io.errIsTerminal);
+    const FolderObserver observer = [&](const FolderReport& report) {
+        if (options.verbose && report.treated) {
+            progress.clear();
+            io.err << describe(report) << '\n';
+        }
+        progress.folderDone();
+    };
+    const ScanTotals totals = AircraftScan(patch, target, observer);
+    progress.clear();
+
+    if (options.dryRun) {
+        print(io.out, "Dry run: nothing was changed. A real run would report:\n");
+    }
+    print(io.out, summaryText(totals) + "\n");
+    return kExitOk;
+}
+
+int runScan(const CliOptions& options, CliIo& io) {
+    const auto fileSystem = makeHostFileSystem();
+    return runScanOn(options, *fileSystem, io);
+}
+
+}  // namespace cirrowisp

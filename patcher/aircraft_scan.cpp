@@ -1,0 +1,309 @@
+#include "patcher/aircraft_scan.h"
+
+#include <array>
+#include <cstdio>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "patcher/cfg_rewrite.h"
+#include "platform/file_system.h"
+
+namespace cirrowisp {
+
+namespace {
+
+// The simulator's own file system ignores case; a tree copied to Linux keeps whatever case its
+// author typed, so "Aircraft.cfg" and "PANEL" must still be found. The names we look for are
+// ASCII, and no lead byte of a double-byte character is ASCII, so plain ASCII folding is exact.
+bool sameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
+        if (fold(a[i]) != fold(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The names in one aircraft folder that the run cares about, with their spelling on disk.
+struct FolderNames {
+    std::optional<std::string> aircraft;
+    std::vector<std::string> backups;
+    bool hasPanel = false;
+};
+
+FolderNames readNames(DirectoryListing& listing) {
+    FolderNames names;
+    DirEntry entry;
+    while (listing.next(entry)) {
+        if (sameName(entry.name, "panel")) {
+            names.hasPanel = true;  // a file or a folder, as the simulator's "panel." matches
+        } else if (!entry.isFolder && sameName(entry.name, kAircraftFileName)) {
+            // Two spellings can only meet on a case-sensitive disk; the exact one wins.
+            if (!names.aircraft || entry.name == kAircraftFileName) {
+                names.aircraft = entry.name;
+            }
+        } else if (sameName(entry.name, kBackupFileName)) {
+            names.backups.push_back(entry.name);
+        }
+    }
+    return names;
+}
+
+// FNV-1a over a byte stream, so a report can tell whether a rewrite changed anything without
+// keeping either file in memory.
+struct Fingerprint {
+    std::uint64_t hash = 14695981039346656037ull;
+    std::uint64_t size = 0;
+
+    void add(const char* data, std::size_t count) {
+        for (std::size_t i = 0; i < count; ++i) {
+            hash ^= static_cast<unsigned char>(data[i]);
+            hash *= 1099511628211ull;
+        }
+        size += count;
+    }
+    bool operator==(const Fingerprint&) const = default;
+};
+
+// Hands the old file to the rewrite and, when a backup is due, copies every byte it reads into
+// the backup on the way: the file is read once, and the backup is a copy of its own rather than
+// the old file renamed, so it never shares storage with aircraft.cfg.
+class CopyingSource : public ByteSource {
+public:
+    CopyingSource(ByteSource& source, ByteSink* copy) : source_(source), copy_(copy) {}
+
+    std::size_t read(char* buffer, std::size_t size) override {
+        const std::size_t got = source_.read(buffer, size);
+        if (copy_ != nullptr && got > 0) {
+            copy_->write(buffer, got);
+        }
+        fingerprint_.add(buffer, got);
+        return got;
+    }
+
+    // The rewrite stops at a Ctrl-Z byte; the backup must hold the whole file all the same.
+    void drain() {
+        std::array<char, 64 * 1024> buffer{};
+        while (read(buffer.data(), buffer.size()) > 0) {
+        }
+    }
+
+    const Fingerprint& fingerprint() const { return fingerprint_; }
+
+private:
+    ByteSource& source_;
+    ByteSink* copy_;
+    Fingerprint fingerprint_;
+};
+
+class FingerprintSink : public ByteSink {
+public:
+    explicit FingerprintSink(ByteSink& sink) : sink_(sink) {}
+    void write(const char* data, std::size_t size) override {
+        sink_.write(data, size);
+        fingerprint_.add(data, size);
+    }
+    const Fingerprint& fingerprint() const { return fingerprint_; }
+
+private:
+    ByteSink& sink_;
+    Fingerprint fingerprint_;
+};
+
+// Removes the files a failed folder created, so a failure leaves nothing behind but what was
+// there before. Declared before the files it guards, so they are closed before it runs.
+class StrayFiles {
+public:
+    explicit StrayFiles(FileSystem& fs) : fs_(fs) {}
+    ~StrayFiles() {
+        for (const std::string& path : paths_) {
+            try {
+                fs_.removeFile(path);
+            } catch (const FileError&) {
+                // Best effort: the error that ended the run is the one to report.
+            }
+        }
+    }
+    StrayFiles(const StrayFiles&) = delete;
+    StrayFiles& operator=(const StrayFiles&) = delete;
+
+    void add(const std::string& path) { paths_.push_back(path); }
+    void forget(const std::string& path) { std::erase(paths_, path); }
+    void forgetAll() { paths_.clear(); }
+
+private:
+    FileSystem& fs_;
+    std::vector<std::string> paths_;
+};
+
+class Scan {
+public:
+    Scan(const PatchOptions& options, FileSystem& fs, const FolderObserver& observer)
+        : options_(options), fs_(fs), observer_(observer), sep_(fs.separator()) {}
+
+    ScanTotals run() {
+        // Both roots are resolved here, once, against the working directory of this moment;
+        // nothing later changes it.
+        const std::array<std::string, 2> roots{
+            fs_.absolutePath(options_.simulatorPath + "\\SimObjects\\Airplanes"),
+            fs_.absolutePath(options_.simulatorPath + "\\MyTraffic\\Aircraft")};
+        for (const std::string& root : roots) {
+            scanRoot(root);
+        }
+        return totals_;
+    }
+
+private:
+    std::string join(const std::string& folder, std::string_view name) const {
+        std::string path = folder;
+        if (path.empty() || path.back() != sep_) {
+            path += sep_;
+        }
+        path += name;
+        return path;
+    }
+
+    void scanRoot(const std::string& root) {
+        auto listing = fs_.listFolder(root);
+        if (listing == nullptr) {
+            return;  // no such root in this simulator
+        }
+        // Collect first: treating a folder adds and removes files, which must not disturb the
+        // listing of the root being walked.
+        std::vector<std::string> folders;
+        DirEntry entry;
+        while (listing->next(entry)) {
+            // "*." finds names without an extension, and "." and ".." like any other folder.
+            const bool noExtension = entry.name.find('.') == std::string::npos;
+            if (entry.isFolder && (noExtension || entry.name == "." || entry.name == "..")) {
+                folders.push_back(join(root, entry.name));
+            }
+        }
+        listing.reset();
+        for (const std::string& folder : folders) {
+            FolderReport report;
+            report.folder = folder;
+            treatFolder(report);
+            if (observer_) {
+                observer_(report);
+            }
+        }
+    }
+
+    void treatFolder(FolderReport& report) {
+        const std::string& folder = report.folder;
+        auto listing = fs_.listFolder(folder);
+        if (listing == nullptr) {
+            return;  // removed meanwhile or not ours to enter
+        }
+        const FolderNames names = readNames(*listing);
+        listing.reset();
+        report.flyable = names.hasPanel;
+        if (names.hasPanel && options_.includeFlyable == 0) {
+            return;
+        }
+        if (!names.aircraft) {
+            return;
+        }
+        const std::string aircraftPath = join(folder, *names.aircraft);
+        auto input = fs_.openRead(aircraftPath);
+        if (input == nullptr) {
+            return;  // missing, or held open by another program: skipped, not counted
+        }
+
+        StrayFiles strays(fs_);
+        const std::string newPath = join(folder, kNewAircraftFileName);
+        auto output = fs_.createFile(newPath);
+        if (output == nullptr) {
+            return;  // a read-only folder: left exactly as it was, not counted
+        }
+        strays.add(newPath);
+        report.treated = true;
+        if (names.hasPanel) {
+            ++totals_.flyableAircraft;
+        } else {
+            ++totals_.aiAircraft;
+        }
+
+        // A backup that exists but cannot be opened counts as absent; the rename onto its name
+        // below then fails and ends the run, rather than the old file being lost.
+        bool backupExists = false;
+        for (const std::string& name : names.backups) {
+            if (fs_.openRead(join(folder, name)) != nullptr) {
+                backupExists = true;
+                break;
+            }
+        }
+        const std::string backupPath =
+            join(folder, names.backups.empty() ? std::string(kBackupFileName) : names.backups[0]);
+        const std::string tempPath = join(folder, kBackupTempFileName);
+        std::unique_ptr<OutputFile> backup;
+        if (!backupExists) {
+            std::string reason;
+            backup = fs_.createFile(tempPath, &reason);
+            if (backup == nullptr) {
+                throw FileError(tempPath, reason);
+            }
+            strays.add(tempPath);
+        }
+
+        CopyingSource source(*input, backup.get());
+        FingerprintSink sink(*output);
+        const RewriteResult result = CfgRewritePass(options_, source, sink);
+        source.drain();
+        output->close();
+        if (backup) {
+            backup->close();
+        }
+        // Windows opens without sharing: our own handle would block the rename over the file.
+        input.reset();
+
+        // The backup goes into place before aircraft.cfg changes, so the old bytes are on the
+        // disk under one name or the other at every instant.
+        if (backup) {
+            fs_.renameNoReplace(tempPath, backupPath);
+            strays.forget(tempPath);
+            report.backupMade = true;
+        }
+        fs_.replaceFile(newPath, aircraftPath);
+        strays.forgetAll();
+
+        totals_.contrailsAdded += result.contrailsAdded;
+        totals_.temperaturesChanged += result.temperaturesChanged;
+        report.contrailsAdded = result.contrailsAdded;
+        report.temperaturesChanged = result.temperaturesChanged;
+        report.bytesChanged = !(source.fingerprint() == sink.fingerprint());
+    }
+
+    const PatchOptions& options_;
+    FileSystem& fs_;
+    const FolderObserver& observer_;
+    const char sep_;
+    ScanTotals totals_;
+};
+
+}  // namespace
+
+std::string summaryText(const ScanTotals& totals) {
+    std::array<char, 256> text{};
+    std::snprintf(text.data(), text.size(),
+                  "Scanned %d AI and %d flyable aircrafts files for contrails.\n"
+                  "Added contrails to %d files.\n"
+                  "Changed temperature in %d files.",
+                  static_cast<int>(totals.aiAircraft), static_cast<int>(totals.flyableAircraft),
+                  static_cast<int>(totals.contrailsAdded),
+                  static_cast<int>(totals.temperaturesChanged));
+    return text.data();
+}
+
+ScanTotals AircraftScan(const PatchOptions& options, FileSystem& fileSystem,
+                        const FolderObserver& observer) {
+    return Scan(options, fileSystem, observer).run();
+}
+
+}  // namespace cirrowisp

@@ -1,0 +1,345 @@
+#include "platform/fake_file_system.h"
+
+#include <utility>
+
+namespace cirrowisp {
+
+namespace {
+
+// Runs the after-each hook when an operation is over, also when it throws.
+class StepEnd {
+public:
+    explicit StepEnd(const FakeFileSystem& fs) : fs_(fs) {}
+    ~StepEnd() { fs_.finished(); }
+    StepEnd(const StepEnd&) = delete;
+    StepEnd& operator=(const StepEnd&) = delete;
+
+private:
+    const FakeFileSystem& fs_;
+};
+
+class FakeListing : public DirectoryListing {
+public:
+    explicit FakeListing(std::vector<DirEntry> entries) : entries_(std::move(entries)) {}
+    bool next(DirEntry& entry) override {
+        if (index_ == entries_.size()) {
+            return false;
+        }
+        entry = entries_[index_++];
+        return true;
+    }
+
+private:
+    std::vector<DirEntry> entries_;
+    std::size_t index_ = 0;
+};
+
+class FakeInput : public InputFile {
+public:
+    FakeInput(FakeFileSystem& fs, std::string path, std::string bytes)
+        : fs_(fs), path_(std::move(path)), bytes_(std::move(bytes)) {}
+    std::size_t read(char* buffer, std::size_t size) override {
+        const auto fault = fs_.step("read " + path_);
+        StepEnd end(fs_);
+        if (fault) {
+            throw FileError(path_, FakeFileSystem::reasonText(*fault));
+        }
+        const std::size_t count = std::min(size, bytes_.size() - offset_);
+        bytes_.copy(buffer, count, offset_);
+        offset_ += count;
+        return count;
+    }
+
+private:
+    FakeFileSystem& fs_;
+    std::string path_;
+    std::string bytes_;
+    std::size_t offset_ = 0;
+};
+
+class FakeOutput : public OutputFile {
+public:
+    FakeOutput(FakeFileSystem& fs, std::string path, std::shared_ptr<std::string> bytes)
+        : fs_(fs), path_(std::move(path)), bytes_(std::move(bytes)) {}
+    void write(const char* data, std::size_t size) override {
+        const auto fault = fs_.step("write " + path_);
+        StepEnd end(fs_);
+        if (fault) {
+            throw FileError(path_, FakeFileSystem::reasonText(*fault));
+        }
+        bytes_->append(data, size);
+    }
+    void close() override {
+        const auto fault = fs_.step("close " + path_);
+        StepEnd end(fs_);
+        if (fault) {
+            throw FileError(path_, FakeFileSystem::reasonText(*fault));
+        }
+    }
+
+private:
+    FakeFileSystem& fs_;
+    std::string path_;
+    std::shared_ptr<std::string> bytes_;
+};
+
+}  // namespace
+
+std::string FakeFileSystem::reasonText(FakeFault fault) {
+    switch (fault) {
+        case FakeFault::NoSpace:
+            return "No space left on device";
+        case FakeFault::PermissionDenied:
+            return "Permission denied";
+        case FakeFault::InUse:
+            return "The process cannot access the file because it is being used by another "
+                   "process";
+        case FakeFault::NameTaken:
+            return "File exists";
+    }
+    return "Input/output error";
+}
+
+std::string FakeFileSystem::normalise(const std::string& path) const {
+    std::string raw = path;
+    for (char& c : raw) {
+        if (c == '\\') {
+            c = '/';
+        }
+    }
+    if (raw.empty() || raw.front() != '/') {
+        raw = cwd_ + "/" + raw;
+    }
+    std::vector<std::string> parts;
+    std::size_t pos = 0;
+    while (pos <= raw.size()) {
+        std::size_t end = raw.find('/', pos);
+        if (end == std::string::npos) {
+            end = raw.size();
+        }
+        const std::string segment = raw.substr(pos, end - pos);
+        if (segment == "..") {
+            if (!parts.empty()) {
+                parts.pop_back();
+            }
+        } else if (!segment.empty() && segment != ".") {
+            parts.push_back(segment);
+        }
+        pos = end + 1;
+    }
+    std::string result;
+    for (const std::string& part : parts) {
+        result += "/" + part;
+    }
+    return result.empty() ? "/" : result;
+}
+
+std::string FakeFileSystem::parentOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+void FakeFileSystem::addFolder(const std::string& path) {
+    const std::string key = normalise(path);
+    if (key != "/") {
+        addFolder(parentOf(key));
+    }
+    nodes_[key] = Node{true, nullptr};
+}
+
+void FakeFileSystem::addFile(const std::string& path, const std::string& content) {
+    const std::string key = normalise(path);
+    addFolder(parentOf(key));
+    nodes_[key] = Node{false, std::make_shared<std::string>(content)};
+}
+
+bool FakeFileSystem::exists(const std::string& path) const {
+    return nodes_.count(normalise(path)) != 0;
+}
+
+std::optional<std::string> FakeFileSystem::content(const std::string& path) const {
+    const auto found = nodes_.find(normalise(path));
+    if (found == nodes_.end() || found->second.folder) {
+        return std::nullopt;
+    }
+    return *found->second.bytes;
+}
+
+std::map<std::string, std::string> FakeFileSystem::filesBelow(const std::string& folder) const {
+    const std::string prefix = normalise(folder) + "/";
+    std::map<std::string, std::string> files;
+    for (const auto& [path, node] : nodes_) {
+        if (!node.folder && path.compare(0, prefix.size(), prefix) == 0) {
+            files[path.substr(prefix.size())] = *node.bytes;
+        }
+    }
+    return files;
+}
+
+void FakeFileSystem::setHeldOpen(const std::string& path, bool held) {
+    if (held) {
+        heldOpen_.insert(normalise(path));
+    } else {
+        heldOpen_.erase(normalise(path));
+    }
+}
+
+void FakeFileSystem::setReadOnly(const std::string& folder, bool readOnly) {
+    if (readOnly) {
+        readOnly_.insert(normalise(folder));
+    } else {
+        readOnly_.erase(normalise(folder));
+    }
+}
+
+void FakeFileSystem::failOperation(std::size_t n, FakeFault fault) {
+    failAt_ = n == 0 ? 0 : operations_ + n;
+    fault_ = fault;
+}
+
+std::optional<FakeFault> FakeFileSystem::step(const std::string& what) {
+    ++operations_;
+    log_.push_back(what);
+    if (operations_ == failAt_) {
+        log_.back() += " [fails]";
+        return fault_;
+    }
+    return std::nullopt;
+}
+
+void FakeFileSystem::finished() const {
+    if (afterEach_) {
+        afterEach_();
+    }
+}
+
+std::unique_ptr<DirectoryListing> FakeFileSystem::listFolder(const std::string& path) {
+    const std::string key = normalise(path);
+    const auto fault = step("list " + key);
+    StepEnd end(*this);
+    const auto found = nodes_.find(key);
+    if (fault || found == nodes_.end() || !found->second.folder) {
+        return nullptr;
+    }
+    std::vector<DirEntry> entries{{".", true}, {"..", true}};
+    const std::string prefix = key == "/" ? "/" : key + "/";
+    for (auto it = nodes_.upper_bound(prefix); it != nodes_.end(); ++it) {
+        if (it->first.compare(0, prefix.size(), prefix) != 0) {
+            break;
+        }
+        const std::string rest = it->first.substr(prefix.size());
+        if (!rest.empty() && rest.find('/') == std::string::npos) {
+            entries.push_back({rest, it->second.folder});
+        }
+    }
+    return std::make_unique<FakeListing>(std::move(entries));
+}
+
+std::unique_ptr<InputFile> FakeFileSystem::openRead(const std::string& path) {
+    const std::string key = normalise(path);
+    const auto fault = step("openRead " + key);
+    StepEnd end(*this);
+    const auto found = nodes_.find(key);
+    if (fault || found == nodes_.end() || found->second.folder || heldOpen_.count(key) != 0) {
+        return nullptr;
+    }
+    return std::make_unique<FakeInput>(*this, path, *found->second.bytes);
+}
+
+std::unique_ptr<OutputFile> FakeFileSystem::createFile(const std::string& path,
+                                                       std::string* reason) {
+    const std::string key = normalise(path);
+    const auto fault = step("create " + key);
+    StepEnd end(*this);
+    std::optional<FakeFault> why = fault;
+    const auto parent = nodes_.find(parentOf(key));
+    const auto found = nodes_.find(key);
+    if (!why && (parent == nodes_.end() || !parent->second.folder)) {
+        why = FakeFault::PermissionDenied;
+    } else if (!why && readOnly_.count(parentOf(key)) != 0) {
+        why = FakeFault::PermissionDenied;
+    } else if (!why && found != nodes_.end() && found->second.folder) {
+        why = FakeFault::NameTaken;
+    } else if (!why && heldOpen_.count(key) != 0) {
+        why = FakeFault::InUse;
+    }
+    if (why) {
+        if (reason != nullptr) {
+            *reason = reasonText(*why);
+        }
+        return nullptr;
+    }
+    auto bytes = std::make_shared<std::string>();
+    nodes_[key] = Node{false, bytes};
+    return std::make_unique<FakeOutput>(*this, path, bytes);
+}
+
+void FakeFileSystem::removeFile(const std::string& path) {
+    const std::string key = normalise(path);
+    const auto fault = step("remove " + key);
+    StepEnd end(*this);
+    if (fault) {
+        throw FileError(path, reasonText(*fault));
+    }
+    const auto found = nodes_.find(key);
+    if (found == nodes_.end() || found->second.folder) {
+        throw FileError(path, "No such file or directory");
+    }
+    if (heldOpen_.count(key) != 0) {
+        throw FileError(path, reasonText(FakeFault::InUse));
+    }
+    nodes_.erase(found);
+}
+
+void FakeFileSystem::move(const std::string& from, const std::string& to, bool replace) {
+    const std::string source = normalise(from);
+    const std::string target = normalise(to);
+    const auto found = nodes_.find(source);
+    if (found == nodes_.end() || found->second.folder) {
+        throw FileError(from, "No such file or directory");
+    }
+    // A taken name is refused before anything else, as MoveFileEx and renameat2 do.
+    const auto taken = nodes_.find(target);
+    if (taken != nodes_.end() && (!replace || taken->second.folder)) {
+        throw FileError(to, reasonText(FakeFault::NameTaken));
+    }
+    if (heldOpen_.count(source) != 0 || heldOpen_.count(target) != 0) {
+        throw FileError(from, reasonText(FakeFault::InUse));
+    }
+    if (readOnly_.count(parentOf(source)) != 0 || readOnly_.count(parentOf(target)) != 0) {
+        throw FileError(from, reasonText(FakeFault::PermissionDenied));
+    }
+    Node node = found->second;
+    nodes_.erase(found);
+    nodes_[target] = node;
+}
+
+void FakeFileSystem::replaceFile(const std::string& from, const std::string& to) {
+    const auto fault = step("replace " + normalise(from) + " -> " + normalise(to));
+    StepEnd end(*this);
+    if (fault) {
+        throw FileError(from, reasonText(*fault));
+    }
+    move(from, to, true);
+}
+
+void FakeFileSystem::renameNoReplace(const std::string& from, const std::string& to) {
+    const auto fault = step("rename " + normalise(from) + " -> " + normalise(to));
+    StepEnd end(*this);
+    if (fault) {
+        throw FileError(from, reasonText(*fault));
+    }
+    move(from, to, false);
+}
+
+bool FakeFileSystem::canCreateIn(const std::string& folder) {
+    const std::string key = normalise(folder);
+    const auto found = nodes_.find(key);
+    return found != nodes_.end() && found->second.folder && readOnly_.count(key) == 0;
+}
+
+std::string FakeFileSystem::absolutePath(const std::string& path) {
+    return normalise(path);
+}
+
+}  // namespace cirrowisp

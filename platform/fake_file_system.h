@@ -1,0 +1,85 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace cirrowisp {
+
+// A reason a fake operation fails with, worded as the system would word it.
+enum class FakeFault { NoSpace, PermissionDenied, InUse, NameTaken };
+
+// An in-memory folder tree for tests. Names are case-sensitive, as on Linux. It records every
+// operation (file reads, writes and closes included) and can make operation N fail, so a test
+// can walk a fault through every step of a run. Paths are absolute, '/' or '\' separated.
+class FakeFileSystem : public FileSystem {
+public:
+    void addFolder(const std::string& path);
+    // Creates the parent folders as needed.
+    void addFile(const std::string& path, const std::string& content);
+
+    bool exists(const std::string& path) const;
+    std::optional<std::string> content(const std::string& path) const;
+    // Every file below `folder`, by path relative to it, with its bytes.
+    std::map<std::string, std::string> filesBelow(const std::string& folder) const;
+
+    // A file another program holds open: it cannot be opened, removed or renamed over.
+    void setHeldOpen(const std::string& path, bool held);
+    // A folder in which nothing can be created.
+    void setReadOnly(const std::string& folder, bool readOnly);
+
+    // Operation `n` (1-based, counted from now on) fails with `fault`; 0 turns faults off.
+    void failOperation(std::size_t n, FakeFault fault = FakeFault::NoSpace);
+    std::size_t operationCount() const { return operations_; }
+    const std::vector<std::string>& log() const { return log_; }
+    // Called after every operation, failed or not: the place to check what must hold at every
+    // instant of a run.
+    void setAfterEachOperation(std::function<void()> check) { afterEach_ = std::move(check); }
+    void setWorkingDirectory(const std::string& path) { cwd_ = normalise(path); }
+
+    std::unique_ptr<DirectoryListing> listFolder(const std::string& path) override;
+    std::unique_ptr<InputFile> openRead(const std::string& path) override;
+    std::unique_ptr<OutputFile> createFile(const std::string& path,
+                                           std::string* reason = nullptr) override;
+    void removeFile(const std::string& path) override;
+    void replaceFile(const std::string& from, const std::string& to) override;
+    void renameNoReplace(const std::string& from, const std::string& to) override;
+    bool canCreateIn(const std::string& folder) override;
+    std::string absolutePath(const std::string& path) override;
+    char separator() const override { return '/'; }
+
+    // Used by the fake's own files.
+    struct Node {
+        bool folder = false;
+        std::shared_ptr<std::string> bytes;
+    };
+    // Counts one operation; returns the fault to fail it with, if it is the chosen one.
+    std::optional<FakeFault> step(const std::string& what);
+    void finished() const;
+
+    static std::string reasonText(FakeFault fault);
+    std::string normalise(const std::string& path) const;
+
+private:
+    static std::string parentOf(const std::string& path);
+    void move(const std::string& from, const std::string& to, bool replace);
+
+    std::map<std::string, Node> nodes_{{"/", Node{true, nullptr}}};
+    std::set<std::string> heldOpen_;
+    std::set<std::string> readOnly_;
+    std::string cwd_ = "/";
+    std::size_t operations_ = 0;
+    std::size_t failAt_ = 0;
+    FakeFault fault_ = FakeFault::NoSpace;
+    std::vector<std::string> log_;
+    std::function<void()> afterEach_;
+};
+
+}  // namespace cirrowisp

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <memory>
+
+#include "platform/file_system.h"
+
+namespace cirrowisp {
+
+// The file system of the host the program was built for: POSIX calls on Linux, the ANSI Win32
+// calls on Windows.
+std::unique_ptr<FileSystem> makeHostFileSystem();
+
+}  // namespace cirrowisp

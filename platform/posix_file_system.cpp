@@ -1,0 +1,276 @@
+#include "platform/posix_file_system.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <system_error>
+#include <vector>
+
+#include "platform/host_file_system.h"
+
+namespace cirrowisp {
+
+namespace {
+
+std::string reasonOf(int error) {
+    return std::system_category().message(error);
+}
+
+[[noreturn]] void throwErrno(const std::string& path, int error) {
+    throw FileError(path, reasonOf(error));
+}
+
+class PosixListing : public DirectoryListing {
+public:
+    PosixListing(DIR* dir, std::string folder) : dir_(dir), folder_(std::move(folder)) {}
+    ~PosixListing() override { ::closedir(dir_); }
+    PosixListing(const PosixListing&) = delete;
+    PosixListing& operator=(const PosixListing&) = delete;
+
+    bool next(DirEntry& entry) override {
+        const dirent* found = ::readdir(dir_);
+        if (found == nullptr) {
+            return false;
+        }
+        entry.name = found->d_name;
+        if (found->d_type == DT_DIR) {
+            entry.isFolder = true;
+        } else if (found->d_type == DT_LNK || found->d_type == DT_UNKNOWN) {
+            // The simulator follows links; some file systems do not fill d_type at all.
+            struct stat info {};
+            const std::string full = folder_ + "/" + entry.name;
+            entry.isFolder = ::stat(full.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+        } else {
+            entry.isFolder = false;
+        }
+        return true;
+    }
+
+private:
+    DIR* dir_;
+    std::string folder_;
+};
+
+class PosixInputFile : public InputFile {
+public:
+    PosixInputFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+    ~PosixInputFile() override { ::close(fd_); }
+    PosixInputFile(const PosixInputFile&) = delete;
+    PosixInputFile& operator=(const PosixInputFile&) = delete;
+
+    std::size_t read(char* buffer, std::size_t size) override {
+        for (;;) {
+            const ssize_t got = ::read(fd_, buffer, size);
+            if (got >= 0) {
+                return static_cast<std::size_t>(got);
+            }
+            if (errno != EINTR) {
+                throwErrno(path_, errno);
+            }
+        }
+    }
+
+private:
+    int fd_;
+    std::string path_;
+};
+
+class PosixOutputFile : public OutputFile {
+public:
+    PosixOutputFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+    ~PosixOutputFile() override {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    PosixOutputFile(const PosixOutputFile&) = delete;
+    PosixOutputFile& operator=(const PosixOutputFile&) = delete;
+
+    void write(const char* data, std::size_t size) override {
+        while (size > 0) {
+            const ssize_t put = ::write(fd_, data, size);
+            if (put < 0) {
+                if (errno == EINTR) {
+                    continue;
+                }
+                throwErrno(path_, errno);
+            }
+            data += put;
+            size -= static_cast<std::size_t>(put);
+        }
+    }
+
+    void close() override {
+        // The file is renamed over aircraft.cfg next; without fsync a power cut could leave
+        // the new name pointing at data that never reached the disk.
+        const int fd = fd_;
+        fd_ = -1;
+        if (::fsync(fd) != 0 && errno != EINVAL && errno != EROFS) {
+            const int error = errno;
+            ::close(fd);
+            throwErrno(path_, error);
+        }
+        if (::close(fd) != 0 && errno != EINTR) {
+            throwErrno(path_, errno);
+        }
+    }
+
+private:
+    int fd_;
+    std::string path_;
+};
+
+bool nameTaken(const std::string& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0;
+}
+
+}  // namespace
+
+std::string posixPath(const std::string& path) {
+    std::string result = path;
+    for (char& c : result) {
+        if (c == '\\') {
+            c = '/';
+        }
+    }
+    return result;
+}
+
+std::string tidyPosixPath(const std::string& path) {
+    const std::string slashed = posixPath(path);
+    const bool absolute = !slashed.empty() && slashed.front() == '/';
+    std::string result = absolute ? "/" : "";
+    std::size_t pos = 0;
+    while (pos <= slashed.size()) {
+        std::size_t end = slashed.find('/', pos);
+        if (end == std::string::npos) {
+            end = slashed.size();
+        }
+        const std::string segment = slashed.substr(pos, end - pos);
+        if (!segment.empty() && segment != ".") {
+            if (!result.empty() && result.back() != '/') {
+                result += '/';
+            }
+            result += segment;
+        }
+        pos = end + 1;
+    }
+    return result.empty() ? std::string(1, '.') : result;
+}
+
+std::unique_ptr<DirectoryListing> PosixFileSystem::listFolder(const std::string& path) {
+    const std::string host = posixPath(path);
+    DIR* dir = ::opendir(host.c_str());
+    if (dir == nullptr) {
+        return nullptr;
+    }
+    return std::make_unique<PosixListing>(dir, host);
+}
+
+std::unique_ptr<InputFile> PosixFileSystem::openRead(const std::string& path) {
+    const std::string host = posixPath(path);
+    const int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return nullptr;
+    }
+    // open() succeeds on a folder; reading it would then fail with EISDIR in the middle of a
+    // run instead of the folder counting as "no aircraft.cfg".
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+        ::close(fd);
+        return nullptr;
+    }
+    return std::make_unique<PosixInputFile>(fd, path);
+}
+
+std::unique_ptr<OutputFile> PosixFileSystem::createFile(const std::string& path,
+                                                        std::string* reason) {
+    const std::string host = posixPath(path);
+    const int fd = ::open(host.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        if (reason != nullptr) {
+            *reason = reasonOf(errno);
+        }
+        return nullptr;
+    }
+    return std::make_unique<PosixOutputFile>(fd, path);
+}
+
+void PosixFileSystem::removeFile(const std::string& path) {
+    if (::unlink(posixPath(path).c_str()) != 0) {
+        throwErrno(path, errno);
+    }
+}
+
+void PosixFileSystem::replaceFile(const std::string& from, const std::string& to) {
+    if (::rename(posixPath(from).c_str(), posixPath(to).c_str()) != 0) {
+        throwErrno(from, errno);
+    }
+}
+
+void PosixFileSystem::renameNoReplace(const std::string& from, const std::string& to) {
+    const std::string hostFrom = posixPath(from);
+    const std::string hostTo = posixPath(to);
+#ifdef RENAME_NOREPLACE
+    if (::renameat2(AT_FDCWD, hostFrom.c_str(), AT_FDCWD, hostTo.c_str(), RENAME_NOREPLACE) == 0) {
+        return;
+    }
+    if (errno == EEXIST) {
+        throwErrno(to, errno);
+    }
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) {
+        throwErrno(from, errno);
+    }
+#endif
+    // A file system without renameat2 flags: link() fails on a taken name just the same.
+    if (::link(hostFrom.c_str(), hostTo.c_str()) == 0) {
+        if (::unlink(hostFrom.c_str()) != 0) {
+            throwErrno(from, errno);
+        }
+        return;
+    }
+    if (errno == EEXIST) {
+        throwErrno(to, errno);
+    }
+    if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP && errno != EXDEV) {
+        throwErrno(from, errno);
+    }
+    // No hard links either (FAT, some network shares): test, then rename. Only another program
+    // racing us for this very name could slip in between.
+    if (nameTaken(hostTo)) {
+        throwErrno(to, EEXIST);
+    }
+    if (::rename(hostFrom.c_str(), hostTo.c_str()) != 0) {
+        throwErrno(from, errno);
+    }
+}
+
+bool PosixFileSystem::canCreateIn(const std::string& folder) {
+    return ::access(posixPath(folder).c_str(), W_OK | X_OK) == 0;
+}
+
+std::string PosixFileSystem::absolutePath(const std::string& path) {
+    const std::string host = posixPath(path);
+    if (!host.empty() && host.front() == '/') {
+        return tidyPosixPath(host);
+    }
+    std::vector<char> buffer(4096);
+    while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
+        if (errno != ERANGE) {
+            throwErrno(".", errno);
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+    return tidyPosixPath(std::string(buffer.data()) + "/" + host);
+}
+
+std::unique_ptr<FileSystem> makeHostFileSystem() {
+    return std::make_unique<PosixFileSystem>();
+}
+
+}  // namespace cirrowisp

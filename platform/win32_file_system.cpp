@@ -1,0 +1,218 @@
+#include "platform/win32_file_system.h"
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include <limits>
+
+#include "platform/host_file_system.h"
+
+namespace cirrowisp {
+
+namespace {
+
+// The system's own wording for an error code, without the trailing line break and full stop.
+std::string reasonOf(DWORD error) {
+    char* text = nullptr;
+    const DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string reason;
+    if (length != 0 && text != nullptr) {
+        reason.assign(text, length);
+        LocalFree(text);
+    }
+    while (!reason.empty() && (reason.back() == '\r' || reason.back() == '\n' ||
+                               reason.back() == ' ' || reason.back() == '.')) {
+        reason.pop_back();
+    }
+    if (reason.empty()) {
+        reason = "error " + std::to_string(error);
+    }
+    return reason;
+}
+
+[[noreturn]] void throwLastError(const std::string& path) {
+    throw FileError(path, reasonOf(GetLastError()));
+}
+
+class Win32Listing : public DirectoryListing {
+public:
+    Win32Listing(HANDLE find, const WIN32_FIND_DATAA& first) : find_(find), data_(first) {}
+    ~Win32Listing() override { FindClose(find_); }
+    Win32Listing(const Win32Listing&) = delete;
+    Win32Listing& operator=(const Win32Listing&) = delete;
+
+    bool next(DirEntry& entry) override {
+        if (!pending_) {
+            if (!FindNextFileA(find_, &data_)) {
+                return false;
+            }
+        }
+        pending_ = false;
+        entry.name = data_.cFileName;
+        entry.isFolder = (data_.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        return true;
+    }
+
+private:
+    HANDLE find_;
+    WIN32_FIND_DATAA data_;
+    bool pending_ = true;
+};
+
+class Win32InputFile : public InputFile {
+public:
+    Win32InputFile(HANDLE file, std::string path) : file_(file), path_(std::move(path)) {}
+    ~Win32InputFile() override { CloseHandle(file_); }
+    Win32InputFile(const Win32InputFile&) = delete;
+    Win32InputFile& operator=(const Win32InputFile&) = delete;
+
+    std::size_t read(char* buffer, std::size_t size) override {
+        const DWORD ask = size > std::numeric_limits<DWORD>::max() / 2
+                              ? std::numeric_limits<DWORD>::max() / 2
+                              : static_cast<DWORD>(size);
+        DWORD got = 0;
+        if (!ReadFile(file_, buffer, ask, &got, nullptr)) {
+            throwLastError(path_);
+        }
+        return got;
+    }
+
+private:
+    HANDLE file_;
+    std::string path_;
+};
+
+class Win32OutputFile : public OutputFile {
+public:
+    Win32OutputFile(HANDLE file, std::string path) : file_(file), path_(std::move(path)) {}
+    ~Win32OutputFile() override {
+        if (file_ != INVALID_HANDLE_VALUE) {
+            CloseHandle(file_);
+        }
+    }
+    Win32OutputFile(const Win32OutputFile&) = delete;
+    Win32OutputFile& operator=(const Win32OutputFile&) = delete;
+
+    void write(const char* data, std::size_t size) override {
+        while (size > 0) {
+            const DWORD ask = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
+            DWORD put = 0;
+            if (!WriteFile(file_, data, ask, &put, nullptr)) {
+                throwLastError(path_);
+            }
+            data += put;
+            size -= put;
+        }
+    }
+
+    void close() override {
+        // The file is renamed over aircraft.cfg next: its bytes must be on the disk first.
+        HANDLE file = file_;
+        file_ = INVALID_HANDLE_VALUE;
+        if (!FlushFileBuffers(file)) {
+            const DWORD error = GetLastError();
+            CloseHandle(file);
+            throw FileError(path_, reasonOf(error));
+        }
+        if (!CloseHandle(file)) {
+            throwLastError(path_);
+        }
+    }
+
+private:
+    HANDLE file_;
+    std::string path_;
+};
+
+}  // namespace
+
+std::unique_ptr<DirectoryListing> Win32FileSystem::listFolder(const std::string& path) {
+    std::string pattern = path;
+    if (!pattern.empty() && pattern.back() != '\\' && pattern.back() != '/') {
+        pattern += '\\';
+    }
+    pattern += '*';
+    WIN32_FIND_DATAA data{};
+    HANDLE find = FindFirstFileA(pattern.c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) {
+        return nullptr;
+    }
+    return std::make_unique<Win32Listing>(find, data);
+}
+
+std::unique_ptr<InputFile> Win32FileSystem::openRead(const std::string& path) {
+    // Share mode 0: a file another program holds open is "not openable", as the simulator's
+    // tools have always treated it. Opening a folder this way fails, as it should.
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return nullptr;
+    }
+    return std::make_unique<Win32InputFile>(file, path);
+}
+
+std::unique_ptr<OutputFile> Win32FileSystem::createFile(const std::string& path,
+                                                        std::string* reason) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        if (reason != nullptr) {
+            *reason = reasonOf(GetLastError());
+        }
+        return nullptr;
+    }
+    return std::make_unique<Win32OutputFile>(file, path);
+}
+
+void Win32FileSystem::removeFile(const std::string& path) {
+    if (!DeleteFileA(path.c_str())) {
+        throwLastError(path);
+    }
+}
+
+void Win32FileSystem::replaceFile(const std::string& from, const std::string& to) {
+    if (!MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        throwLastError(from);
+    }
+}
+
+void Win32FileSystem::renameNoReplace(const std::string& from, const std::string& to) {
+    if (!MoveFileExA(from.c_str(), to.c_str(), 0)) {
+        const DWORD error = GetLastError();
+        throw FileError(error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? to : from,
+                        reasonOf(error));
+    }
+}
+
+bool Win32FileSystem::canCreateIn(const std::string& /*folder*/) {
+    // The read-only attribute does not stop new files in a folder, and asking the access
+    // control lists is out of proportion for a dry run: assume yes.
+    return true;
+}
+
+std::string Win32FileSystem::absolutePath(const std::string& path) {
+    const char* source = path.empty() ? "." : path.c_str();
+    std::string result(MAX_PATH, '\0');
+    for (;;) {
+        const DWORD length =
+            GetFullPathNameA(source, static_cast<DWORD>(result.size()), result.data(), nullptr);
+        if (length == 0) {
+            throwLastError(path);
+        }
+        if (length < result.size()) {
+            result.resize(length);
+            return result;
+        }
+        result.resize(length);
+    }
+}
+
+std::unique_ptr<FileSystem> makeHostFileSystem() {
+    return std::make_unique<Win32FileSystem>();
+}
+
+}  // namespace cirrowisp

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+
+#include "platform/file_system.h"
+
+namespace cirrowisp {
+
+// The file system through the ANSI Win32 calls: paths are byte strings in the ANSI code page,
+// files are opened without sharing, so one that another program holds open is not openable.
+class Win32FileSystem : public FileSystem {
+public:
+    std::unique_ptr<DirectoryListing> listFolder(const std::string& path) override;
+    std::unique_ptr<InputFile> openRead(const std::string& path) override;
+    std::unique_ptr<OutputFile> createFile(const std::string& path,
+                                           std::string* reason = nullptr) override;
+    void removeFile(const std::string& path) override;
+    void replaceFile(const std::string& from, const std::string& to) override;
+    void renameNoReplace(const std::string& from, const std::string& to) override;
+    bool canCreateIn(const std::string& folder) override;
+    std::string absolutePath(const std::string& path) override;
+    char separator() const override { return '\\'; }
+};
+
+}  // namespace cirrowisp

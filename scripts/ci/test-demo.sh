@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# The README's main command: the demo must patch the sample tree with the expected totals.
+set -euo pipefail
+output=$(scripts/demo.sh)
+echo "$output"
+expect() {
+    if ! grep -qF -- "$1" <<<"$output"; then
+        echo "demo output lacks: $1" >&2
+        exit 1
+    fi
+}
+expect "Scanned 10 AI and 0 flyable aircrafts files for contrails."
+expect "Added contrails to 6 files."
+expect "+contrail=fx_Cirrowisp"
+expect "+max_contrail_temperature=-27"
+expect "Added contrails to 0 files."
+rm -rf "$(sed -n 's/^The patched copy stays in \(.*\) for a closer look\.$/\1/p' <<<"$output")"

@@ -1,0 +1,208 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
+#include <string>
+
+#include "platform/fake_file_system.h"
+#include "platform/host_file_system.h"
+#include "platform/overlay_file_system.h"
+#include "temp_tree.h"
+
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include "patcher/aircraft_scan.h"
+#else
+#include "platform/posix_file_system.h"
+#endif
+
+namespace cirrowisp {
+namespace {
+
+using testing::TempTree;
+
+std::string readAll(InputFile& file) {
+    std::string bytes;
+    char buffer[7];
+    for (std::size_t got; (got = file.read(buffer, sizeof buffer)) > 0;) {
+        bytes.append(buffer, got);
+    }
+    return bytes;
+}
+
+std::set<std::string> names(FileSystem& fs, const std::string& folder) {
+    std::set<std::string> result;
+    auto listing = fs.listFolder(folder);
+    DirEntry entry;
+    while (listing && listing->next(entry)) {
+        result.insert(entry.name + (entry.isFolder ? "/" : ""));
+    }
+    return result;
+}
+
+class HostFileSystem : public ::testing::Test {
+protected:
+    std::string at(const std::string& relative) const {
+        return tree.path() + fs->separator() + relative;
+    }
+    TempTree tree;
+    std::unique_ptr<FileSystem> fs = makeHostFileSystem();
+};
+
+TEST_F(HostFileSystem, ListsFoldersWithDotEntries) {
+    tree.write("a/file.cfg", "x");
+    tree.folder("a/sub");
+    EXPECT_EQ(names(*fs, at("a")), (std::set<std::string>{"./", "../", "file.cfg", "sub/"}));
+    EXPECT_EQ(fs->listFolder(at("missing")), nullptr);
+}
+
+TEST_F(HostFileSystem, OpenReadRefusesFoldersAndMissingFiles) {
+    tree.folder("folder");
+    tree.write("file", "bytes\r\n");
+    EXPECT_EQ(fs->openRead(at("folder")), nullptr);
+    EXPECT_EQ(fs->openRead(at("missing")), nullptr);
+    auto file = fs->openRead(at("file"));
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(readAll(*file), "bytes\r\n");
+}
+
+TEST_F(HostFileSystem, CreateTruncatesOrSaysWhyNot) {
+    tree.write("file", "old contents");
+    auto out = fs->createFile(at("file"));
+    ASSERT_NE(out, nullptr);
+    out->write("new", 3);
+    out->close();
+    EXPECT_EQ(tree.read("file"), "new");
+    std::string reason;
+    EXPECT_EQ(fs->createFile(at("missing") + fs->separator() + "file", &reason), nullptr);
+    EXPECT_FALSE(reason.empty());
+}
+
+TEST_F(HostFileSystem, RenamesReplaceOrRefuseTakenNames) {
+    tree.write("a", "A");
+    tree.write("b", "B");
+    tree.write("c", "C");
+    try {
+        fs->renameNoReplace(at("a"), at("b"));
+        FAIL() << "renamed over a taken name";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error.path(), at("b"));
+        EXPECT_FALSE(error.reason().empty());
+    }
+    EXPECT_EQ(tree.files(),
+              (std::map<std::string, std::string>{{"a", "A"}, {"b", "B"}, {"c", "C"}}));
+    fs->renameNoReplace(at("a"), at("d"));
+    fs->replaceFile(at("c"), at("b"));
+    EXPECT_EQ(tree.files(), (std::map<std::string, std::string>{{"b", "C"}, {"d", "A"}}));
+    EXPECT_THROW(fs->removeFile(at("a")), FileError);
+    fs->removeFile(at("d"));
+    EXPECT_FALSE(tree.exists("d"));
+}
+
+#ifndef _WIN32
+TEST_F(HostFileSystem, BackslashesAreSeparatorsOnPosix) {
+    tree.write("Sim/SimObjects/aircraft.cfg", "x");
+    PosixFileSystem posix;
+    const std::string windowsStyle = tree.path() + "\\Sim\\\\SimObjects\\aircraft.cfg";
+    EXPECT_NE(posix.openRead(windowsStyle), nullptr);
+    EXPECT_EQ(posix.absolutePath(tree.path() + "\\Sim\\.\\\\SimObjects\\"),
+              tree.path("Sim/SimObjects"));
+}
+
+TEST(TidyPosixPath, RemovesEmptyAndDotSegmentsOnly) {
+    struct Row {
+        const char* in;
+        const char* out;
+    };
+    for (const Row& row : {Row{"/a//b/./c/", "/a/b/c"}, Row{"/", "/"}, Row{"./x\\.\\y", "x/y"},
+                           Row{"/a/../b", "/a/../b"}, Row{".", "."}}) {
+        EXPECT_EQ(tidyPosixPath(row.in), row.out) << row.in;
+    }
+}
+#endif
+
+#ifdef _WIN32
+// Another program holding a file open, as the simulator or an editor would.
+class HeldOpen {
+public:
+    explicit HeldOpen(const std::string& path)
+        : handle_(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+    ~HeldOpen() { CloseHandle(handle_); }
+    HeldOpen(const HeldOpen&) = delete;
+    HeldOpen& operator=(const HeldOpen&) = delete;
+    bool ok() const { return handle_ != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE handle_;
+};
+
+TEST_F(HostFileSystem, FileHeldOpenElsewhereIsNotOpenable) {
+    tree.write("sim/SimObjects/Airplanes/Jet/aircraft.cfg", "[effects]\r\n[end]\r\n");
+    tree.write("sim/SimObjects/Airplanes/Prop/aircraft.cfg", "[effects]\r\n[end]\r\n");
+    tree.write("sim/SimObjects/Airplanes/Prop/without_contrails_aircraft.cfg", "older");
+    PatchOptions options;
+    options.simulatorPath = tree.path("sim");
+    {
+        HeldOpen aircraft(at("sim\\SimObjects\\Airplanes\\Jet\\aircraft.cfg"));
+        ASSERT_TRUE(aircraft.ok());
+        EXPECT_EQ(fs->openRead(at("sim\\SimObjects\\Airplanes\\Jet\\aircraft.cfg")), nullptr);
+        EXPECT_EQ(AircraftScan(options, *fs).aiAircraft, 1);  // only Prop
+    }
+    // A backup held open is taken as absent; making it then finds the name taken.
+    HeldOpen backup(at("sim\\SimObjects\\Airplanes\\Prop\\without_contrails_aircraft.cfg"));
+    ASSERT_TRUE(backup.ok());
+    tree.write("sim/SimObjects/Airplanes/Prop/aircraft.cfg", "[effects]\r\n[end]\r\n");
+    EXPECT_THROW(AircraftScan(options, *fs), FileError);
+    EXPECT_EQ(tree.read("sim/SimObjects/Airplanes/Prop/aircraft.cfg"), "[effects]\r\n[end]\r\n");
+}
+#endif
+
+TEST(OverlayFileSystem, KeepsEveryChangeInMemory) {
+    FakeFileSystem base;
+    base.addFile("/f/aircraft.cfg", "old");
+    base.addFile("/f/gone.txt", "x");
+    OverlayFileSystem overlay(base);
+
+    auto out = overlay.createFile("/f/new_aircraft.cfg");
+    out->write("new", 3);
+    out->close();
+    overlay.renameNoReplace("/f/aircraft.cfg", "/f/backup.cfg");
+    overlay.replaceFile("/f/new_aircraft.cfg", "/f/aircraft.cfg");
+    overlay.removeFile("/f/gone.txt");
+
+    EXPECT_EQ(names(overlay, "/f"),
+              (std::set<std::string>{"./", "../", "aircraft.cfg", "backup.cfg"}));
+    EXPECT_EQ(readAll(*overlay.openRead("/f/aircraft.cfg")), "new");
+    EXPECT_EQ(readAll(*overlay.openRead("/f/backup.cfg")), "old");
+    EXPECT_EQ(overlay.openRead("/f/gone.txt"), nullptr);
+    EXPECT_THROW(overlay.renameNoReplace("/f/aircraft.cfg", "/f/backup.cfg"), FileError);
+    EXPECT_THROW(overlay.removeFile("/f/gone.txt"), FileError);
+
+    EXPECT_EQ(base.filesBelow("/f"),
+              (std::map<std::string, std::string>{{"aircraft.cfg", "old"}, {"gone.txt", "x"}}));
+    for (const std::string& op : base.log()) {
+        EXPECT_THAT(
+            op, ::testing::AnyOf(::testing::StartsWith("list "), ::testing::StartsWith("openRead "),
+                                 ::testing::StartsWith("read ")));
+    }
+}
+
+TEST(OverlayFileSystem, ARealFileThatCannotBeOpenedStillTakesItsName) {
+    FakeFileSystem base;
+    base.addFile("/f/a", "A");
+    base.addFile("/f/held", "H");
+    base.setHeldOpen("/f/held", true);
+    OverlayFileSystem overlay(base);
+    EXPECT_THROW(overlay.renameNoReplace("/f/a", "/f/held"), FileError);
+    EXPECT_NO_THROW(overlay.renameNoReplace("/f/a", "/f/free"));
+}
+
+}  // namespace
+}  // namespace cirrowisp

@@ -1,0 +1,243 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "patcher/aircraft_scan.h"
+#include "patcher/cfg_rewrite.h"
+#include "platform/host_file_system.h"
+#include "temp_tree.h"
+
+namespace cirrowisp {
+namespace {
+
+using testing::TempTree;
+
+const std::string kJet =
+    "[fltsim.0]\r\ntitle=Test Jet\r\n\r\n[GeneralEngineData]\r\nengine_type=1\r\n\r\n"
+    "[effects]\r\nwake=fx_wake\r\n\r\n[flight_tuning]\r\ncruise_lift_scalar=1.0\r\n";
+
+std::string patched(const std::string& original, const PatchOptions& options = {}) {
+    std::string output;
+    rewriteText(options, original, output);
+    return output;
+}
+
+std::filesystem::path sampleTree() {
+    return std::filesystem::path(CIRROWISP_TEST_DATA).parent_path().parent_path() / "examples" /
+           "sim";
+}
+
+class ScanTest : public ::testing::Test {
+protected:
+    ScanTotals run(bool flyable = false) {
+        PatchOptions options;
+        options.simulatorPath = tree.path();
+        options.includeFlyable = flyable ? 1 : 0;
+        return AircraftScan(options, *fs);
+    }
+
+    TempTree tree;
+    std::unique_ptr<FileSystem> fs = makeHostFileSystem();
+};
+
+TEST(SummaryText, ThreeLinesInTheOrderOfTheTotals) {
+    EXPECT_EQ(summaryText({12, 3, 9, 8}),
+              "Scanned 12 AI and 3 flyable aircrafts files for contrails.\n"
+              "Added contrails to 9 files.\n"
+              "Changed temperature in 8 files.");
+}
+
+TEST_F(ScanTest, SimulatorFolderWithoutRootsCountsNothing) {
+    tree.write("readme.txt", "not a simulator\r\n");
+    const ScanTotals totals = run();
+    EXPECT_EQ(summaryText(totals), summaryText({}));
+    EXPECT_EQ(tree.files().size(), 1u);
+}
+
+// One aircraft folder set up per row; the outcome says whether it was treated, and as what.
+struct FolderCase {
+    const char* name;
+    std::vector<std::pair<std::string, std::string>> files;  // below SimObjects/Airplanes
+    std::vector<std::string> folders;
+    bool includeFlyable;
+    int ai;
+    int flyable;
+    const char* patchedFile;  // the aircraft file that must now hold the new bytes, or null
+};
+
+class FolderRules : public ScanTest, public ::testing::WithParamInterface<FolderCase> {};
+
+TEST_P(FolderRules, TreatsOrLeavesTheFolder) {
+    const FolderCase& c = GetParam();
+    for (const auto& [path, bytes] : c.files) {
+        tree.write("SimObjects/Airplanes/" + path, bytes);
+    }
+    for (const auto& folder : c.folders) {
+        tree.folder("SimObjects/Airplanes/" + folder);
+    }
+    const auto before = tree.files();
+    const ScanTotals totals = run(c.includeFlyable);
+    EXPECT_EQ(totals.aiAircraft, c.ai);
+    EXPECT_EQ(totals.flyableAircraft, c.flyable);
+
+    auto expected = before;
+    if (c.patchedFile != nullptr) {
+        const std::string file = std::string("SimObjects/Airplanes/") + c.patchedFile;
+        const std::string folder = file.substr(0, file.rfind('/'));
+        expected[file] = patched(before.at(file));
+        expected[folder + "/without_contrails_aircraft.cfg"] = before.at(file);
+        EXPECT_EQ(totals.contrailsAdded, 1);
+    } else {
+        EXPECT_EQ(totals.contrailsAdded, 0);
+    }
+    EXPECT_EQ(tree.files(), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Scan, FolderRules,
+    ::testing::Values(
+        FolderCase{"PlainAi", {{"Jet/aircraft.cfg", kJet}}, {}, false, 1, 0, "Jet/aircraft.cfg"},
+        FolderCase{"PanelFolderSkippedWhenFlyableOff",
+                   {{"Jet/aircraft.cfg", kJet}},
+                   {"Jet/panel"},
+                   false,
+                   0,
+                   0,
+                   nullptr},
+        FolderCase{"PanelFolderCountsAsFlyable",
+                   {{"Jet/aircraft.cfg", kJet}},
+                   {"Jet/panel"},
+                   true,
+                   0,
+                   1,
+                   "Jet/aircraft.cfg"},
+        FolderCase{"PanelFileCountsAsFlyable",
+                   {{"Jet/aircraft.cfg", kJet}, {"Jet/panel", "x"}},
+                   {},
+                   true,
+                   0,
+                   1,
+                   "Jet/aircraft.cfg"},
+        FolderCase{"PanelInOtherCaseIsAPanel",
+                   {{"Jet/aircraft.cfg", kJet}},
+                   {"Jet/PANEL"},
+                   false,
+                   0,
+                   0,
+                   nullptr},
+        FolderCase{"PanelWithExtensionIsNoPanel",
+                   {{"Jet/aircraft.cfg", kJet}, {"Jet/panel.cfg", "x"}},
+                   {},
+                   false,
+                   1,
+                   0,
+                   "Jet/aircraft.cfg"},
+        FolderCase{"OnlyABackupIsNotCounted",
+                   {{"Jet/without_contrails_aircraft.cfg", kJet}},
+                   {},
+                   false,
+                   0,
+                   0,
+                   nullptr},
+        FolderCase{"DotInFolderNameIsNotVisited",
+                   {{"Jet.Old/aircraft.cfg", kJet}},
+                   {},
+                   false,
+                   0,
+                   0,
+                   nullptr},
+        FolderCase{
+            "TwoLevelsDownIsNotFound", {{"Pack/Jet/aircraft.cfg", kJet}}, {}, false, 0, 0, nullptr},
+        FolderCase{"OtherSpellingIsFoundAndKept",
+                   {{"Jet/Aircraft.CFG", kJet}},
+                   {},
+                   false,
+                   1,
+                   0,
+                   "Jet/Aircraft.CFG"},
+        FolderCase{
+            "AircraftCfgThatIsAFolderIsSkipped", {}, {"Jet/aircraft.cfg"}, false, 0, 0, nullptr},
+        FolderCase{
+            "FileNamedLikeAFolderIsNotAnAircraft", {{"Jet", kJet}}, {}, false, 0, 0, nullptr},
+        // "*." lets the entry for the root itself through, as for any folder.
+        FolderCase{
+            "RootItselfPassesAsDot", {{"aircraft.cfg", kJet}}, {}, false, 1, 0, "aircraft.cfg"}),
+    [](const ::testing::TestParamInfo<FolderCase>& row) { return row.param.name; });
+
+TEST_F(ScanTest, BackupInOtherSpellingIsKeptAndNotDuplicated) {
+    tree.write("MyTraffic/Aircraft/Jet/aircraft.cfg", patched(kJet));
+    tree.write("MyTraffic/Aircraft/Jet/Without_Contrails_Aircraft.cfg", kJet);
+    const auto before = tree.files();
+    EXPECT_EQ(run().aiAircraft, 1);
+    EXPECT_EQ(tree.files(), before);
+}
+
+TEST_F(ScanTest, BothRootsAreScanned) {
+    tree.write("SimObjects/Airplanes/A/aircraft.cfg", kJet);
+    tree.write("MyTraffic/Aircraft/B/aircraft.cfg", kJet);
+    const ScanTotals totals = run();
+    EXPECT_EQ(totals.aiAircraft, 2);
+    EXPECT_EQ(totals.temperaturesChanged, 2);
+}
+
+TEST_F(ScanTest, RelativePathIsResolvedOnceAndWorkingDirectoryStays) {
+    tree.write("sim/SimObjects/Airplanes/A/aircraft.cfg", kJet);
+    tree.write("sim/MyTraffic/Aircraft/B/aircraft.cfg", kJet);
+    const auto saved = std::filesystem::current_path();
+    std::filesystem::current_path(tree.root());
+    PatchOptions options;
+    options.simulatorPath = ".\\sim\\";  // Windows style, trailing separator doubled by the scan
+    const ScanTotals totals = AircraftScan(options, *fs);
+    const auto after = std::filesystem::current_path();
+    std::filesystem::current_path(saved);
+    EXPECT_EQ(totals.aiAircraft, 2);
+    EXPECT_EQ(after, tree.root());
+}
+
+TEST_F(ScanTest, BackupKeepsBytesAfterCtrlZAndStrayFilesAreReused) {
+    const std::string original = kJet + "\x1a" + "tail the simulator never reads\r\n";
+    tree.write("SimObjects/Airplanes/A/aircraft.cfg", original);
+    // Left by a run that was killed half-way.
+    tree.write("SimObjects/Airplanes/A/new_aircraft.cfg", "[half");
+    tree.write("SimObjects/Airplanes/A/without_contrails_aircraft.tmp", "[half");
+    run();
+    EXPECT_EQ(tree.files(),
+              (std::map<std::string, std::string>{
+                  {"SimObjects/Airplanes/A/aircraft.cfg", patched(original)},
+                  {"SimObjects/Airplanes/A/without_contrails_aircraft.cfg", original}}));
+}
+
+TEST_F(ScanTest, SampleTreeFirstAndSecondRun) {
+    if (!std::filesystem::exists(sampleTree())) {
+        GTEST_SKIP() << "no sample tree at " << sampleTree();
+    }
+    tree.copyFrom(sampleTree(), "sim");
+    PatchOptions options;
+    options.simulatorPath = tree.path("sim");
+    const ScanTotals first = AircraftScan(options, *fs);
+    EXPECT_EQ(summaryText(first), summaryText({10, 0, 6, 6}));
+    const auto afterFirst = tree.files();
+    // The already patched aircraft keeps the backup it came with.
+    std::ifstream shipped(
+        sampleTree() / "SimObjects/Airplanes/Gull_B757/without_contrails_aircraft.cfg",
+        std::ios::binary);
+    const std::string shippedBackup{std::istreambuf_iterator<char>(shipped), {}};
+    EXPECT_EQ(afterFirst.at("sim/SimObjects/Airplanes/Gull_B757/without_contrails_aircraft.cfg"),
+              shippedBackup);
+    EXPECT_EQ(
+        afterFirst.count("sim/SimObjects/Airplanes/Albatross.Old/without_contrails_aircraft.cfg"),
+        0u);
+
+    const ScanTotals second = AircraftScan(options, *fs);
+    EXPECT_EQ(summaryText(second), summaryText({10, 0, 0, 0}));
+    EXPECT_EQ(tree.files(), afterFirst);
+
+    options.includeFlyable = 1;
+    const ScanTotals withFlyable = AircraftScan(options, *fs);
+    EXPECT_EQ(summaryText(withFlyable), summaryText({10, 1, 1, 1}));
+}
+
+}  // namespace
+}  // namespace cirrowisp
