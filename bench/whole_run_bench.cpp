@@ -100,6 +100,7 @@ struct Config {
     std::vector<int> sizes = {1000, 10000};
     int rounds = 3;
     bool sync = true;
+    std::string storage = "disk";  // a label for the RESULT lines: what the trees are stored on
 };
 
 std::vector<std::string> scanCommand(const Config& config, const fs::path& tree) {
@@ -120,17 +121,19 @@ Sample timed(const std::vector<std::string>& command) {
     return runChild(command);
 }
 
-void report(const char* what, int folders, const Series& scan, const Series& floor) {
+void report(const Config& config, const char* what, int folders, const Series& scan,
+            const Series& floor) {
     const double scanWall = median(scan.wall);
     const double floorWall = median(floor.wall);
     const double scanBest = *std::min_element(scan.wall.begin(), scan.wall.end());
     const double floorBest = *std::min_element(floor.wall.begin(), floor.wall.end());
     std::printf(
-        "RESULT run kind=%s folders=%d scan_s=%.3f floor_s=%.3f ratio=%.2f "
+        "RESULT run storage=%s kind=%s folders=%d scan_s=%.3f floor_s=%.3f ratio=%.2f "
         "scan_best_s=%.3f floor_best_s=%.3f best_ratio=%.2f scan_cpu_s=%.3f "
         "floor_cpu_s=%.3f scan_peak_kb=%ld floor_peak_kb=%ld\n",
-        what, folders, scanWall, floorWall, scanWall / floorWall, scanBest, floorBest,
-        scanBest / floorBest, median(scan.cpu), median(floor.cpu), scan.peakKb, floor.peakKb);
+        config.storage.c_str(), what, folders, scanWall, floorWall, scanWall / floorWall, scanBest,
+        floorBest, scanBest / floorBest, median(scan.cpu), median(floor.cpu), scan.peakKb,
+        floor.peakKb);
     std::fflush(stdout);
 }
 
@@ -163,7 +166,7 @@ void benchTree(const Config& config, int folders) {
                          s.wallSeconds);
         }
     }
-    report("first", folders, scanFirst, floorFirst);
+    report(config, "first", folders, scanFirst, floorFirst);
 
     // Second runs over a tree the scan has patched: the floor copies bytes unchanged and the
     // scan rewrites them to the same text, so every round sees the same tree.
@@ -180,7 +183,7 @@ void benchTree(const Config& config, int folders) {
                          s.wallSeconds);
         }
     }
-    report("second", folders, scanSecond, floorSecond);
+    report(config, "second", folders, scanSecond, floorSecond);
     fs::remove_all(tree);
 }
 
@@ -188,7 +191,7 @@ int usage() {
     std::fprintf(
         stderr,
         "usage: whole_run_bench --scan PROGRAM --floor PROGRAM [--measure PROGRAM] [--dir DIR]\n"
-        "                       [--rounds N] [--sizes N,M,...] [--no-sync]\n"
+        "                       [--rounds N] [--sizes N,M,...] [--storage LABEL] [--no-sync]\n"
         "Generates a tree of each size in DIR, times PROGRAM --flyable TREE against the\n"
         "floor, and prints one RESULT line per size and kind of run.\n");
     return 2;
@@ -222,6 +225,8 @@ int main(int argc, char** argv) {
                 config.sizes.push_back(std::atoi(list.substr(pos, comma - pos).c_str()));
                 pos = comma + 1;
             }
+        } else if (arg == "--storage" && hasValue) {
+            config.storage = argv[++i];
         } else if (arg == "--no-sync") {
             config.sync = false;
         } else {

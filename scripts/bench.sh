@@ -2,26 +2,32 @@
 # Builds the benchmarks (preset "bench": Release, CIRROWISP_BENCH=ON) and runs them all: the
 # rewrite pass in memory against a plain line copy, then whole runs of cirrowisp-cli against the
 # I/O floor over generated trees of 1,000 and 10,000 aircraft folders, first and second runs,
-# with peak memory. Ends with one Markdown table; the raw output goes to build/bench/bench.log.
+# with peak memory. The whole runs go twice: on the disk (DIR), where flushing the new files
+# is most of the cost, and on /dev/shm (tmpfs, when there is one), where flushing is free and
+# our own CPU time shows at its largest. Ends with one Markdown table; the raw output goes to
+# build/bench/bench.log.
 #
-#   scripts/bench.sh [--quick] [--rounds N] [--sizes N,M] [--dir DIR]
+#   scripts/bench.sh [--quick] [--rounds N] [--sizes N,M] [--dir DIR] [--no-memory]
 #
-# --quick is a smoke run (200 and 1,000 folders, one round). Trees need about 35 MB of disk per
-# 1,000 folders, twice that after a first run; they are removed afterwards.
+# --quick is a smoke run (200 and 1,000 folders, one round). Trees need about 35 MB per 1,000
+# folders, twice that after a first run; they are removed afterwards.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 rounds=3
+memory_rounds=5
 sizes=1000,10000
 repetitions=10
 dir=build/bench/trees
+memory=yes
 while [ $# -gt 0 ]; do
     case "$1" in
-        --quick) rounds=1; sizes=200,1000; repetitions=3 ;;
+        --quick) rounds=1; memory_rounds=1; sizes=200,1000; repetitions=3 ;;
         --rounds) rounds="$2"; shift ;;
         --sizes) sizes="$2"; shift ;;
         --dir) dir="$2"; shift ;;
-        *) echo "usage: scripts/bench.sh [--quick] [--rounds N] [--sizes N,M] [--dir DIR]" >&2; exit 2 ;;
+        --no-memory) memory=no ;;
+        *) echo "usage: scripts/bench.sh [--quick] [--rounds N] [--sizes N,M] [--dir DIR] [--no-memory]" >&2; exit 2 ;;
     esac
     shift
 done
@@ -36,12 +42,20 @@ log=build/bench/bench.log
 echo "=== rewrite pass in memory against a plain line copy"
 "$bin/rewrite_bench" --benchmark_repetitions="$repetitions" --benchmark_report_aggregates_only=true \
     --benchmark_enable_random_interleaving=true --benchmark_color=false | tee -a "$log"
-echo "=== whole runs against the I/O floor ($sizes folders, $rounds rounds)"
-"$bin/whole_run_bench" --scan build/bench/cli/cirrowisp-cli --floor "$bin/cirrowisp-io-floor" \
-    --measure "$bin/cirrowisp-measure" --dir "$dir" --sizes "$sizes" --rounds "$rounds" 2>&1 | tee -a "$log"
+whole_runs() {  # storage label, tree folder, rounds
+    echo "=== whole runs against the I/O floor on $1 ($sizes folders, $3 rounds)"
+    "$bin/whole_run_bench" --scan build/bench/cli/cirrowisp-cli --floor "$bin/cirrowisp-io-floor" \
+        --measure "$bin/cirrowisp-measure" --dir "$2" --sizes "$sizes" --rounds "$3" \
+        --storage "$1" 2>&1 | tee -a "$log"
+}
+whole_runs disk "$dir" "$rounds"
+if [ "$memory" = yes ] && [ "$(stat -f -c %T /dev/shm 2>/dev/null)" = tmpfs ]; then
+    whole_runs tmpfs /dev/shm/cirrowisp-bench "$memory_rounds"
+    rmdir /dev/shm/cirrowisp-bench 2>/dev/null || true
+fi
 
 echo
-grep -ao 'RESULT.*' "$log" | awk -v rounds="$rounds" '
+grep -ao 'RESULT.*' "$log" | awk '
 function field(name,    i, kv) {
     for (i = 3; i <= NF; i++) {
         split($i, kv, "=")
@@ -57,11 +71,11 @@ $2 == "rewrite" {
         field("rewrite_MBps"), field("copy_MBps"), ratio, verdict(ratio <= 1.5))
 }
 $2 == "run" {
-    n = field("folders"); kind = field("kind"); ratio = field("ratio")
-    rows[++count] = sprintf("| Whole run, %s folders, %s run, s (median of %d) | %s | %s | %s | <= 1.30 | %s |",
-        grouped(n), kind, rounds, field("scan_s"), field("floor_s"), ratio, verdict(ratio <= 1.3))
-    rows[++count] = sprintf("| ... same, fastest of %d, s | %s | %s | %s | | |",
-        rounds, field("scan_best_s"), field("floor_best_s"), field("best_ratio"))
+    n = field("folders"); kind = field("kind"); ratio = field("ratio"); storage = field("storage")
+    rows[++count] = sprintf("| Whole run on %s, %s folders, %s run, s (median) | %s | %s | %s | <= 1.30 | %s |",
+        storage, grouped(n), kind, field("scan_s"), field("floor_s"), ratio, verdict(ratio <= 1.3))
+    rows[++count] = sprintf("| ... same, fastest round, s | %s | %s | %s | | |",
+        field("scan_best_s"), field("floor_best_s"), field("best_ratio"))
     rows[++count] = sprintf("| ... same, CPU time (user + system), s | %s | %s | %.2f | | |",
         field("scan_cpu_s"), field("floor_cpu_s"), field("scan_cpu_s") / field("floor_cpu_s"))
     peak = field("scan_peak_kb") + 0
