@@ -1,7 +1,9 @@
 #include "patcher/aircraft_scan.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -55,49 +57,55 @@ FolderNames readNames(DirectoryListing& listing) {
 }
 
 // A hash over a byte stream, so a report can tell whether a rewrite changed anything without
-// keeping either file in memory. It takes eight bytes per step (byte-wise FNV-1a cost more
-// than the rewrite itself) and does not depend on how the stream is cut into chunks. Every
-// step is a bijection of the running hash, so two streams of one length that differ in a
-// single word always differ in the result.
-struct Fingerprint {
-    std::uint64_t hash = 0x9E3779B97F4A7C15ull;
-    std::uint64_t size = 0;
-    std::uint64_t tail = 0;  // bytes of an unfinished word, first byte lowest
-    unsigned tailCount = 0;
-
+// keeping either file in memory. It takes 32 bytes per step in four independent lanes (the
+// byte-wise FNV-1a it replaces cost more than the rewrite itself), and the result does not
+// depend on how the stream is cut into chunks. Every step is a bijection of a lane, so two
+// streams of one length that differ in a single word always differ in the result.
+class Fingerprint {
+public:
     void add(const char* data, std::size_t count) {
-        size += count;
-        while (tailCount != 0 && count > 0) {
-            takeByte(*data++);
-            --count;
-        }
-        for (; count >= 8; data += 8, count -= 8) {
-            std::uint64_t word = 0;
-            for (unsigned i = 0; i < 8; ++i) {  // compiles to one load on little-endian hosts
-                word |= std::uint64_t{static_cast<unsigned char>(data[i])} << (8 * i);
+        size_ += count;
+        if (tailCount_ != 0) {
+            const std::size_t take = std::min(count, kBlock - tailCount_);
+            std::memcpy(tail_.data() + tailCount_, data, take);
+            tailCount_ += take;
+            data += take;
+            count -= take;
+            if (tailCount_ < kBlock) {
+                return;
             }
-            mix(word);
+            mixBlock(tail_.data());
+            tailCount_ = 0;
         }
-        while (count > 0) {
-            takeByte(*data++);
-            --count;
+        for (; count >= kBlock; data += kBlock, count -= kBlock) {
+            mixBlock(data);
         }
+        std::memcpy(tail_.data(), data, count);
+        tailCount_ = count;
     }
-    bool operator==(const Fingerprint&) const = default;
+
+    bool operator==(const Fingerprint& other) const {
+        return lanes_ == other.lanes_ && size_ == other.size_ && tailCount_ == other.tailCount_ &&
+               std::memcmp(tail_.data(), other.tail_.data(), tailCount_) == 0;
+    }
 
 private:
-    void takeByte(char byte) {
-        tail |= std::uint64_t{static_cast<unsigned char>(byte)} << (8 * tailCount);
-        if (++tailCount == 8) {
-            mix(tail);
-            tail = 0;
-            tailCount = 0;
+    static constexpr std::size_t kBlock = 32;
+
+    void mixBlock(const char* block) {
+        for (std::size_t lane = 0; lane < lanes_.size(); ++lane) {
+            std::uint64_t word = 0;
+            std::memcpy(&word, block + 8 * lane, sizeof word);
+            const std::uint64_t h = (lanes_[lane] ^ word) * 0xFF51AFD7ED558CCDull;
+            lanes_[lane] = (h << 31) | (h >> 33);
         }
     }
-    void mix(std::uint64_t word) {
-        const std::uint64_t h = (hash ^ word) * 0xFF51AFD7ED558CCDull;
-        hash = (h << 31) | (h >> 33);
-    }
+
+    std::array<std::uint64_t, 4> lanes_{0x9E3779B97F4A7C15ull, 0xC2B2AE3D27D4EB4Full,
+                                        0x165667B19E3779F9ull, 0x27D4EB2F165667C5ull};
+    std::uint64_t size_ = 0;
+    std::array<char, kBlock> tail_{};
+    std::size_t tailCount_ = 0;
 };
 
 // Hands the old file to the rewrite and, when a backup is due, copies every byte it reads into

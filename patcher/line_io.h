@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "patcher/byte_stream.h"
 
@@ -31,6 +32,9 @@ public:
     explicit LineReader(ByteSource& source, std::size_t bufferSize = 64 * 1024);
     // Replaces `line` with the next line, without its line end; false at the end of the input.
     bool next(std::string& line);
+    // The same, as a view that stays valid until the next call: most lines are handed out
+    // straight from the read buffer, without a copy.
+    bool next(std::string_view& line);
 
 private:
     bool fill();
@@ -39,7 +43,9 @@ private:
     ChunkBuffer buffer_;
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
+    std::size_t inputEnd_ = 0;  // end_, or the position of a Ctrl-Z in the chunk
     bool finished_ = false;
+    std::string carry_;  // a line that runs over the end of a chunk
 };
 
 // Writes lines with CR LF on every host, so a file patched on Linux is byte-identical to one
