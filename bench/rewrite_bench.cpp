@@ -113,6 +113,8 @@ BENCHMARK(rewrite)->Name("rewrite_pass")->Unit(benchmark::kMillisecond);
 // single-threaded and in memory, and other processes on the machine must not tilt the ratio.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
+    RatioReporter() : ConsoleReporter(OO_Tabular) {}  // no colours: the output goes to a log
+
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
             if (run.error_occurred) {
