@@ -8,7 +8,7 @@ PACKAGES=(
     # fuzzing (libFuzzer comes with clang's runtime)
     clang libclang-rt-14-dev
     # the Windows program, cross-compiled and run under Wine in a virtual display
-    g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth imagemagick
+    g++-mingw-w64-x86-64-posix wine wine64 fonts-wine xvfb xauth imagemagick
     # the Linux dialog
     qt6-base-dev qt6-base-dev-tools libgl-dev
 )

@@ -8,6 +8,7 @@
 
 namespace cirrowisp {
 
+class FileError;
 class FileSystem;
 
 // The dialog's controls as plain values, toolkit-free: what the Windows and the Qt dialogs
@@ -45,9 +46,12 @@ struct StartOutcome {
     enum class Kind { refused, finished, failed };
     Kind kind = Kind::finished;
     FormField focus = FormField::temperature;  // meaningful when refused
-    std::string message;  // refusal text, summary text or the file error
+    std::string message;                       // refusal text, summary text or the file error
     ScanTotals totals;
 };
+
+// The message box text for a run that a file error ended: the file and the system's reason.
+std::string fileErrorText(const FileError& error);
 
 // The Start sequence without a window: exchange into the record, then the run.
 StartOutcome runStart(const FormValues& form, PatchOptions& options, FileSystem& fileSystem);

@@ -1,0 +1,233 @@
+#include "ui/common/generator_form.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "patcher/file_error.h"
+#include "platform/fake_file_system.h"
+
+namespace cirrowisp {
+namespace {
+
+const char kJet[] =
+    "[fltsim.0]\ntitle=Sample\n\n[GeneralEngineData]\nengine_type = "
+    "1\n\n[effects]\nwake=fx_wake\n\n"
+    "[flight_tuning]\ncruise_lift_scalar=1.0\n";
+const char kJetFolder[] = "/sim/SimObjects/Airplanes/Jet/";
+
+// A simulator folder holding one jet aircraft.
+void addJet(FakeFileSystem& fileSystem) {
+    fileSystem.addFile(std::string(kJetFolder) + "aircraft.cfg", kJet);
+}
+
+TEST(GeneratorFormTest, DefaultsShowAsTheDialogOpensWithThem) {
+    PatchOptions options;
+    options.simulatorPath = ".\\Aircraft\\";
+    const FormValues form = formFromOptions(options);
+    EXPECT_EQ(form.temperatureText, "-27");
+    EXPECT_FALSE(form.heloTurbine);
+    EXPECT_FALSE(form.none);
+    EXPECT_TRUE(form.jet);
+    EXPECT_FALSE(form.piston);
+    EXPECT_FALSE(form.rocket);
+    EXPECT_TRUE(form.turboprop);
+    EXPECT_FALSE(form.flyable);
+    EXPECT_EQ(form.effectName, "fx_Cirrowisp");
+    EXPECT_EQ(form.simulatorPath, ".\\Aircraft\\");
+}
+
+// Each check box must land in its own flag and nowhere else: a swapped binding would treat the
+// wrong engine type.
+TEST(GeneratorFormTest, EachCheckBoxSetsExactlyItsOwnFlag) {
+    struct Row {
+        const char* name;
+        bool FormValues::*box;
+        std::int32_t PatchOptions::*flag;
+    };
+    const Row rows[] = {
+        {"helo-turbine", &FormValues::heloTurbine, &PatchOptions::engineHeloTurbine},
+        {"none", &FormValues::none, &PatchOptions::engineNone},
+        {"jet", &FormValues::jet, &PatchOptions::engineJet},
+        {"piston", &FormValues::piston, &PatchOptions::enginePiston},
+        {"rocket", &FormValues::rocket, &PatchOptions::engineRocket},
+        {"turboprop", &FormValues::turboprop, &PatchOptions::engineTurboprop},
+        {"flyable", &FormValues::flyable, &PatchOptions::includeFlyable},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        FormValues form;
+        form.temperatureText = "-27";
+        form.*row.box = true;
+        PatchOptions options;
+        ASSERT_FALSE(optionsFromForm(form, options).has_value());
+        for (const Row& other : rows) {
+            EXPECT_EQ(options.*other.flag, &other == &row ? 1 : 0) << other.name;
+        }
+        EXPECT_TRUE(formFromOptions(options).*row.box);
+    }
+}
+
+TEST(GeneratorFormTest, TextFieldsAreTakenVerbatim) {
+    FormValues form;
+    form.temperatureText = "-40";
+    form.effectName = "";
+    form.simulatorPath = "C:\\Games\\FSX\\ ";
+    PatchOptions options;
+    ASSERT_FALSE(optionsFromForm(form, options).has_value());
+    EXPECT_EQ(options.maxContrailTemperature, -40);
+    EXPECT_EQ(options.effectName, "");
+    EXPECT_EQ(options.simulatorPath, "C:\\Games\\FSX\\ ");
+}
+
+// Blanks, an optional sign and digits, as the Windows dialog framework reads an int field.
+TEST(GeneratorFormTest, TemperatureTextAcceptedAsAnInteger) {
+    struct Row {
+        const char* text;
+        std::int32_t value;
+    };
+    const Row rows[] = {
+        {"-27", -27}, {"0", 0},  {"-50", -50},  {"  -40", -40}, {"-40\t ", -40},
+        {"+0", 0},    {"-0", 0}, {"-050", -50}, {"\t-1 ", -1},  {"-00000000000000000049", -49},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text);
+        FormValues form;
+        form.temperatureText = row.text;
+        PatchOptions options;
+        EXPECT_FALSE(optionsFromForm(form, options).has_value());
+        EXPECT_EQ(options.maxContrailTemperature, row.value);
+    }
+}
+
+TEST(GeneratorFormTest, TemperatureRefusedWithTheMatchingMessage) {
+    const std::string notInteger = "Please enter an integer.";
+    const std::string outOfRange = "Please enter an integer between -50 and 0.";
+    struct Row {
+        const char* text;
+        const std::string& message;
+    };
+    const Row rows[] = {
+        {"", notInteger},
+        {"  ", notInteger},
+        {"-", notInteger},
+        {"+", notInteger},
+        {"abc", notInteger},
+        {"-2 7", notInteger},
+        {"-27x", notInteger},
+        {"1.5", notInteger},
+        {"--5", notInteger},
+        {"0x10", notInteger},
+        {"-27\n", notInteger},
+        {"5", outOfRange},
+        {"-51", outOfRange},
+        {"1", outOfRange},
+        {"99999999999", outOfRange},
+        {"-99999999999", outOfRange},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text);
+        FormValues form = formFromOptions(PatchOptions{});
+        form.temperatureText = row.text;
+        PatchOptions options;
+        const auto refusal = optionsFromForm(form, options);
+        ASSERT_TRUE(refusal.has_value());
+        EXPECT_EQ(refusal->field, FormField::temperature);
+        EXPECT_EQ(refusal->message, row.message);
+    }
+}
+
+TEST(GeneratorFormTest, RefusalLeavesTheRecordAsItWas) {
+    FormValues form;
+    form.temperatureText = "5";
+    form.piston = true;
+    form.effectName = "fx_other";
+    form.simulatorPath = "D:\\elsewhere";
+    PatchOptions options;
+    options.simulatorPath = "C:\\FSX";
+    ASSERT_TRUE(optionsFromForm(form, options).has_value());
+    EXPECT_EQ(options.maxContrailTemperature, -27);
+    EXPECT_EQ(options.enginePiston, 0);
+    EXPECT_EQ(options.engineJet, 1);
+    EXPECT_EQ(options.effectName, "fx_Cirrowisp");
+    EXPECT_EQ(options.simulatorPath, "C:\\FSX");
+}
+
+TEST(GeneratorFormTest, RefusedStartNeverReachesTheFileSystem) {
+    for (const char* text : {"5", "-51", "x"}) {
+        SCOPED_TRACE(text);
+        FakeFileSystem fileSystem;
+        addJet(fileSystem);
+        const auto before = fileSystem.filesBelow("/sim");
+        FormValues form = formFromOptions(PatchOptions{});
+        form.temperatureText = text;
+        form.simulatorPath = "/sim";
+        PatchOptions options;
+        const StartOutcome outcome = runStart(form, options, fileSystem);
+        EXPECT_EQ(outcome.kind, StartOutcome::Kind::refused);
+        EXPECT_EQ(outcome.focus, FormField::temperature);
+        EXPECT_FALSE(outcome.message.empty());
+        EXPECT_EQ(fileSystem.operationCount(), 0u);
+        EXPECT_EQ(fileSystem.filesBelow("/sim"), before);
+    }
+}
+
+TEST(GeneratorFormTest, StartRunsTheScanWithTheFormsValues) {
+    FakeFileSystem fileSystem;
+    addJet(fileSystem);
+    FormValues form = formFromOptions(PatchOptions{});
+    form.temperatureText = "-40";
+    form.effectName = "fx_test";
+    form.simulatorPath = "/sim";
+    PatchOptions options;
+    const StartOutcome outcome = runStart(form, options, fileSystem);
+    ASSERT_EQ(outcome.kind, StartOutcome::Kind::finished) << outcome.message;
+    EXPECT_EQ(outcome.totals.aiAircraft, 1);
+    EXPECT_EQ(outcome.totals.contrailsAdded, 1);
+    EXPECT_EQ(outcome.totals.temperaturesChanged, 1);
+    EXPECT_EQ(
+        outcome.message,
+        "Scanned 1 AI and 0 flyable aircrafts files for contrails.\nAdded contrails to 1 files.\n"
+        "Changed temperature in 1 files.");
+    const std::string patched =
+        fileSystem.content(std::string(kJetFolder) + "aircraft.cfg").value_or("");
+    EXPECT_NE(patched.find("max_contrail_temperature=-40"), std::string::npos) << patched;
+    EXPECT_NE(patched.find("contrail=fx_test"), std::string::npos) << patched;
+    EXPECT_EQ(options.simulatorPath, "/sim");
+}
+
+TEST(GeneratorFormTest, StartOverMissingRootsReportsZeroTotals) {
+    FakeFileSystem fileSystem;
+    PatchOptions options;
+    options.simulatorPath = "/nowhere";
+    const StartOutcome outcome = runStart(formFromOptions(options), options, fileSystem);
+    EXPECT_EQ(outcome.kind, StartOutcome::Kind::finished);
+    EXPECT_EQ(outcome.message, summaryText(ScanTotals{}));
+}
+
+TEST(GeneratorFormTest, FileErrorEndsTheStartWithTheFileAndTheReason) {
+    FakeFileSystem fileSystem;
+    addJet(fileSystem);
+    // A backup that another program holds open counts as absent, and the rename onto its name
+    // then fails.
+    const std::string backup = std::string(kJetFolder) + "without_contrails_aircraft.cfg";
+    fileSystem.addFile(backup, "old");
+    fileSystem.setHeldOpen(backup, true);
+    PatchOptions options;
+    options.simulatorPath = "/sim";
+    const StartOutcome outcome = runStart(formFromOptions(options), options, fileSystem);
+    EXPECT_EQ(outcome.kind, StartOutcome::Kind::failed);
+    EXPECT_NE(outcome.message.find("Jet"), std::string::npos) << outcome.message;
+    EXPECT_NE(outcome.message.find("aircraft.cfg"), std::string::npos) << outcome.message;
+    EXPECT_EQ(outcome.message.find("Scanned"), std::string::npos) << outcome.message;
+}
+
+TEST(GeneratorFormTest, FileErrorTextNamesTheFileAndTheReason) {
+    const std::string text =
+        fileErrorText(FileError("C:\\FSX\\a\\aircraft.cfg", "Access is denied."));
+    EXPECT_NE(text.find("C:\\FSX\\a\\aircraft.cfg"), std::string::npos) << text;
+    EXPECT_NE(text.find("Access is denied."), std::string::npos) << text;
+}
+
+}  // namespace
+}  // namespace cirrowisp

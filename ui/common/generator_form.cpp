@@ -1,0 +1,119 @@
+#include "ui/common/generator_form.h"
+
+#include <cstdint>
+#include <string_view>
+
+#include "patcher/file_error.h"
+#include "platform/file_system.h"
+
+namespace cirrowisp {
+
+namespace {
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+// Reads an integer the way the Windows dialog framework does for an int field: blanks, an
+// optional sign, digits, blanks, and nothing else. A number too large for 32 bits saturates
+// instead of failing, so the user is told the permitted range rather than "not an integer".
+std::optional<std::int32_t> parseInteger(std::string_view text) {
+    std::size_t pos = 0;
+    while (pos < text.size() && isBlank(text[pos])) ++pos;
+    bool negative = false;
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
+        negative = text[pos] == '-';
+        ++pos;
+    }
+    const std::size_t digitsStart = pos;
+    std::int64_t magnitude = 0;
+    while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9') {
+        if (magnitude <= std::int64_t{INT32_MAX} + 1)
+            magnitude = magnitude * 10 + (text[pos] - '0');
+        ++pos;
+    }
+    if (pos == digitsStart)
+        return std::nullopt;
+    while (pos < text.size() && isBlank(text[pos])) ++pos;
+    if (pos != text.size())
+        return std::nullopt;
+
+    const std::int64_t value = negative ? -magnitude : magnitude;
+    if (value > INT32_MAX)
+        return INT32_MAX;
+    if (value < INT32_MIN)
+        return INT32_MIN;
+    return static_cast<std::int32_t>(value);
+}
+
+std::int32_t flag(bool ticked) {
+    return ticked ? 1 : 0;
+}
+
+ExchangeRefusal temperatureRefusal(std::string message) {
+    return ExchangeRefusal{FormField::temperature, std::move(message)};
+}
+
+}  // namespace
+
+FormValues formFromOptions(const PatchOptions& options) {
+    FormValues form;
+    form.temperatureText = std::to_string(options.maxContrailTemperature);
+    form.heloTurbine = options.engineHeloTurbine != 0;
+    form.none = options.engineNone != 0;
+    form.jet = options.engineJet != 0;
+    form.piston = options.enginePiston != 0;
+    form.rocket = options.engineRocket != 0;
+    form.turboprop = options.engineTurboprop != 0;
+    form.flyable = options.includeFlyable != 0;
+    form.effectName = options.effectName;
+    form.simulatorPath = options.simulatorPath;
+    return form;
+}
+
+std::optional<ExchangeRefusal> optionsFromForm(const FormValues& form, PatchOptions& options) {
+    const std::optional<std::int32_t> temperature = parseInteger(form.temperatureText);
+    if (!temperature)
+        return temperatureRefusal("Please enter an integer.");
+    if (*temperature < kMinContrailTemperature || *temperature > kMaxContrailTemperature) {
+        return temperatureRefusal("Please enter an integer between " +
+                                  std::to_string(kMinContrailTemperature) + " and " +
+                                  std::to_string(kMaxContrailTemperature) + ".");
+    }
+    options.maxContrailTemperature = *temperature;
+    options.engineHeloTurbine = flag(form.heloTurbine);
+    options.engineNone = flag(form.none);
+    options.engineJet = flag(form.jet);
+    options.enginePiston = flag(form.piston);
+    options.engineRocket = flag(form.rocket);
+    options.engineTurboprop = flag(form.turboprop);
+    options.includeFlyable = flag(form.flyable);
+    options.effectName = form.effectName;
+    options.simulatorPath = form.simulatorPath;
+    return std::nullopt;
+}
+
+std::string fileErrorText(const FileError& error) {
+    return "The run stopped at\n" + error.path() + "\n\n" + error.reason();
+}
+
+StartOutcome runStart(const FormValues& form, PatchOptions& options, FileSystem& fileSystem) {
+    StartOutcome outcome;
+    if (std::optional<ExchangeRefusal> refusal = optionsFromForm(form, options)) {
+        outcome.kind = StartOutcome::Kind::refused;
+        outcome.focus = refusal->field;
+        outcome.message = std::move(refusal->message);
+        return outcome;
+    }
+    try {
+        outcome.totals = AircraftScan(options, fileSystem);
+        outcome.kind = StartOutcome::Kind::finished;
+        outcome.message = summaryText(outcome.totals);
+    } catch (const FileError& error) {
+        outcome.kind = StartOutcome::Kind::failed;
+        outcome.message = fileErrorText(error);
+    }
+    return outcome;
+}
+
+}  // namespace cirrowisp

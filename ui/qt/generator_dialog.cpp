@@ -1,0 +1,236 @@
+#include "ui/qt/generator_dialog.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "patcher/simulator_location.h"
+#include "ui/qt/about_dialog.h"
+#include "ui/qt/app_icon.h"
+#include "ui/qt/temperature_edit.h"
+
+namespace cirrowisp {
+
+namespace {
+
+// The title of every message box: the program's name, as the Windows build takes it from
+// its executable.
+const QString kMessageTitle = QStringLiteral("Cirrowisp");
+
+// The core works on byte strings in the system's 8-bit encoding; the widgets hold Unicode.
+std::string toBytes(const QString& text) {
+    return text.toLocal8Bit().toStdString();
+}
+
+QString fromBytes(const std::string& bytes) {
+    return QString::fromLocal8Bit(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+// Restores the normal cursor however the run ends, an unexpected exception included.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+QCheckBox* checkBox(const QString& caption, const QString& name, QWidget* parent) {
+    auto* box = new QCheckBox(caption, parent);
+    box->setObjectName(name);
+    return box;
+}
+
+QLabel* caption(const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+}  // namespace
+
+GeneratorDialog::GeneratorDialog(FileSystem& fileSystem, QWidget* parent)
+    : QDialog(parent), fileSystem_(fileSystem), icon_(applicationIcon()) {
+    // The record starts with its defaults; the lookup runs once, here, and its result code
+    // does not matter: a failed lookup leaves the last known path in place.
+    lookupSimulatorPath();
+    options_.simulatorPath = SimulatorPathLookup::lastKnownPath();
+
+    setObjectName(QStringLiteral("generatorDialog"));
+    setWindowTitle(QStringLiteral("FSX-Cirrowisp generator"));
+    setWindowIcon(icon_);
+    buildControls();
+    showForm(formFromOptions(options_));
+    cancelButton_->setFocus();
+}
+
+void GeneratorDialog::buildControls() {
+    // Created in tab order: Cancel, Start, the six engine types, temperature, path, flyable,
+    // effect name.
+    cancelButton_ = new QPushButton(QStringLiteral("Cancel"), this);
+    cancelButton_->setObjectName(QStringLiteral("cancelButton"));
+    startButton_ = new QPushButton(QStringLiteral("Start"), this);
+    startButton_->setObjectName(QStringLiteral("startButton"));
+    startButton_->setDefault(true);
+
+    auto* engineGroup = new QGroupBox(QStringLiteral("Engine Type"), this);
+    engineGroup->setObjectName(QStringLiteral("engineTypeGroup"));
+    pistonBox_ = checkBox(QStringLiteral("Piston"), QStringLiteral("pistonBox"), engineGroup);
+    jetBox_ = checkBox(QStringLiteral("Jet"), QStringLiteral("jetBox"), engineGroup);
+    noneBox_ = checkBox(QStringLiteral("None"), QStringLiteral("noneBox"), engineGroup);
+    heloTurbineBox_ =
+        checkBox(QStringLiteral("Helo-Turbine"), QStringLiteral("heloTurbineBox"), engineGroup);
+    rocketBox_ = checkBox(QStringLiteral("Rocket"), QStringLiteral("rocketBox"), engineGroup);
+    turbopropBox_ =
+        checkBox(QStringLiteral("Turboprop"), QStringLiteral("turbopropBox"), engineGroup);
+
+    temperatureEdit_ = new TemperatureEdit(this);
+    temperatureEdit_->setObjectName(QStringLiteral("temperatureEdit"));
+    pathEdit_ = new QLineEdit(this);
+    pathEdit_->setObjectName(QStringLiteral("pathEdit"));
+    // The trailing blank is part of the caption.
+    flyableBox_ = checkBox(QStringLiteral("Flyable planes "), QStringLiteral("flyableBox"), this);
+    effectEdit_ = new QLineEdit(this);
+    effectEdit_->setObjectName(QStringLiteral("effectEdit"));
+
+    QWidget* const tabChain[] = {cancelButton_,    startButton_,    pistonBox_,  jetBox_,
+                                 noneBox_,         heloTurbineBox_, rocketBox_,  turbopropBox_,
+                                 temperatureEdit_, pathEdit_,       flyableBox_, effectEdit_};
+    for (std::size_t i = 1; i < std::size(tabChain); ++i) {
+        setTabOrder(tabChain[i - 1], tabChain[i]);
+    }
+
+    // The About item: in the menu behind the icon button (where Windows has its system menu),
+    // in the dialog's context menu, and on F1.
+    aboutAction_ = new QAction(QStringLiteral("&About Cirrowisp..."), this);
+    aboutAction_->setObjectName(QStringLiteral("aboutAction"));
+    aboutAction_->setShortcut(QKeySequence(Qt::Key_F1));
+    connect(aboutAction_, &QAction::triggered, this, &GeneratorDialog::showAbout);
+    addAction(aboutAction_);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+
+    auto* menu = new QMenu(this);
+    menu->addAction(aboutAction_);
+    menuButton_ = new QToolButton(this);
+    menuButton_->setObjectName(QStringLiteral("menuButton"));
+    menuButton_->setIcon(icon_);
+    menuButton_->setToolTip(QStringLiteral("Menu"));
+    menuButton_->setAccessibleName(QStringLiteral("Menu"));
+    menuButton_->setAutoRaise(true);
+    menuButton_->setPopupMode(QToolButton::InstantPopup);
+    menuButton_->setMenu(menu);
+    // Outside the tab order, which stays that of the Windows dialog.
+    menuButton_->setFocusPolicy(Qt::NoFocus);
+
+    connect(startButton_, &QPushButton::clicked, this, &GeneratorDialog::start);
+    connect(cancelButton_, &QPushButton::clicked, this, &QDialog::reject);
+
+    // Widths from the font, so the fields keep their proportions at any font size.
+    const int charWidth = fontMetrics().averageCharWidth();
+    pathEdit_->setMinimumWidth(charWidth * 34);
+    temperatureEdit_->setFixedWidth(charWidth * 8);
+
+    auto* engineLayout = new QVBoxLayout(engineGroup);
+    for (QCheckBox* box :
+         {pistonBox_, jetBox_, noneBox_, heloTurbineBox_, rocketBox_, turbopropBox_}) {
+        engineLayout->addWidget(box);
+    }
+
+    auto* topRow = new QHBoxLayout;
+    topRow->addWidget(engineGroup);
+    topRow->addSpacing(charWidth * 2);
+    topRow->addWidget(flyableBox_, 0, Qt::AlignTop);
+    topRow->addStretch();
+
+    auto* fields = new QGridLayout;
+    fields->addWidget(caption(QStringLiteral("FSX Path"), this), 0, 0);
+    fields->addWidget(pathEdit_, 0, 1);
+    fields->addWidget(caption(QStringLiteral("Name of effect file"), this), 1, 0);
+    fields->addWidget(effectEdit_, 1, 1);
+    fields->addWidget(caption(QStringLiteral("max Contrail Temperature (°C)"), this), 2, 0);
+    fields->addWidget(temperatureEdit_, 2, 1, Qt::AlignRight);
+    fields->setColumnStretch(1, 1);
+
+    auto* buttonRow = new QHBoxLayout;
+    buttonRow->addWidget(menuButton_);
+    buttonRow->addStretch();
+    buttonRow->addWidget(startButton_);
+    buttonRow->addWidget(cancelButton_);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(topRow);
+    layout->addSpacing(charWidth);
+    layout->addLayout(fields);
+    layout->addSpacing(charWidth);
+    layout->addLayout(buttonRow);
+    // Fixed size, as the Windows dialog: the layout decides it from the font.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+FormValues GeneratorDialog::formFromControls() const {
+    FormValues form;
+    form.temperatureText = toBytes(temperatureEdit_->text());
+    form.heloTurbine = heloTurbineBox_->isChecked();
+    form.none = noneBox_->isChecked();
+    form.jet = jetBox_->isChecked();
+    form.piston = pistonBox_->isChecked();
+    form.rocket = rocketBox_->isChecked();
+    form.turboprop = turbopropBox_->isChecked();
+    form.flyable = flyableBox_->isChecked();
+    form.effectName = toBytes(effectEdit_->text());
+    form.simulatorPath = toBytes(pathEdit_->text());
+    return form;
+}
+
+void GeneratorDialog::showForm(const FormValues& form) {
+    temperatureEdit_->setText(fromBytes(form.temperatureText));
+    heloTurbineBox_->setChecked(form.heloTurbine);
+    noneBox_->setChecked(form.none);
+    jetBox_->setChecked(form.jet);
+    pistonBox_->setChecked(form.piston);
+    rocketBox_->setChecked(form.rocket);
+    turbopropBox_->setChecked(form.turboprop);
+    flyableBox_->setChecked(form.flyable);
+    effectEdit_->setText(fromBytes(form.effectName));
+    pathEdit_->setText(fromBytes(form.simulatorPath));
+}
+
+void GeneratorDialog::start() {
+    StartOutcome outcome;
+    {
+        WaitCursor wait;
+        outcome = runStart(formFromControls(), options_, fileSystem_);
+    }
+    const QString message = fromBytes(outcome.message);
+    switch (outcome.kind) {
+        case StartOutcome::Kind::refused:
+            QMessageBox::warning(this, kMessageTitle, message);
+            // The only field that can refuse its value is the temperature.
+            temperatureEdit_->setFocus();
+            temperatureEdit_->selectAll();
+            break;
+        case StartOutcome::Kind::finished:
+            QMessageBox::information(this, kMessageTitle, message);
+            break;
+        case StartOutcome::Kind::failed:
+            QMessageBox::critical(this, kMessageTitle, message);
+            break;
+    }
+}
+
+void GeneratorDialog::showAbout() {
+    AboutDialog about(this);
+    about.exec();
+}
+
+}  // namespace cirrowisp

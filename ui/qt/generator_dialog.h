@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QDialog>
+#include <QIcon>
+
+#include "patcher/patch_options.h"
+#include "ui/common/generator_form.h"
+
+class QAction;
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+class QToolButton;
+
+namespace cirrowisp {
+
+class FileSystem;
+class TemperatureEdit;
+
+// The program's one working window on Linux: the same controls, bindings and Start sequence as
+// the Windows dialog, laid out with Qt's layouts. It owns the options record for its lifetime;
+// a run happens synchronously inside the Start click.
+class GeneratorDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    // Creates the record with its defaults, then asks the simulator lookup once and shows the
+    // folder it found (or ".\Aircraft\").
+    explicit GeneratorDialog(FileSystem& fileSystem, QWidget* parent = nullptr);
+
+    const PatchOptions& options() const { return options_; }
+    QAction* aboutAction() const { return aboutAction_; }
+
+public slots:
+    // The Start command: exchange into the record, the run, then the summary or the error.
+    void start();
+    void showAbout();
+
+private:
+    void buildControls();
+    FormValues formFromControls() const;
+    void showForm(const FormValues& form);
+
+    FileSystem& fileSystem_;
+    PatchOptions options_;
+    QIcon icon_;
+
+    QPushButton* cancelButton_ = nullptr;
+    QPushButton* startButton_ = nullptr;
+    QCheckBox* pistonBox_ = nullptr;
+    QCheckBox* jetBox_ = nullptr;
+    QCheckBox* noneBox_ = nullptr;
+    QCheckBox* heloTurbineBox_ = nullptr;
+    QCheckBox* rocketBox_ = nullptr;
+    QCheckBox* turbopropBox_ = nullptr;
+    TemperatureEdit* temperatureEdit_ = nullptr;
+    QLineEdit* pathEdit_ = nullptr;
+    QCheckBox* flyableBox_ = nullptr;
+    QLineEdit* effectEdit_ = nullptr;
+    QToolButton* menuButton_ = nullptr;
+    QAction* aboutAction_ = nullptr;
+};
+
+}  // namespace cirrowisp

@@ -1,0 +1,189 @@
+#include "ui/win32/generator_dialog.h"
+
+#include <exception>
+
+#include "patcher/simulator_location.h"
+#include "res/resource.h"
+#include "ui/win32/about_dialog.h"
+#include "ui/win32/win32_support.h"
+
+namespace cirrowisp::win32 {
+
+namespace {
+
+void setCheck(HWND dialog, int id, bool ticked) {
+    CheckDlgButton(dialog, id, ticked ? BST_CHECKED : BST_UNCHECKED);
+}
+
+bool isChecked(HWND dialog, int id) {
+    return IsDlgButtonChecked(dialog, id) == BST_CHECKED;
+}
+
+HWND focusTarget(HWND dialog, FormField field) {
+    switch (field) {
+        case FormField::temperature:
+            return GetDlgItem(dialog, IDC_TEMPERATURE);
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+GeneratorDialog::GeneratorDialog(FileSystem& fileSystem) : fileSystem_(fileSystem) {
+    // options_ holds its defaults and an empty path by now; the icon comes next, then the one
+    // lookup whose answer the path field starts with.
+    const HINSTANCE instance = GetModuleHandleA(nullptr);
+    icon_ = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON, 0,
+                                          0, LR_DEFAULTSIZE | LR_SHARED));
+    // The icon group carries a drawn 16 x 16 image; taking it keeps the caption icon crisp
+    // instead of shrinking the large one.
+    smallIcon_ = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME),
+                                               IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                               GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+    lookupSimulatorPath();
+    options_.simulatorPath = SimulatorPathLookup::lastKnownPath();
+}
+
+INT_PTR GeneratorDialog::doModal(HWND owner) {
+    return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_GENERATOR_DIALOG), owner,
+                           &dialogProc, reinterpret_cast<LPARAM>(this));
+}
+
+INT_PTR CALLBACK GeneratorDialog::dialogProc(HWND window, UINT message, WPARAM wParam,
+                                             LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        SetWindowLongPtrA(window, DWLP_USER, lParam);
+        reinterpret_cast<GeneratorDialog*>(lParam)->window_ = window;
+    }
+    auto* self = reinterpret_cast<GeneratorDialog*>(GetWindowLongPtrA(window, DWLP_USER));
+    if (!self)
+        return FALSE;
+    // Nothing may unwind through the window manager's frames; whatever escapes a handler is
+    // reported here and the dialog stays usable.
+    try {
+        return self->handle(message, wParam, lParam);
+    } catch (const std::exception& error) {
+        showMessage(window, error.what(), MB_OK | MB_ICONSTOP);
+    } catch (...) {
+        showMessage(window, "An unexpected error occurred.", MB_OK | MB_ICONSTOP);
+    }
+    return TRUE;
+}
+
+INT_PTR GeneratorDialog::handle(UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+        case WM_INITDIALOG:
+            onInitDialog();
+            return TRUE;  // the focus goes to the first tab stop: Cancel
+        case WM_SYSCOMMAND:
+            return onSysCommand(wParam) ? TRUE : FALSE;
+        case WM_PAINT:
+            return onPaint() ? TRUE : FALSE;
+        case WM_QUERYDRAGICON:
+            return reinterpret_cast<INT_PTR>(icon_);
+        case WM_COMMAND:
+            switch (LOWORD(wParam)) {
+                case IDC_START:
+                    if (HIWORD(wParam) == BN_CLICKED)
+                        onStart();
+                    return TRUE;
+                case IDCANCEL:
+                    EndDialog(window_, IDCANCEL);
+                    return TRUE;
+                default:
+                    return FALSE;
+            }
+        default:
+            return FALSE;
+    }
+}
+
+void GeneratorDialog::onInitDialog() {
+    showForm(formFromOptions(options_));
+
+    if (HMENU systemMenu = GetSystemMenu(window_, FALSE)) {
+        char text[256] = {};
+        if (LoadStringA(GetModuleHandleA(nullptr), IDS_ABOUTBOX, text, sizeof text) > 0) {
+            AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
+            AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, text);
+        }
+    }
+    SendMessageA(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+    SendMessageA(window_, WM_SETICON, ICON_SMALL,
+                 reinterpret_cast<LPARAM>(smallIcon_ ? smallIcon_ : icon_));
+}
+
+bool GeneratorDialog::onSysCommand(WPARAM command) {
+    if ((command & 0xFFF0) != IDM_ABOUTBOX)
+        return false;
+    AboutDialog about;
+    about.doModal(window_);
+    return true;
+}
+
+bool GeneratorDialog::onPaint() {
+    if (!IsIconic(window_))
+        return false;
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window_, &paint);
+    SendMessageA(window_, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    RECT client;
+    GetClientRect(window_, &client);
+    const int x = (client.right - client.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
+    const int y = (client.bottom - client.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
+    DrawIcon(dc, x, y, icon_);
+    EndPaint(window_, &paint);
+    return true;
+}
+
+void GeneratorDialog::onStart() {
+    WaitCursor wait;
+    const StartOutcome outcome = runStart(readForm(), options_, fileSystem_);
+    wait.restore();
+    switch (outcome.kind) {
+        case StartOutcome::Kind::refused:
+            showMessage(window_, outcome.message, MB_OK | MB_ICONEXCLAMATION);
+            if (HWND control = focusTarget(window_, outcome.focus)) {
+                // Like a tab into the field: focus and the whole value selected for retyping.
+                SendMessageA(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+                SendMessageA(control, EM_SETSEL, 0, -1);
+            }
+            break;
+        case StartOutcome::Kind::finished:
+            showMessage(window_, outcome.message, MB_OK | MB_ICONINFORMATION);
+            break;
+        case StartOutcome::Kind::failed:
+            showMessage(window_, outcome.message, MB_OK | MB_ICONEXCLAMATION);
+            break;
+    }
+}
+
+void GeneratorDialog::showForm(const FormValues& form) {
+    SetDlgItemTextA(window_, IDC_TEMPERATURE, form.temperatureText.c_str());
+    setCheck(window_, IDC_HELO_TURBINE, form.heloTurbine);
+    setCheck(window_, IDC_NONE, form.none);
+    setCheck(window_, IDC_JET, form.jet);
+    setCheck(window_, IDC_PISTON, form.piston);
+    setCheck(window_, IDC_ROCKET, form.rocket);
+    setCheck(window_, IDC_TURBOPROP, form.turboprop);
+    setCheck(window_, IDC_FLYABLE, form.flyable);
+    SetDlgItemTextA(window_, IDC_EFFECT_NAME, form.effectName.c_str());
+    SetDlgItemTextA(window_, IDC_SIMULATOR_PATH, form.simulatorPath.c_str());
+}
+
+FormValues GeneratorDialog::readForm() const {
+    FormValues form;
+    form.temperatureText = controlText(GetDlgItem(window_, IDC_TEMPERATURE));
+    form.heloTurbine = isChecked(window_, IDC_HELO_TURBINE);
+    form.none = isChecked(window_, IDC_NONE);
+    form.jet = isChecked(window_, IDC_JET);
+    form.piston = isChecked(window_, IDC_PISTON);
+    form.rocket = isChecked(window_, IDC_ROCKET);
+    form.turboprop = isChecked(window_, IDC_TURBOPROP);
+    form.flyable = isChecked(window_, IDC_FLYABLE);
+    form.effectName = controlText(GetDlgItem(window_, IDC_EFFECT_NAME));
+    form.simulatorPath = controlText(GetDlgItem(window_, IDC_SIMULATOR_PATH));
+    return form;
+}
+
+}  // namespace cirrowisp::win32

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <windows.h>
+
+#include "patcher/patch_options.h"
+#include "ui/common/generator_form.h"
+
+namespace cirrowisp {
+class FileSystem;
+}
+
+namespace cirrowisp::win32 {
+
+// The program's working window: dialog 102, whose controls edit the options record and whose
+// Start button runs the scan. The record and the icon live as long as the object.
+class GeneratorDialog {
+public:
+    explicit GeneratorDialog(FileSystem& fileSystem);
+    GeneratorDialog(const GeneratorDialog&) = delete;
+    GeneratorDialog& operator=(const GeneratorDialog&) = delete;
+
+    INT_PTR doModal(HWND owner);
+    const PatchOptions& options() const { return options_; }
+
+private:
+    static INT_PTR CALLBACK dialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR handle(UINT message, WPARAM wParam, LPARAM lParam);
+
+    void onInitDialog();
+    bool onSysCommand(WPARAM command);
+    bool onPaint();
+    void onStart();
+
+    void showForm(const FormValues& form);
+    FormValues readForm() const;
+
+    FileSystem& fileSystem_;
+    PatchOptions options_;
+    HICON icon_ = nullptr;
+    HICON smallIcon_ = nullptr;
+    HWND window_ = nullptr;
+};
+
+}  // namespace cirrowisp::win32

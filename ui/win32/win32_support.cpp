@@ -1,0 +1,58 @@
+#include "ui/win32/win32_support.h"
+
+#include <vector>
+
+namespace cirrowisp::win32 {
+
+std::string applicationName() {
+    // The module path may be longer than MAX_PATH; grow until it fits.
+    std::vector<char> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD length =
+            GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0)
+            return {};
+        if (length < buffer.size()) {
+            buffer.resize(length);
+            break;
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+    std::string name(buffer.begin(), buffer.end());
+    const std::size_t slash = name.find_last_of("\\/:");
+    if (slash != std::string::npos)
+        name.erase(0, slash + 1);
+    const std::size_t dot = name.find_last_of('.');
+    if (dot != std::string::npos && dot != 0)
+        name.erase(dot);
+    return name;
+}
+
+int showMessage(HWND owner, const std::string& text, UINT type) {
+    return MessageBoxA(owner, text.c_str(), applicationName().c_str(), type);
+}
+
+std::string controlText(HWND control) {
+    const int length = GetWindowTextLengthA(control);
+    if (length <= 0)
+        return {};
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    const int copied = GetWindowTextA(control, text.data(), length + 1);
+    text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
+    return text;
+}
+
+WaitCursor::WaitCursor() : previous_(SetCursor(LoadCursor(nullptr, IDC_WAIT))) {}
+
+WaitCursor::~WaitCursor() {
+    restore();
+}
+
+void WaitCursor::restore() {
+    if (!active_)
+        return;
+    active_ = false;
+    SetCursor(previous_ ? previous_ : LoadCursor(nullptr, IDC_ARROW));
+}
+
+}  // namespace cirrowisp::win32

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace cirrowisp::win32 {
+
+// The application's name as users see it in every message box title: the executable's file
+// name without its extension, so a renamed copy calls itself by its new name.
+std::string applicationName();
+
+// A message box owned by `owner` and titled with the application's name.
+int showMessage(HWND owner, const std::string& text, UINT type);
+
+// The text of a control as ANSI bytes, of any length.
+std::string controlText(HWND control);
+
+// Shows the busy cursor for as long as it lives, or until restore(); the previous cursor
+// comes back either way, also when an error passes through.
+class WaitCursor {
+public:
+    WaitCursor();
+    ~WaitCursor();
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+    void restore();
+
+private:
+    HCURSOR previous_;
+    bool active_ = true;
+};
+
+}  // namespace cirrowisp::win32
