@@ -50,8 +50,9 @@ whole_runs() {  # storage label, tree folder, rounds
 }
 whole_runs disk "$dir" "$rounds"
 if [ "$memory" = yes ] && [ "$(stat -f -c %T /dev/shm 2>/dev/null)" = tmpfs ]; then
+    # A tree in /dev/shm is memory: never leave one behind, not even after Ctrl-C.
+    trap 'rm -rf /dev/shm/cirrowisp-bench' EXIT
     whole_runs tmpfs /dev/shm/cirrowisp-bench "$memory_rounds"
-    rmdir /dev/shm/cirrowisp-bench 2>/dev/null || true
 fi
 
 echo
