@@ -99,17 +99,16 @@ RewriteResult CfgRewritePass(const PatchOptions& options, ByteSource& input, Byt
     std::string temperatureLine = "max_contrail_temperature=";
     {
         char digits[16];
-        const auto end = std::to_chars(digits, digits + sizeof digits, options.maxContrailTemperature).ptr;
+        const auto end =
+            std::to_chars(digits, digits + sizeof digits, options.maxContrailTemperature).ptr;
         temperatureLine.append(digits, end);
     }
     const auto wantedTemperature = static_cast<double>(options.maxContrailTemperature);
 
     LineReader reader(input);
     PassOutput out(output);
-    std::string buffer;
-    while (reader.next(buffer)) {
-        std::string_view line = buffer;
-
+    std::string_view line;
+    while (reader.next(line)) {
         if (removingContrails && isKeyLine(line, kContrailKey)) {
             line = {};
         }
@@ -186,7 +185,8 @@ RewriteResult CfgRewritePass(const PatchOptions& options, ByteSource& input, Byt
     return result;
 }
 
-RewriteResult rewriteText(const PatchOptions& options, const std::string& input, std::string& output) {
+RewriteResult rewriteText(const PatchOptions& options, const std::string& input,
+                          std::string& output) {
     StringSource source(input);
     StringSink sink;
     const RewriteResult result = CfgRewritePass(options, source, sink);

@@ -22,46 +22,64 @@ bool LineReader::fill() {
         finished_ = true;
         return false;
     }
+    // One search per chunk rather than one per line: files almost never hold the byte.
+    const auto* ctrlZ = static_cast<const char*>(std::memchr(buffer_.data(), kCtrlZ, end_));
+    inputEnd_ = ctrlZ != nullptr ? static_cast<std::size_t>(ctrlZ - buffer_.data()) : end_;
     return true;
 }
 
 bool LineReader::next(std::string& line) {
-    line.clear();
-    bool any = false;
+    std::string_view view;
+    const bool found = next(view);
+    line.assign(view);
+    return found;
+}
+
+bool LineReader::next(std::string_view& line) {
+    carry_.clear();
+    bool carried = false;  // the line began in an earlier chunk and is gathered in carry_
     for (;;) {
         if (begin_ == end_ && !fill()) {
             break;
         }
         const char* start = buffer_.data() + begin_;
-        const std::size_t available = end_ - begin_;
-        // One scan finds whichever comes first of the line end and the end-of-input byte.
-        const char* stop = nullptr;
-        for (const char* p = start; p != start + available; ++p) {
-            if (*p == '\n' || *p == kCtrlZ) {
-                stop = p;
-                break;
-            }
-        }
+        // Only the bytes before a Ctrl-Z in this chunk are input.
+        const std::size_t available = inputEnd_ - begin_;
+        const auto* stop = static_cast<const char*>(std::memchr(start, '\n', available));
         if (stop == nullptr) {
-            line.append(start, available);
+            if (inputEnd_ < end_) {
+                // Nothing after Ctrl-Z is input, not even the rest of its own line. The buffer
+                // is never refilled after this, so a view into it stays valid.
+                finished_ = true;
+                begin_ = end_ = inputEnd_ = 0;
+                if (!carried) {
+                    line = std::string_view(start, available);
+                    return available > 0;
+                }
+                carry_.append(start, available);
+                line = carry_;
+                return true;
+            }
+            carry_.append(start, available);
+            carried = true;
             begin_ = end_;
-            any = true;
             continue;
         }
-        line.append(start, static_cast<std::size_t>(stop - start));
-        if (*stop == kCtrlZ) {
-            // Nothing after Ctrl-Z is input, not even the rest of its own line.
-            finished_ = true;
-            begin_ = end_ = 0;
-            return any || !line.empty();
+        const auto length = static_cast<std::size_t>(stop - start);
+        begin_ += length + 1;
+        if (carried) {
+            carry_.append(start, length);
+            line = carry_;
+        } else {
+            line = std::string_view(start, length);
         }
-        begin_ += static_cast<std::size_t>(stop - start) + 1;
         if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
+            line.remove_suffix(1);
         }
         return true;
     }
-    return any;
+    line = carry_;
+    return carried;
 }
 
 LineWriter::LineWriter(ByteSink& sink, std::size_t bufferSize)

@@ -1,12 +1,27 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
-#include <vector>
+#include <string_view>
 
 #include "patcher/byte_stream.h"
 
 namespace cirrowisp {
+
+// A byte buffer that is not zero-filled on creation: every pass makes two of them, and
+// clearing 128 KB for each file cost more than reading a small file's lines.
+class ChunkBuffer {
+public:
+    explicit ChunkBuffer(std::size_t size)
+        : data_(std::make_unique_for_overwrite<char[]>(size)), size_(size) {}
+    char* data() { return data_.get(); }
+    std::size_t size() const { return size_; }
+
+private:
+    std::unique_ptr<char[]> data_;
+    std::size_t size_;
+};
 
 // Splits a byte stream into lines the way the simulator's text files are read: a line ends at
 // LF, one CR directly before the LF belongs to the line end, any other CR stays in the line,
@@ -17,15 +32,20 @@ public:
     explicit LineReader(ByteSource& source, std::size_t bufferSize = 64 * 1024);
     // Replaces `line` with the next line, without its line end; false at the end of the input.
     bool next(std::string& line);
+    // The same, as a view that stays valid until the next call: most lines are handed out
+    // straight from the read buffer, without a copy.
+    bool next(std::string_view& line);
 
 private:
     bool fill();
 
     ByteSource& source_;
-    std::vector<char> buffer_;
+    ChunkBuffer buffer_;
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
+    std::size_t inputEnd_ = 0;  // end_, or the position of a Ctrl-Z in the chunk
     bool finished_ = false;
+    std::string carry_;  // a line that runs over the end of a chunk
 };
 
 // Writes lines with CR LF on every host, so a file patched on Linux is byte-identical to one
@@ -45,7 +65,7 @@ private:
     void append(const char* data, std::size_t size);
 
     ByteSink& sink_;
-    std::vector<char> buffer_;
+    ChunkBuffer buffer_;
     std::size_t used_ = 0;
 };
 

@@ -1,0 +1,103 @@
+#!/usr/bin/env bash
+# Builds the benchmarks (preset "bench": Release, CIRROWISP_BENCH=ON) and runs them all: the
+# rewrite pass in memory against a plain line copy, then whole runs of cirrowisp-cli against the
+# I/O floor over generated trees of 1,000 and 10,000 aircraft folders, first and second runs,
+# with peak memory. The whole runs go twice: on the disk (DIR), where flushing the new files
+# is most of the cost, and on /dev/shm (tmpfs, when there is one), where flushing is free and
+# our own CPU time shows at its largest. Ends with one Markdown table; the raw output goes to
+# build/bench/bench.log.
+#
+#   scripts/bench.sh [--quick] [--rounds N] [--sizes N,M] [--dir DIR] [--no-memory]
+#
+# --quick is a smoke run (200 and 1,000 folders, one round). Trees need about 35 MB per 1,000
+# folders, twice that after a first run; they are removed afterwards.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+rounds=3
+memory_rounds=5
+sizes=1000,10000
+repetitions=10
+dir=build/bench/trees
+memory=yes
+while [ $# -gt 0 ]; do
+    case "$1" in
+        --quick) rounds=1; memory_rounds=1; sizes=200,1000; repetitions=3 ;;
+        --rounds) rounds="$2"; shift ;;
+        --sizes) sizes="$2"; shift ;;
+        --dir) dir="$2"; shift ;;
+        --no-memory) memory=no ;;
+        *) echo "usage: scripts/bench.sh [--quick] [--rounds N] [--sizes N,M] [--dir DIR] [--no-memory]" >&2; exit 2 ;;
+    esac
+    shift
+done
+
+cmake --preset bench >/dev/null
+cmake --build --preset bench -j2 --target rewrite_bench whole_run_bench cirrowisp-io-floor \
+    cirrowisp-measure cirrowisp-gentree cirrowisp-cli
+bin=build/bench/bench
+log=build/bench/bench.log
+: >"$log"
+
+echo "=== rewrite pass in memory against a plain line copy"
+"$bin/rewrite_bench" --benchmark_repetitions="$repetitions" --benchmark_report_aggregates_only=true \
+    --benchmark_enable_random_interleaving=true --benchmark_color=false | tee -a "$log"
+whole_runs() {  # storage label, tree folder, rounds
+    echo "=== whole runs against the I/O floor on $1 ($sizes folders, $3 rounds)"
+    "$bin/whole_run_bench" --scan build/bench/cli/cirrowisp-cli --floor "$bin/cirrowisp-io-floor" \
+        --measure "$bin/cirrowisp-measure" --dir "$2" --sizes "$sizes" --rounds "$3" \
+        --storage "$1" 2>&1 | tee -a "$log"
+}
+whole_runs disk "$dir" "$rounds"
+if [ "$memory" = yes ] && [ "$(stat -f -c %T /dev/shm 2>/dev/null)" = tmpfs ]; then
+    # A tree in /dev/shm is memory: never leave one behind, not even after Ctrl-C.
+    trap 'rm -rf /dev/shm/cirrowisp-bench' EXIT
+    whole_runs tmpfs /dev/shm/cirrowisp-bench "$memory_rounds"
+fi
+
+echo
+grep -ao 'RESULT.*' "$log" | awk '
+function field(name,    i, kv) {
+    for (i = 3; i <= NF; i++) {
+        split($i, kv, "=")
+        if (kv[1] == name) return kv[2]
+    }
+    return ""
+}
+function verdict(ok) { return ok ? "yes" : "**no**" }
+function grouped(n) { return n >= 1000 ? sprintf("%d,%03d", n / 1000, n % 1000) : n }
+$2 == "rewrite" {
+    ratio = field("ratio")
+    rows[++count] = sprintf("| Rewrite pass in memory, MB/s (median CPU time) | %s | %s | %s | <= 1.50 | %s |",
+        field("rewrite_MBps"), field("copy_MBps"), ratio, verdict(ratio <= 1.5))
+}
+$2 == "run" {
+    n = field("folders"); kind = field("kind"); ratio = field("ratio"); storage = field("storage")
+    rows[++count] = sprintf("| Whole run on %s, %s folders, %s run, s (median) | %s | %s | %s | <= 1.30 | %s |",
+        storage, grouped(n), kind, field("scan_s"), field("floor_s"), ratio, verdict(ratio <= 1.3))
+    rows[++count] = sprintf("| ... same, fastest round, s | %s | %s | %s | | |",
+        field("scan_best_s"), field("floor_best_s"), field("best_ratio"))
+    rows[++count] = sprintf("| ... same, CPU time (user + system), s | %s | %s | %.2f | | |",
+        field("scan_cpu_s"), field("floor_cpu_s"), field("scan_cpu_s") / field("floor_cpu_s"))
+    peak = field("scan_peak_kb") + 0
+    if (peak > scanPeak[n]) scanPeak[n] = peak
+    fpeak = field("floor_peak_kb") + 0
+    if (fpeak > floorPeak[n]) floorPeak[n] = fpeak
+    if (!(n in seen)) { seen[n] = 1; order[++sizes] = n }
+}
+END {
+    print "| Measure | Cirrowisp | Floor / copy | Ratio | Target | Met |"
+    print "|---|---|---|---|---|---|"
+    for (i = 1; i <= count; i++) print rows[i]
+    for (i = 1; i <= sizes; i++) {
+        n = order[i]
+        printf "| Peak memory (ru_maxrss), %s folders, MB | %.2f | %.2f | | %s | %s |\n", grouped(n),
+            scanPeak[n] / 1024, floorPeak[n] / 1024, "< 16", verdict(scanPeak[n] < 16 * 1024)
+    }
+    if (sizes >= 2) {
+        small = order[1]; large = order[sizes]
+        growth = (scanPeak[large] - scanPeak[small]) / 1024
+        printf "| Peak memory growth, %s to %s folders, MB | %+.2f | | | <= +1 | %s |\n",
+            grouped(small), grouped(large), growth, verdict(growth <= 1)
+    }
+}'

@@ -1,0 +1,86 @@
+// Whether a folder's report says its file changed. The scan hashes the old bytes as they are
+// read (in 64 KB chunks) and the new bytes as they are written (in other chunks), so files
+// larger than a chunk, odd sizes and rewrites that keep the length all have to come out right.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "patcher/aircraft_scan.h"
+#include "patcher/cfg_rewrite.h"
+#include "platform/host_file_system.h"
+#include "temp_tree.h"
+
+namespace cirrowisp {
+namespace {
+
+// A finished file of about `size` bytes: what a run writes, so a second run leaves it as it is.
+std::string settledFile(std::size_t size) {
+    std::string text = "\r\n[fltsim.0]\r\n";
+    for (std::size_t i = 0; text.size() < size; ++i) {
+        text +=
+            "description_" + std::to_string(i) + "=odd length " + std::string(i % 7, 'x') + "\r\n";
+    }
+    text +=
+        "\r\n[GeneralEngineData]\r\nengine_type=1\r\nmax_contrail_temperature=-27\r\n"
+        "\r\n[effects]\r\nwake=fx_wake\r\ncontrail=fx_Cirrowisp\r\n";
+    return text;
+}
+
+// Every line followed by an empty one, with LF ends: the rewrite drops the empty lines and
+// writes CR LF, so the new file has exactly the old length but other bytes; the last line is
+// the same in both, so only the hash can tell them apart.
+std::string sameLengthRewrite(std::size_t size) {
+    std::string text;
+    for (std::size_t i = 0; text.size() < size; ++i) {
+        text += "k" + std::to_string(i) + "=" + std::string(i % 5, 'v') + "\n\n";
+    }
+    return text + "last_line_the_same_in_both=1\r\n";
+}
+
+struct ReportCase {
+    const char* name;
+    std::string bytes;
+    bool changed;
+};
+
+class ScanReport : public ::testing::TestWithParam<ReportCase> {};
+
+TEST_P(ScanReport, SaysWhetherTheFileChanged) {
+    testing::TempTree tree;
+    tree.write("sim/MyTraffic/Aircraft/Plane/aircraft.cfg", GetParam().bytes);
+    PatchOptions options;
+    options.simulatorPath = tree.path("sim");
+    std::vector<FolderReport> treated;
+    const auto fileSystem = makeHostFileSystem();
+    AircraftScan(options, *fileSystem, [&](const FolderReport& report) {
+        if (report.treated) {
+            treated.push_back(report);
+        }
+    });
+    ASSERT_EQ(treated.size(), 1u);
+    EXPECT_EQ(treated[0].bytesChanged, GetParam().changed);
+    std::string expected;
+    rewriteText(options, GetParam().bytes, expected);
+    EXPECT_EQ(tree.read("sim/MyTraffic/Aircraft/Plane/aircraft.cfg"), expected);
+    EXPECT_EQ(expected != GetParam().bytes, GetParam().changed);  // the table itself is right
+}
+
+std::string withExtraBlankLine(std::string text) {
+    const std::size_t lineEnd = text.find("\r\n", text.size() / 2);
+    return text.insert(lineEnd + 2, "\r\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ScanReport,
+    ::testing::Values(
+        ReportCase{"SmallSettledFile", settledFile(100), false},
+        ReportCase{"SettledFileOverSeveralChunks", settledFile(200'003), false},
+        ReportCase{"OneBlankLineMoreInALargeFile", withExtraBlankLine(settledFile(150'001)), true},
+        ReportCase{"SameLengthOtherBytes", sameLengthRewrite(140'000), true},
+        ReportCase{"LastByteMissing", settledFile(70'000).substr(0, settledFile(70'000).size() - 1),
+                   true}),
+    [](const ::testing::TestParamInfo<ReportCase>& row) { return std::string(row.param.name); });
+
+}  // namespace
+}  // namespace cirrowisp
