@@ -164,8 +164,13 @@ RewriteResult CfgRewritePass(const PatchOptions& options, ByteSource& input, Byt
 
         if (isHeader(line)) {
             removingContrails = false;
-            inEffects = contains(line, kEffectsHeader);
-            inEngineData = contains(line, kEngineDataHeader);
+            // A header that names both sections opens neither: inside one, the engine type
+            // could change between removing a contrail line and the end of the section, where
+            // a second run would then add one back.
+            const bool effects = contains(line, kEffectsHeader);
+            const bool engineData = contains(line, kEngineDataHeader);
+            inEffects = effects && !engineData;
+            inEngineData = engineData && !effects;
             out.write({});
         }
 

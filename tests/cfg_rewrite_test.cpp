@@ -149,6 +149,12 @@ INSTANTIATE_TEST_SUITE_P(
                     "\n[GeneralEngineData]\nengine_type=1 max_contrail_temperature=-40\n"
                     "max_contrail_temperature=-27\n\n[x]\n",
                     0, 1},
+        RewriteCase{"HeaderNamingBothSectionsOpensNeither", jetOff,
+                    "[GeneralEngineData]\nengine_type=1\n[effects][GeneralEngineData]\ncontrail=a\n"
+                    "engine_type=0\nmax_contrail_temperature=-5\n[x]\n",
+                    "\n[GeneralEngineData]\nengine_type=1\n\n[effects][GeneralEngineData]\n"
+                    "contrail=a\nengine_type=0\nmax_contrail_temperature=-5\n\n[x]\n",
+                    0, 0},
         RewriteCase{"HeaderNamedLikeKeyIsOnlyHeader", jetOff,
                     "[GeneralEngineData]\nengine_type=1\n[effects]\n[contrail=x]\nwake=1\n"
                     "[GeneralEngineData]\n[engine_type=0]\n",
