@@ -112,7 +112,9 @@ int runScanOn(const CliOptions& options, FileSystem& fileSystem, CliIo& io) {
         }
         progress.folderDone();
     };
-    const ScanTotals totals = AircraftScan(patch, target, observer);
+    // No observer when nobody reads the reports: the scan then skips the work they need.
+    const bool reporting = options.verbose || io.errIsTerminal;
+    const ScanTotals totals = AircraftScan(patch, target, reporting ? observer : FolderObserver{});
     progress.clear();
 
     if (options.dryRun) {

@@ -113,14 +113,17 @@ private:
 // the old file renamed, so it never shares storage with aircraft.cfg.
 class CopyingSource : public ByteSource {
 public:
-    CopyingSource(ByteSource& source, ByteSink* copy) : source_(source), copy_(copy) {}
+    CopyingSource(ByteSource& source, ByteSink* copy, bool fingerprinting)
+        : source_(source), copy_(copy), fingerprinting_(fingerprinting) {}
 
     std::size_t read(char* buffer, std::size_t size) override {
         const std::size_t got = source_.read(buffer, size);
         if (copy_ != nullptr && got > 0) {
             copy_->write(buffer, got);
         }
-        fingerprint_.add(buffer, got);
+        if (fingerprinting_) {
+            fingerprint_.add(buffer, got);
+        }
         return got;
     }
 
@@ -136,20 +139,25 @@ public:
 private:
     ByteSource& source_;
     ByteSink* copy_;
+    bool fingerprinting_;
     Fingerprint fingerprint_;
 };
 
 class FingerprintSink : public ByteSink {
 public:
-    explicit FingerprintSink(ByteSink& sink) : sink_(sink) {}
+    FingerprintSink(ByteSink& sink, bool fingerprinting)
+        : sink_(sink), fingerprinting_(fingerprinting) {}
     void write(const char* data, std::size_t size) override {
         sink_.write(data, size);
-        fingerprint_.add(data, size);
+        if (fingerprinting_) {
+            fingerprint_.add(data, size);
+        }
     }
     const Fingerprint& fingerprint() const { return fingerprint_; }
 
 private:
     ByteSink& sink_;
+    bool fingerprinting_;
     Fingerprint fingerprint_;
 };
 
@@ -287,8 +295,11 @@ private:
             strays.add(tempPath);
         }
 
-        CopyingSource source(*input, backup.get());
-        FingerprintSink sink(*output);
+        // Only a report reader cares whether the bytes changed; without one, hashing every byte
+        // would be the costliest thing the run does after the disk.
+        const bool fingerprinting = static_cast<bool>(observer_);
+        CopyingSource source(*input, backup.get(), fingerprinting);
+        FingerprintSink sink(*output, fingerprinting);
         const RewriteResult result = CfgRewritePass(options_, source, sink);
         source.drain();
         output->close();
