@@ -24,15 +24,15 @@ int main(int argc, char** argv) {
     if (argc < 2) {
         return usage();
     }
-    cirrowisp::bench::TreeSpec spec;
-    spec.root = argv[1];
+    cirrowisp::bench::TreeShape shape;
+    shape.root = argv[1];
     bool restore = false;
     for (int i = 2; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--folders" && i + 1 < argc) {
-            spec.folders = std::atoi(argv[++i]);
+            shape.folders = std::atoi(argv[++i]);
         } else if (arg == "--seed" && i + 1 < argc) {
-            spec.seed = std::strtoull(argv[++i], nullptr, 10);
+            shape.seed = std::strtoull(argv[++i], nullptr, 10);
         } else if (arg == "--restore") {
             restore = true;
         } else {
@@ -41,10 +41,10 @@ int main(int argc, char** argv) {
     }
     try {
         if (restore) {
-            cirrowisp::bench::restoreFirstRunState(spec.root);
+            cirrowisp::bench::restoreFirstRunState(shape.root);
             return 0;
         }
-        const cirrowisp::bench::TreeStats stats = cirrowisp::bench::generateTree(spec);
+        const cirrowisp::bench::TreeStats stats = cirrowisp::bench::generateTree(shape);
         std::printf(
             "%d folders (%d flyable, %d without aircraft.cfg, %d already patched), %.1f MB of "
             "aircraft.cfg\n",

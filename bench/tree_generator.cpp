@@ -722,15 +722,15 @@ constexpr std::array<std::string_view, 2> kRoots = {"SimObjects/Airplanes", "MyT
 
 }  // namespace
 
-TreeStats generateTree(const TreeSpec& spec) {
-    Random random(spec.seed);
-    CfgGenerator contents(spec.seed ^ 0x5DEECE66Dull);
+TreeStats generateTree(const TreeShape& shape) {
+    Random random(shape.seed);
+    CfgGenerator contents(shape.seed ^ 0x5DEECE66Dull);
     TreeStats stats;
     for (std::string_view root : kRoots) {
-        fs::create_directories(spec.root / root);
+        fs::create_directories(shape.root / root);
     }
-    for (int i = 0; i < spec.folders; ++i) {
-        const bool simObjects = random.chance(spec.simObjectsShare);
+    for (int i = 0; i < shape.folders; ++i) {
+        const bool simObjects = random.chance(shape.simObjectsShare);
         // Folder names never hold a dot: the simulator's own search skips those.
         std::string name = simObjects ? random.pick(kTypes)
                                       : "AIA_" + random.pick(kTypes) + "_" + random.pick(kAirlines);
@@ -740,17 +740,17 @@ TreeStats generateTree(const TreeSpec& spec) {
             }
         }
         name += "_" + std::to_string(i);
-        const fs::path folder = spec.root / kRoots[simObjects ? 0 : 1] / name;
+        const fs::path folder = shape.root / kRoots[simObjects ? 0 : 1] / name;
         fs::create_directory(folder);
         fs::create_directory(folder / "model");
         fs::create_directory(folder / "texture");
         ++stats.folders;
-        if (simObjects && random.chance(spec.flyableShare)) {
+        if (simObjects && random.chance(shape.flyableShare)) {
             fs::create_directory(folder / "panel");
             writeFile(folder / "panel" / "panel.cfg", "[Window Titles]\r\nWindow00=Main Panel\r\n");
             ++stats.flyable;
         }
-        if (random.chance(spec.missingCfgShare)) {
+        if (random.chance(shape.missingCfgShare)) {
             ++stats.withoutCfg;
             continue;
         }

@@ -54,7 +54,7 @@ private:
 
 // A simulator tree: `folders` aircraft folders split over SimObjects/Airplanes and
 // MyTraffic/Aircraft below `root`.
-struct TreeSpec {
+struct TreeShape {
     std::filesystem::path root;
     int folders = 1000;
     std::uint64_t seed = 1;
@@ -72,7 +72,7 @@ struct TreeStats {
 };
 
 // Writes the tree (the root must not exist yet, or be empty).
-TreeStats generateTree(const TreeSpec& spec);
+TreeStats generateTree(const TreeShape& shape);
 
 // Puts a tree back into its never-run state: every folder whose first run left a backup gets
 // its backup back as aircraft.cfg, and a left-over new_aircraft.cfg goes. Cheap (renames

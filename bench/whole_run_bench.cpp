@@ -140,11 +140,11 @@ void report(const Config& config, const char* what, int folders, const Series& s
 void benchTree(const Config& config, int folders) {
     const fs::path tree = config.workDir / ("tree-" + std::to_string(folders));
     fs::remove_all(tree);
-    cirrowisp::bench::TreeSpec spec;
-    spec.root = tree;
-    spec.folders = folders;
-    spec.seed = 7;
-    const cirrowisp::bench::TreeStats stats = cirrowisp::bench::generateTree(spec);
+    cirrowisp::bench::TreeShape shape;
+    shape.root = tree;
+    shape.folders = folders;
+    shape.seed = 7;
+    const cirrowisp::bench::TreeStats stats = cirrowisp::bench::generateTree(shape);
     std::fprintf(stderr, "tree of %d folders (%d flyable, %.0f MB of aircraft.cfg) in %s\n",
                  stats.folders, stats.flyable, static_cast<double>(stats.cfgBytes) / 1e6,
                  tree.c_str());

@@ -95,19 +95,19 @@ TEST(GeneratedFiles, PatchedFilesAreFixedPointsOfThePass) {
 
 TEST(GeneratedTree, FloorCopiesAndRestoreUndoesAFirstRun) {
     testing::TempTree tree;
-    bench::TreeSpec spec;
-    spec.root = tree.root() / "sim";
-    spec.folders = 40;
-    spec.missingCfgShare = 0.1;
-    const bench::TreeStats stats = bench::generateTree(spec);
+    bench::TreeShape shape;
+    shape.root = tree.root() / "sim";
+    shape.folders = 40;
+    shape.missingCfgShare = 0.1;
+    const bench::TreeStats stats = bench::generateTree(shape);
     ASSERT_EQ(stats.folders, 40);
     ASSERT_GT(stats.flyable, 0);
     ASSERT_GT(stats.withoutCfg, 0);
-    EXPECT_EQ(bench::aircraftFolders(spec.root).size(), 40u);
+    EXPECT_EQ(bench::aircraftFolders(shape.root).size(), 40u);
     const auto before = tree.files();
 
     bench::FloorOptions floor;
-    floor.simulatorFolder = spec.root.string();
+    floor.simulatorFolder = shape.root.string();
     floor.sync = false;
     const bench::FloorTotals first = bench::ioFloorRun(floor);
     EXPECT_EQ(first.treated + first.flyable, stats.folders - stats.withoutCfg);
@@ -131,7 +131,7 @@ TEST(GeneratedTree, FloorCopiesAndRestoreUndoesAFirstRun) {
     floor.includeFlyable = false;
     EXPECT_EQ(bench::ioFloorRun(floor).flyable, 0);
 
-    bench::restoreFirstRunState(spec.root);
+    bench::restoreFirstRunState(shape.root);
     EXPECT_EQ(tree.files(), before);
 }
 
