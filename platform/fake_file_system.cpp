@@ -1,5 +1,7 @@
 #include "platform/fake_file_system.h"
 
+#include "platform/vector_listing.h"
+
 #include <utility>
 
 namespace cirrowisp {
@@ -16,22 +18,6 @@ public:
 
 private:
     const FakeFileSystem& fs_;
-};
-
-class FakeListing : public DirectoryListing {
-public:
-    explicit FakeListing(std::vector<DirEntry> entries) : entries_(std::move(entries)) {}
-    bool next(DirEntry& entry) override {
-        if (index_ == entries_.size()) {
-            return false;
-        }
-        entry = entries_[index_++];
-        return true;
-    }
-
-private:
-    std::vector<DirEntry> entries_;
-    std::size_t index_ = 0;
 };
 
 class FakeInput : public InputFile {
@@ -232,7 +218,7 @@ std::unique_ptr<DirectoryListing> FakeFileSystem::listFolder(const std::string& 
             entries.push_back({rest, it->second.folder});
         }
     }
-    return std::make_unique<FakeListing>(std::move(entries));
+    return std::make_unique<VectorListing>(std::move(entries));
 }
 
 std::unique_ptr<InputFile> FakeFileSystem::openRead(const std::string& path) {

@@ -1,5 +1,7 @@
 #include "platform/overlay_file_system.h"
 
+#include "platform/vector_listing.h"
+
 #include <cerrno>
 #include <set>
 #include <system_error>
@@ -12,22 +14,6 @@ namespace {
 std::string reasonOf(int error) {
     return std::generic_category().message(error);
 }
-
-class VectorListing : public DirectoryListing {
-public:
-    explicit VectorListing(std::vector<DirEntry> entries) : entries_(std::move(entries)) {}
-    bool next(DirEntry& entry) override {
-        if (index_ == entries_.size()) {
-            return false;
-        }
-        entry = entries_[index_++];
-        return true;
-    }
-
-private:
-    std::vector<DirEntry> entries_;
-    std::size_t index_ = 0;
-};
 
 class MemoryInput : public InputFile {
 public:

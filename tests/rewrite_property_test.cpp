@@ -14,28 +14,11 @@
 #include "patcher/byte_text.h"
 #include "patcher/cfg_rewrite.h"
 #include "patcher/line_io.h"
+#include "tests/support/draw.h"
 #include "tests/support/rewrite_invariants.h"
 
 namespace cirrowisp {
 namespace {
-
-// Draws from mt19937's raw output only: its sequence is fixed by the standard, unlike the
-// distributions', so a seed gives the same files with every standard library.
-class Draw {
-public:
-    explicit Draw(std::uint32_t seed) : engine_(seed) {}
-    std::uint32_t below(std::uint32_t bound) {
-        return static_cast<std::uint32_t>(engine_() % bound);
-    }
-    bool chance(std::uint32_t percent) { return below(100) < percent; }
-    template <typename T, std::size_t N>
-    const T& pick(const std::array<T, N>& items) {
-        return items[below(static_cast<std::uint32_t>(N))];
-    }
-
-private:
-    std::mt19937 engine_;
-};
 
 std::string number(Draw& draw) {
     static constexpr std::array<const char*, 12> kShapes = {

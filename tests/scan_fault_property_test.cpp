@@ -10,23 +10,11 @@
 #include <random>
 #include <string>
 
+#include "tests/support/draw.h"
 #include "tests/support/scan_fault_check.h"
 
 namespace cirrowisp {
 namespace {
-
-// mt19937's raw output is fixed by the standard; its distributions are not.
-class Draw {
-public:
-    explicit Draw(std::uint32_t seed) : engine_(seed) {}
-    std::uint32_t below(std::uint32_t bound) {
-        return static_cast<std::uint32_t>(engine_() % bound);
-    }
-    bool chance(std::uint32_t percent) { return below(100) < percent; }
-
-private:
-    std::mt19937 engine_;
-};
 
 std::string aircraftFile(Draw& draw) {
     static const std::array<std::string, 6> kFiles = {
