@@ -27,6 +27,8 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/draw.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -39,18 +41,7 @@ struct Settings {
     fs::path work;
 };
 
-// mt19937's raw output is the same on every standard library; its distributions are not.
-class Draw {
-public:
-    explicit Draw(std::uint32_t seed) : engine_(seed) {}
-    std::uint32_t below(std::uint32_t bound) {
-        return static_cast<std::uint32_t>(engine_() % bound);
-    }
-    double unit() { return static_cast<double>(engine_()) / 4294967296.0; }
-
-private:
-    std::mt19937 engine_;
-};
+using cirrowisp::Draw;
 
 std::string readFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);

@@ -17,6 +17,7 @@ public:
         return static_cast<std::uint32_t>(engine_() % bound);
     }
     bool chance(std::uint32_t percent) { return below(100) < percent; }
+    double unit() { return static_cast<double>(engine_()) / 4294967296.0; }
     template <typename T, std::size_t N>
     const T& pick(const std::array<T, N>& items) {
         return items[below(static_cast<std::uint32_t>(N))];
