@@ -7,8 +7,12 @@ WINEPREFIX=$(mktemp -d /tmp/cirrowisp-wine.XXXXXX)
 export WINEPREFIX WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 trap 'wineserver -k 2>/dev/null || true; rm -rf "$WINEPREFIX"' EXIT
 
+# One server for the whole stage: without it every Wine process that ctest starts in parallel
+# races to start (and stop) its own, and a process can lose its connection ("recvmsg:
+# Connection reset by peer").
+wineserver -p
 wineboot --init >/dev/null 2>&1 || true
-wineserver -w
+wine reg query 'HKCU\Software' >/dev/null 2>&1 || true
 # Debian's Wine does not pick up the fonts of fonts-wine by itself; without them "MS Sans Serif"
 # falls back to a wider face and the captions' close button loses its glyph.
 if [ -d /usr/share/wine/fonts ]; then
