@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "patcher/cfg_rewrite.h"
+#include "cli/restore_command.h"
 #include "patcher/file_error.h"
 
 namespace cirrowisp {
@@ -12,6 +13,7 @@ namespace {
 
 constexpr std::string_view kUsage =
     "Usage: cirrowisp-cli [OPTIONS] [SIMULATOR_FOLDER]\n"
+    "       cirrowisp-cli --restore [--force] [OPTIONS] [SIMULATOR_FOLDER]\n"
     "       cirrowisp-cli --filter [--engines LIST] [--temperature N] [--effect NAME]\n"
     "\n"
     "Adds a contrail effect line to [EFFECTS] and a contrail temperature line to\n"
@@ -24,6 +26,13 @@ constexpr std::string_view kUsage =
     "shows it: the registry's setup path (on Linux, that of the Wine prefix in $WINEPREFIX\n"
     "or ~/.wine), or .\\Aircraft\\ when there is none.\n"
     "\n"
+    "--restore puts the original files back: in each aircraft folder a run visits (flyable\n"
+    "ones only with --flyable), the backup becomes aircraft.cfg again and is removed. A folder\n"
+    "whose aircraft.cfg differs from the backup in more than a run changes (line ends, blank\n"
+    "lines, contrail and max_contrail_temperature lines) was edited since, and is left alone,\n"
+    "backup included, and named on standard error; --force restores it too, after keeping its\n"
+    "aircraft.cfg as aircraft_before_restore.cfg.\n"
+    "\n"
     "Options:\n"
     "  --engines LIST      engine types to treat, comma-separated from piston, jet, none,\n"
     "                      helo-turbine, rocket, turboprop (default: jet,turboprop);\n"
@@ -33,11 +42,14 @@ constexpr std::string_view kUsage =
     "  --flyable           treat player-flyable aircraft (folders with a panel) too\n"
     "  --dry-run           change nothing; print what a real run would report\n"
     "  --verbose           one line per treated aircraft on standard error\n"
+    "  --restore           put the original files back instead of patching\n"
+    "  --force             with --restore: restore edited folders too, keeping their file\n"
     "  --filter            rewrite one aircraft.cfg from standard input to standard output\n"
     "  --help              show this help and exit\n"
     "  --version           show the version and exit\n"
     "\n"
-    "Exit status: 0 done, 1 the run failed on a file (nothing more was changed), 2 bad usage.\n";
+    "Exit status: 0 done, 1 the run failed on a file (nothing more was changed), 2 bad usage,\n"
+    "3 (--restore) done, but some folders with a backup were left alone.\n";
 
 constexpr std::string_view kVersion = "cirrowisp-cli 1.0.0.1\n";
 
@@ -96,6 +108,8 @@ std::optional<CliOptions> parseArguments(const std::vector<std::string>& args, s
     CliOptions options;
     bool filter = false;
     bool scanOnly = false;  // an option that means something only for a run over folders
+    bool patchOnly = false;  // an option that means something only when patching
+    bool restore = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string_view arg = args[i];
         std::optional<std::string> inlineValue;
@@ -135,12 +149,14 @@ std::optional<CliOptions> parseArguments(const std::vector<std::string>& args, s
             filter = true;
         } else if (arg == "--engines") {
             if (!value(text) || !setEngines(text, options.patch, error)) return std::nullopt;
+            patchOnly = true;
         } else if (arg == "--temperature") {
             if (!value(text)) return std::nullopt;
             if (!parseTemperature(text, options.patch.maxContrailTemperature)) {
                 error = "the temperature must be a whole number from -50 to 0, not '" + text + "'";
                 return std::nullopt;
             }
+            patchOnly = true;
         } else if (arg == "--effect") {
             if (!value(text)) return std::nullopt;
             // A line break or an end-of-file byte in the name would split the written line or
@@ -150,6 +166,7 @@ std::optional<CliOptions> parseArguments(const std::vector<std::string>& args, s
                 return std::nullopt;
             }
             options.patch.effectName = text;
+            patchOnly = true;
         } else if (arg == "--flyable") {
             if (!noValue()) return std::nullopt;
             options.patch.includeFlyable = 1;
@@ -158,6 +175,12 @@ std::optional<CliOptions> parseArguments(const std::vector<std::string>& args, s
             if (!noValue()) return std::nullopt;
             options.dryRun = true;
             scanOnly = true;
+        } else if (arg == "--restore") {
+            if (!noValue()) return std::nullopt;
+            restore = true;
+        } else if (arg == "--force") {
+            if (!noValue()) return std::nullopt;
+            options.force = true;
         } else if (arg == "--verbose" || arg == "-v") {
             if (!noValue()) return std::nullopt;
             options.verbose = true;
@@ -182,6 +205,18 @@ std::optional<CliOptions> parseArguments(const std::vector<std::string>& args, s
             options.simulatorFolder = args[i];
             scanOnly = true;
         }
+    }
+    if (options.force && !restore) {
+        error = "--force goes with --restore";
+        return std::nullopt;
+    }
+    if (restore) {
+        if (filter || patchOnly) {
+            error = "--restore puts the original files back; --filter, --engines, --temperature "
+                    "and --effect do not apply";
+            return std::nullopt;
+        }
+        options.mode = CliOptions::Mode::restore;
     }
     if (filter) {
         if (scanOnly) {
@@ -213,6 +248,7 @@ int runCli(const std::vector<std::string>& args, CliIo& io) {
             case CliOptions::Mode::version: print(io.out, kVersion); return kExitOk;
             case CliOptions::Mode::filter: return runFilter(*options, io);
             case CliOptions::Mode::scan: return runScan(*options, io);
+            case CliOptions::Mode::restore: return runRestore(*options, io);
         }
     } catch (const FileError& failure) {
         io.err << "cirrowisp-cli: " << failure.what() << '\n';

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Patches a copy of the bundled sample simulator tree (examples/sim) with cirrowisp-cli and
-# shows the summary and what changed in one aircraft. The sample tree itself is never touched.
+# Patches a copy of the bundled sample simulator tree (examples/sim) with cirrowisp-cli, shows
+# the summary and what changed in one aircraft, then restores the original files and shows that
+# the copy is the sample tree again. The sample tree itself is never touched.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -36,4 +37,19 @@ echo
 echo "== A second run finds nothing more to add"
 "$cli" "$work/sim"
 echo
-echo "The patched copy stays in $work for a closer look."
+echo "== Restore: cirrowisp-cli --restore SIMULATOR_FOLDER puts the original files back"
+echo "   (Gull_B757 came patched by an earlier run and was given a livery since: it is left alone)"
+status=0
+"$cli" --restore "$work/sim" 2>&1 || status=$?
+case $status in
+    0) ;;
+    3) echo "(exit status 3: a folder with a backup was left alone, named above)" ;;
+    *) exit "$status" ;;
+esac
+echo
+echo "== The copy is the sample tree again, byte for byte: diff -r examples/sim COPY"
+if diff -r examples/sim "$work/sim"; then
+    echo "no difference"
+fi
+echo
+echo "The restored copy stays in $work for a closer look."

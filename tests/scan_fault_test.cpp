@@ -11,6 +11,7 @@
 #include "patcher/cfg_rewrite.h"
 #include "platform/fake_file_system.h"
 #include "platform/overlay_file_system.h"
+#include "tests/support/scan_fault_check.h"
 
 namespace cirrowisp {
 namespace {
@@ -175,6 +176,64 @@ INSTANTIATE_TEST_SUITE_P(
                       FaultCase{"InUse", FakeFault::InUse},
                       FaultCase{"NameTaken", FakeFault::NameTaken}),
     [](const ::testing::TestParamInfo<FaultCase>& row) { return row.param.name; });
+
+// A restore, forced or not, over the tree a run left: restored folders, one edited since the
+// run, one spelled otherwise, one whose edited file has an older kept copy beside it, one
+// backup without its aircraft.cfg, and a flyable aircraft the run left alone. Each error at
+// every operation; the promises are those of checkMidway, checked after every operation.
+struct RestoreFaultCase {
+    const char* name;
+    FaultAction action;
+    FakeFault fault;
+};
+
+void PrintTo(const RestoreFaultCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class RestoreFaultKinds : public ::testing::TestWithParam<RestoreFaultCase> {};
+
+TEST_P(RestoreFaultKinds, EveryFailingOperationKeepsTheTreeSoundAndARerunFinishes) {
+    TreeSpec tree;
+    tree.action = GetParam().action;
+    auto folder = [&](const std::string& path, std::optional<std::string> aircraft) {
+        FolderSpec spec;
+        spec.path = path;
+        spec.aircraft = std::move(aircraft);
+        tree.folders.push_back(spec);
+        return &tree.folders.back();
+    };
+    folder("/sim/SimObjects/Airplanes/Jet", kJet);
+    folder("/sim/MyTraffic/Aircraft/Prop", kTurboprop);
+    folder("/sim/SimObjects/Airplanes/Edited", kJet)->editAfterRun = "[fltsim.1]\r\ntitle=Livery\r\n";
+    folder("/sim/SimObjects/Airplanes/Spelled", kTurboprop)->aircraftName = "Aircraft.CFG";
+    FolderSpec* kept = folder("/sim/MyTraffic/Aircraft/Kept", kJet);
+    kept->editAfterRun = "x=1\r\n";
+    kept->keptBefore = "older\r\n";
+    folder("/sim/SimObjects/Airplanes/OnlyBackup", std::nullopt)->backup = kJet;
+    folder("/sim/SimObjects/Airplanes/Player", kJet)->panel = true;
+
+    const FaultCheck check(tree);
+    ASSERT_GT(check.operations(), 30u);
+    for (std::size_t n = 1; n <= check.operations(); ++n) {
+        EXPECT_EQ(check.failAt(n, GetParam().fault), "") << "operation " << n << " fails";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    DiskErrors, RestoreFaultKinds,
+    ::testing::Values(
+        RestoreFaultCase{"RestoreNoSpace", FaultAction::restore, FakeFault::NoSpace},
+        RestoreFaultCase{"RestorePermissionDenied", FaultAction::restore,
+                         FakeFault::PermissionDenied},
+        RestoreFaultCase{"RestoreInUse", FaultAction::restore, FakeFault::InUse},
+        RestoreFaultCase{"RestoreNameTaken", FaultAction::restore, FakeFault::NameTaken},
+        RestoreFaultCase{"ForcedNoSpace", FaultAction::forceRestore, FakeFault::NoSpace},
+        RestoreFaultCase{"ForcedPermissionDenied", FaultAction::forceRestore,
+                         FakeFault::PermissionDenied},
+        RestoreFaultCase{"ForcedInUse", FaultAction::forceRestore, FakeFault::InUse},
+        RestoreFaultCase{"ForcedNameTaken", FaultAction::forceRestore, FakeFault::NameTaken}),
+    [](const ::testing::TestParamInfo<RestoreFaultCase>& row) { return row.param.name; });
 
 TEST_F(ScanFaults, HeldOpenAircraftFileIsSkippedAndNotCounted) {
     FakeFileSystem fs;

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The README's main command: the demo must patch the sample tree with the expected totals.
+# The README's main command: the demo must patch the sample tree with the expected totals, and
+# its restore must give back the sample tree byte for byte.
 set -euo pipefail
 output=$(scripts/demo.sh)
 echo "$output"
@@ -14,4 +15,8 @@ expect "Added contrails to 6 files."
 expect "+contrail=fx_Cirrowisp"
 expect "+max_contrail_temperature=-27"
 expect "Added contrails to 0 files."
-rm -rf "$(sed -n 's/^The patched copy stays in \(.*\) for a closer look\.$/\1/p' <<<"$output")"
+expect "Restored the original files of 9 AI and 0 flyable aircraft."
+expect "Gull_B757: AI, left alone, edited since the run"
+expect "exit status 3"
+expect "no difference"
+rm -rf "$(sed -n 's/^The restored copy stays in \(.*\) for a closer look\.$/\1/p' <<<"$output")"

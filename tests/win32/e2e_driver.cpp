@@ -4,7 +4,8 @@
 //   cirrowisp_e2e <Cirrowisp.exe> defaults <screenshot folder>
 //       no registry entry: the dialog against its table, typing, the About box
 //   cirrowisp_e2e <Cirrowisp.exe> registry <simulator folder> <scratch folder>
-//       the setup path registered: path field, refusals, real runs, a file error
+//       the setup path registered: path field, refusals, real runs, a restore from the system
+//       menu, a file error
 //
 // Prints one line per check and closes with "N passed, M failed".
 #include <windows.h>
@@ -18,6 +19,7 @@
 #include <vector>
 
 #include "patcher/aircraft_scan.h"
+#include "patcher/restore_scan.h"
 #include "res/resource.h"
 
 namespace {
@@ -185,8 +187,9 @@ BOOL CALLBACK findOwned(HWND window, LPARAM data) {
     return TRUE;
 }
 
-// Waits for the message box the dialog opens, reads it and presses its OK button.
-MessageBoxSeen answerMessageBox(const App& app, DWORD milliseconds = 60000) {
+// Waits for the message box the dialog opens, reads it and presses its OK button (or the
+// one given).
+MessageBoxSeen answerMessageBox(const App& app, DWORD milliseconds = 60000, int button = IDOK) {
     MessageBoxSeen seen;
     FindOwned find{app.process.dwProcessId, app.dialog, nullptr};
     waitFor(
@@ -201,7 +204,7 @@ MessageBoxSeen answerMessageBox(const App& app, DWORD milliseconds = 60000) {
     seen.window = find.found;
     seen.title = windowText(find.found);
     EnumChildWindows(find.found, &collectStaticText, reinterpret_cast<LPARAM>(&seen.text));
-    PostMessageW(find.found, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    PostMessageW(find.found, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
     waitFor([&] { return !IsWindow(seen.window); });
     return seen;
 }
@@ -870,6 +873,35 @@ void checkRun(App& app, const std::string& root, const std::string& summary,
           what + ": no stray backup or temporary file");
 }
 
+// The system menu's Restore item after the runs: it asks first, naming the folder; No changes
+// nothing; Yes gives back the tree as it was before the first run (the flyable aircraft, left
+// alone by the runs, included), and the summary shows in a box titled like a run's.
+void checkRestore(App& app, const std::string& root, const std::string& scratch) {
+    const auto patched = snapshot(root);
+    PostMessageW(app.dialog, WM_SYSCOMMAND, IDM_RESTORE, 0);
+    MessageBoxSeen question = answerMessageBox(app, 60000, IDNO);
+    check(question.window && question.title == L"Cirrowisp" &&
+              narrow(question.text).find(root) != std::string::npos,
+          "Restore asks first, naming the folder", narrow(question.text));
+    check(snapshot(root) == patched, "Restore answered No changes nothing");
+
+    PostMessageW(app.dialog, WM_SYSCOMMAND, IDM_RESTORE, 0);
+    question = answerMessageBox(app, 60000, IDYES);
+    const MessageBoxSeen box = answerMessageBox(app);
+    cirrowisp::RestoreTotals totals;
+    totals.aiRestored = 2;
+    const std::string summary = cirrowisp::restoreSummaryText(totals);
+    check(question.window && box.window && box.title == L"Cirrowisp" &&
+              box.text == std::wstring(summary.begin(), summary.end()),
+          "Restore answered Yes: summary box equals restoreSummaryText",
+          narrow(box.title) + " / " + narrow(box.text));
+    const std::string fresh = scratch + "\before-run";
+    makeSampleTree(fresh);
+    check(snapshot(root) == snapshot(fresh), "Restore gives back the tree before the first run");
+    removeTree(fresh);
+    check(running(app) && IsWindowEnabled(app.dialog), "dialog back after the restore");
+}
+
 void checkFileError(App& app, const std::string& scratch) {
     // A folder standing where the backup should go: the backup rename has to fail.
     const std::string root = scratch + "\\broken";
@@ -918,6 +950,7 @@ void phaseRegistry(const std::string& exe, const std::string& root, const std::s
     cirrowisp::ScanTotals second;
     second.aiAircraft = 2;
     checkRun(app, root, cirrowisp::summaryText(second), "second run");
+    checkRestore(app, root, scratch);
 
     checkFileError(app, scratch);
 

@@ -30,10 +30,14 @@ public:
 
     const PatchOptions& options() const { return options_; }
     QAction* aboutAction() const { return aboutAction_; }
+    QAction* restoreAction() const { return restoreAction_; }
 
 public slots:
     // The Start command: exchange into the record, the run, then the summary or the error.
     void start();
+    // The Restore item: asks, then puts the original files back with the form's path and
+    // flyable choice, and shows the summary or the error as Start does.
+    void restoreOriginals();
     void showAbout();
 
 private:
@@ -58,6 +62,7 @@ private:
     QCheckBox* flyableBox_ = nullptr;
     QLineEdit* effectEdit_ = nullptr;
     QToolButton* menuButton_ = nullptr;
+    QAction* restoreAction_ = nullptr;
     QAction* aboutAction_ = nullptr;
 };
 
