@@ -156,6 +156,9 @@ private:
                 restored(report);
                 return;
             }
+            // Windows opens without sharing: each file is closed before it is opened again.
+            backup.reset();
+            current.reset();
             backup = fs_.openRead(backupPath);
             current = fs_.openRead(aircraftPath);
             if (backup == nullptr || current == nullptr) {

@@ -895,9 +895,21 @@ void checkRestore(App& app, const std::string& root, const std::string& scratch)
               box.text == std::wstring(summary.begin(), summary.end()),
           "Restore answered Yes: summary box equals restoreSummaryText",
           narrow(box.title) + " / " + narrow(box.text));
-    const std::string fresh = scratch + "\before-run";
+    const std::string fresh = scratch + "\\before-run";
     makeSampleTree(fresh);
-    check(snapshot(root) == snapshot(fresh), "Restore gives back the tree before the first run");
+    const auto restored = snapshot(root);
+    const auto wanted = snapshot(fresh);
+    std::string differences;
+    for (const auto& [path, bytes] : restored) {
+        const auto found = wanted.find(path);
+        if (found == wanted.end() || found->second != bytes)
+            differences += path + " ";
+    }
+    for (const auto& [path, bytes] : wanted) {
+        if (restored.count(path) == 0)
+            differences += path + " (missing) ";
+    }
+    check(differences.empty(), "Restore gives back the tree before the first run", differences);
     removeTree(fresh);
     check(running(app) && IsWindowEnabled(app.dialog), "dialog back after the restore");
 }

@@ -176,9 +176,9 @@ void GeneratorDialog::onRestore() {
     WaitCursor wait;
     const RestoreOutcome outcome = runRestoreFromForm(form, fileSystem_);
     wait.restore();
-    showMessage(window_, outcome.message,
-                MB_OK | (outcome.kind == RestoreOutcome::Kind::finished ? MB_ICONINFORMATION
-                                                                        : MB_ICONEXCLAMATION));
+    const bool clean = outcome.kind == RestoreOutcome::Kind::finished;
+    showMessage(window_, outcome.message, clean ? MB_OK | MB_ICONINFORMATION
+                                                : MB_OK | MB_ICONEXCLAMATION);
 }
 
 void GeneratorDialog::showForm(const FormValues& form) {
