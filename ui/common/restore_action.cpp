@@ -5,11 +5,10 @@
 namespace cirrowisp {
 
 std::string restoreQuestionText(const FormValues& form) {
-    return "Put the original aircraft.cfg files back in the aircraft folders of\n" +
-           form.simulatorPath + "\n" +
+    return "Restore the original files below\n" + form.simulatorPath + "\n" +
            (form.flyable ? "(flyable aircraft included)?" : "(AI aircraft only)?") +
-           "\n\nEach folder with a backup (" + kBackupFileName +
-           ") gets its first version back, and the backup is removed. A folder whose "
+           "\n\nEach aircraft folder with a backup (" + kBackupFileName +
+           ") gets its first aircraft.cfg back, and the backup is removed. A folder whose "
            "aircraft.cfg was edited since the run is left alone.";
 }
 
