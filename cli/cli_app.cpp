@@ -3,8 +3,8 @@
 #include <charconv>
 #include <string_view>
 
-#include "patcher/cfg_rewrite.h"
 #include "cli/restore_command.h"
+#include "patcher/cfg_rewrite.h"
 #include "patcher/file_error.h"
 
 namespace cirrowisp {
