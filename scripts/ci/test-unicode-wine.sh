@@ -34,6 +34,8 @@ mkdir -p "$WINEPREFIX"
 export WINEPREFIX WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 trap 'wineserver -k 2>/dev/null || true; wineserver -w 2>/dev/null || true' EXIT
 fail() { echo "unicode ($LANG): $*" >&2; exit 1; }
+# Wine maps the Unix root to drive Z:. (winepath cuts its answer at 260 characters.)
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
 wineserver -p
 wineboot --init >/dev/null 2>&1 || true
@@ -44,6 +46,7 @@ echo "unicode ($LANG): ANSI code page $ansi_code_page"
 jet=$'[GeneralEngineData]\r\nengine_type=1\r\n\r\n[effects]\r\nwake=fx_wake\r\n\r\n[end]\r\n'
 aircraft=(Alpha_B737 Ту-154М 日本_B767 Zulu_A320 Crème_Brûlée_A340 $'\U0001F6E9'_Skyhawk)
 deep="$(printf 'a_deeply_nested_add-on_folder_%02d/' $(seq 8))"
+deep="${deep%/}"
 make_tree() {  # make_tree SIMULATOR
     for name in "${aircraft[@]}"; do
         mkdir -p "$1/SimObjects/Airplanes/$name"
@@ -53,7 +56,7 @@ make_tree() {  # make_tree SIMULATOR
 check_tree() {  # check_tree SIMULATOR WHO
     for name in "${aircraft[@]}"; do
         local folder="$1/SimObjects/Airplanes/$name"
-        [ "$(cat "$folder/without_contrails_aircraft.cfg" 2>/dev/null)" = "$jet" ] ||
+        printf '%s' "$jet" | cmp -s - "$folder/without_contrails_aircraft.cfg" ||
             fail "$2 left no backup in $name"
         grep -q $'^contrail=fx_Cirrowisp\r$' "$folder/aircraft.cfg" || fail "$2 did not treat $name"
         grep -q $'^max_contrail_temperature=-27\r$' "$folder/aircraft.cfg" ||
@@ -66,8 +69,8 @@ summary=$'Scanned 6 AI and 0 flyable aircrafts files for contrails.\nAdded contr
 
 cli_sim="$work/cli/Симулятор/$deep"
 make_tree "$cli_sim"
-cli_path="$(winepath -w "$cli_sim")"
-longest="$(winepath -w "$cli_sim/SimObjects/Airplanes/${aircraft[4]}/without_contrails_aircraft.cfg")"
+cli_path="$(winpath "$cli_sim")"
+longest="$(winpath "$cli_sim/SimObjects/Airplanes/${aircraft[4]}/without_contrails_aircraft.cfg")"
 [ "${#longest}" -gt 300 ] || fail "the deepest path has only ${#longest} characters"
 echo "unicode ($LANG): deepest path ${#longest} characters"
 wine "$build/cli/cirrowisp-cli.exe" --verbose "$cli_path" > "$work/cli.out" 2> "$work/cli.err" ||
@@ -86,7 +89,7 @@ wine reg add "$key" /reg:32 /v SetupPath /t REG_SZ /d "$registered" /f >/dev/nul
 gui_sim="$work/gui/Симулятор/$deep"
 make_tree "$gui_sim"
 wine "$build/tests/win32/cirrowisp_e2e.exe" "$(winepath -w "$build/ui/win32/Cirrowisp.exe")" \
-    unicode "$registered" "$(winepath -w "$gui_sim")" "${#aircraft[@]}"
+    unicode "$registered" "$(winpath "$gui_sim")" "${#aircraft[@]}"
 check_tree "$gui_sim" Cirrowisp.exe
 SCRIPT
 done
