@@ -38,6 +38,7 @@ bool isConsole([[maybe_unused]] std::FILE* file) {
 #endif
 }
 
+#ifdef _WIN32
 // How many bytes at the end of `text` begin a UTF-8 character that is not complete yet.
 std::size_t incompleteTail(const std::string& text) {
     for (std::size_t back = 1; back <= 3 && back <= text.size(); ++back) {
@@ -49,6 +50,7 @@ std::size_t incompleteTail(const std::string& text) {
     }
     return 0;
 }
+#endif
 
 }  // namespace
 
