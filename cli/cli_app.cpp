@@ -25,7 +25,7 @@ constexpr std::string_view kUsage =
     "or ~/.wine), or .\\Aircraft\\ when there is none.\n"
     "\n"
     "Any folder name works, in any script and at any depth. On Windows, text written to a\n"
-    "file or a pipe is UTF-8; a console shows it as it is.\n"
+    "file or a pipe is UTF-8; a console gets it as wide characters.\n"
     "\n"
     "Options:\n"
     "  --engines LIST      engine types to treat, comma-separated from piston, jet, none,\n"
