@@ -24,8 +24,12 @@ void appendUtf8(std::string& out, char32_t c) {
     }
 }
 
-bool isHighSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool isLowSurrogate(char32_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+bool isHighSurrogate(char32_t c) {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+bool isLowSurrogate(char32_t c) {
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
 
 }  // namespace
 
@@ -93,6 +97,8 @@ std::string utf8FromUtf16(std::u16string_view text) {
     return out;
 }
 
-std::size_t utf16Length(std::string_view text) { return utf16FromUtf8(text).size(); }
+std::size_t utf16Length(std::string_view text) {
+    return utf16FromUtf8(text).size();
+}
 
 }  // namespace cirrowisp

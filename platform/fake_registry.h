@@ -15,8 +15,9 @@
 namespace cirrowisp {
 
 // An in-memory HKEY_LOCAL_MACHINE for tests: keys and values set by the test, names matched
-// without regard to case, and the buffer rule of RegQueryValueExW (data larger than the
-// caller's buffer of UTF-16 units is a failure). Records the last query so tests can see what was asked.
+// without regard to case, and the buffer rule of RegQueryValueExW (data longer than the
+// caller's buffer of UTF-16 units is a failure). Records the last query so tests can see what
+// was asked.
 class FakeRegistry : public Registry {
 public:
     void setValue(std::string_view subKey, std::string_view name, std::string data) {

@@ -20,7 +20,9 @@ namespace {
 }
 
 // The path as the W calls take it: UTF-16, and past MAX_PATH when it is absolute.
-std::wstring systemPath(const std::string& path) { return toWide(extendedLengthPath(path)); }
+std::wstring systemPath(const std::string& path) {
+    return toWide(extendedLengthPath(path));
+}
 
 class Win32Listing : public DirectoryListing {
 public:

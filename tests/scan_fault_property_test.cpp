@@ -40,8 +40,7 @@ std::string aircraftFile(Draw& draw) {
 // UTF-8 names, as the host file systems hand them over: Latin, Cyrillic, Japanese, one beyond
 // the Basic Multilingual Plane.
 const std::array<std::string, 4> kFolderNames = {"F", "\xD0\xA2\xD1\x83-154_",
-                                                 "\xE6\x97\xA5\xE6\x9C\xAC_",
-                                                 "\xF0\x9F\x9B\xA9_"};
+                                                 "\xE6\x97\xA5\xE6\x9C\xAC_", "\xF0\x9F\x9B\xA9_"};
 
 TreeSpec randomTree(Draw& draw) {
     TreeSpec tree;

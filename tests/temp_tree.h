@@ -49,9 +49,7 @@ public:
         bytes << in.rdbuf();
         return bytes.str();
     }
-    bool exists(const std::string& relative) const {
-        return std::filesystem::exists(at(relative));
-    }
+    bool exists(const std::string& relative) const { return std::filesystem::exists(at(relative)); }
 
     // Every file below the root by relative path (with '/'), with its bytes.
     std::map<std::string, std::string> files() const {

@@ -17,7 +17,9 @@ struct RoundTripRow {
     std::u16string utf16;
 };
 
-void PrintTo(const RoundTripRow& row, std::ostream* out) { *out << row.name; }
+void PrintTo(const RoundTripRow& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class Utf16RoundTrip : public ::testing::TestWithParam<RoundTripRow> {};
 
@@ -38,7 +40,10 @@ INSTANTIATE_TEST_SUITE_P(
         // Outside the Basic Multilingual Plane: four bytes, two units.
         RoundTripRow{"SurrogatePair", "\xF0\x9F\x9B\xA9_Skyhawk", u"\U0001F6E9_Skyhawk"},
         // Not valid UTF-16, but a name NTFS can hold: it must come back to open the file.
-        RoundTripRow{"LoneHighSurrogate", "a\xED\xA0\xBD" "b", std::u16string{u'a', 0xD83D, u'b'}},
+        RoundTripRow{"LoneHighSurrogate",
+                     "a\xED\xA0\xBD"
+                     "b",
+                     std::u16string{u'a', 0xD83D, u'b'}},
         RoundTripRow{"LoneLowSurrogate", "\xED\xBB\xA9", std::u16string{0xDEE9}},
         RoundTripRow{"Empty", "", u""}),
     [](const ::testing::TestParamInfo<RoundTripRow>& row) { return std::string(row.param.name); });
@@ -48,12 +53,14 @@ TEST(Utf16FromUtf8, BytesThatAreNoCharacterBecomeReplacementCharacters) {
         std::string bytes;
         std::u16string expected;
     } rows[] = {
-        {"a\x80" "b", u"a\uFFFDb"},            // a continuation byte alone
-        {"\xC3", u"\uFFFD"},                    // cut short at the end
-        {"\xC3x", u"\uFFFDx"},                  // cut short by an ASCII byte
-        {"\xC0\xAF", u"\uFFFD\uFFFD"},          // an over-long '/'
+        {"a\x80"
+         "b",
+         u"a\uFFFDb"},                                      // a continuation byte alone
+        {"\xC3", u"\uFFFD"},                                // cut short at the end
+        {"\xC3x", u"\uFFFDx"},                              // cut short by an ASCII byte
+        {"\xC0\xAF", u"\uFFFD\uFFFD"},                      // an over-long '/'
         {"\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},  // beyond U+10FFFF
-        {"\x82\xA0", u"\uFFFD\uFFFD"},          // Shift-JIS, not UTF-8
+        {"\x82\xA0", u"\uFFFD\uFFFD"},                      // Shift-JIS, not UTF-8
     };
     for (const auto& row : rows) {
         EXPECT_EQ(utf16FromUtf8(row.bytes), row.expected) << row.bytes;
