@@ -37,8 +37,10 @@ fail() {
 }
 
 echo "--- lintian"
-lintian --fail-on error --display-info "$deb" 2>&1 | grep -v 'running with root privileges' || true
-lintian --fail-on error "$deb" >/dev/null 2>&1 || fail "lintian reports errors"
+status=0
+lintian --fail-on error --display-info "$deb" >"$work/lintian" 2>&1 || status=$?
+grep -v 'running with root privileges' "$work/lintian" || true
+[ "$status" -eq 0 ] || fail "lintian reports errors"
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 [[ $depends == *libqt6widgets6* && $depends == *libc6* ]] || fail "dependencies not found from the binaries"
@@ -68,10 +70,13 @@ page=$(man -w cirrowisp-cli)
 warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 cirrowisp-cli 2>&1 >/dev/null)
 [ -z "$warnings" ] || fail "manual page warnings: $warnings"
 rendered=$(LC_ALL=C.UTF-8 MANWIDTH=200 man cirrowisp-cli 2>/dev/null | col -b)
+# An option is documented when a paragraph of its own starts with it, as "       --engines LIST"
+# or "       -v, --verbose".
 for option in $(cirrowisp-cli --help | grep -o -- '--[a-z][a-z-]*' | sort -u); do
-    grep -q -- "$option" <<<"$rendered" || fail "option $option of --help is not in the manual page"
+    grep -Eq -- "^ {7}(-[a-z], )?$option( |\$)" <<<"$rendered" ||
+        fail "option $option of --help has no paragraph in the manual page"
 done
-echo "every option of --help is in the manual page"
+echo "every option of --help has its paragraph in the manual page"
 
 echo "--- desktop entry, icons, copyright"
 desktop-file-validate /usr/share/applications/cirrowisp.desktop
