@@ -36,7 +36,9 @@ echo "--- Cirrowisp.exe"
 dialog=$!
 shown=no
 for _ in $(seq 600); do  # up to a minute: the first window of a fresh prefix is slow
-    if xwininfo -root -tree | grep -q '"FSX-Cirrowisp generator"'; then
+    # Read whole before searching: grep -q stopping early would fail xwininfo on a broken pipe.
+    windows=$(xwininfo -root -tree)
+    if grep -q '"FSX-Cirrowisp generator"' <<<"$windows"; then
         shown=yes
         break
     fi
