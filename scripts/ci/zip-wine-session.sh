@@ -26,7 +26,12 @@ echo "unpacked: $contents"
 
 echo "--- cirrowisp-cli.exe on the sample tree"
 cp -r examples/sim "$WINEPREFIX/drive_c/sim"
-(cd "$folder" && wine ./cirrowisp-cli.exe --version) | tr -d '\r'
+version=$(basename "$zip" -win64.zip)
+version=${version#Cirrowisp-}
+(cd "$folder" && wine ./cirrowisp-cli.exe --version) | tr -d '\r' >"$WINEPREFIX/version"
+cat "$WINEPREFIX/version"
+[ "$(head -n 1 "$WINEPREFIX/version")" = "cirrowisp-cli $version" ] ||
+    fail "cirrowisp-cli.exe --version does not say $version, as the zip's name does"
 (cd "$folder" && wine ./cirrowisp-cli.exe 'C:\sim') | tr -d '\r' >"$WINEPREFIX/summary"
 cat "$WINEPREFIX/summary"
 diff -u "$expected" "$WINEPREFIX/summary" || fail "the Windows summary differs from the Linux one"
