@@ -13,6 +13,9 @@ PACKAGES=(
     locales
     # the Linux dialog
     qt6-base-dev qt6-base-dev-tools libgl-dev
+    # the packages: built with CPack (dpkg-shlibdeps finds the dependencies), installed and
+    # checked as a user's machine would (lintian, the manual page, the desktop entry, the zip)
+    dpkg-dev lintian desktop-file-utils man-db bsdextrautils unzip x11-utils
 )
 
 missing=()
