@@ -6,6 +6,7 @@
 #include "cirrowisp_version.h"
 #include "patcher/cfg_rewrite.h"
 #include "patcher/file_error.h"
+#include "platform/system_code_page.h"
 
 namespace cirrowisp {
 
@@ -156,7 +157,13 @@ std::optional<CliOptions> parseArguments(const std::vector<std::string>& args, s
                 error = "the effect name must not contain a line break or a Ctrl-Z byte";
                 return std::nullopt;
             }
-            options.patch.effectName = text;
+            // The command line's text is UTF-8; aircraft.cfg is written in the system's code page.
+            const std::optional<std::string> bytes = inSystemCodePage(text);
+            if (!bytes) {
+                error = "the effect name holds a character that the system's code page lacks";
+                return std::nullopt;
+            }
+            options.patch.effectName = *bytes;
         } else if (arg == "--flyable") {
             if (!noValue()) return std::nullopt;
             options.patch.includeFlyable = 1;
