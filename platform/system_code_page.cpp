@@ -30,9 +30,9 @@ std::optional<std::string> inSystemCodePage(const std::string& text) {
     }
     // No best fit: a character the code page lacks must not turn into a look-alike or a '?'.
     BOOL lacking = FALSE;
-    const int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(),
-                                         static_cast<int>(wide.size()), nullptr, 0, nullptr,
-                                         &lacking);
+    const int size =
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(),
+                            static_cast<int>(wide.size()), nullptr, 0, nullptr, &lacking);
     if (size <= 0 || lacking) {
         return std::nullopt;
     }
