@@ -65,6 +65,13 @@ check_tree() {  # check_tree SIMULATOR WHO
     done
     echo "unicode ($LANG): $2 treated and backed up ${#aircraft[@]} aircraft"
 }
+# A folder stands where the backup of a Cyrillic aircraft would go: the run must stop and name it.
+make_failing_tree() {  # make_failing_tree SIMULATOR: prints the file the error must name
+    local folder="$1/SimObjects/Airplanes/${aircraft[1]}"
+    mkdir -p "$folder/without_contrails_aircraft.cfg"
+    printf '%s' "$jet" > "$folder/aircraft.cfg"
+    winpath "$folder/without_contrails_aircraft.cfg"
+}
 summary=$'Scanned 6 AI and 0 flyable aircrafts files for contrails.\nAdded contrails to 6 files.\nChanged temperature in 6 files.'
 
 cli_sim="$work/cli/Симулятор/$deep"
@@ -82,6 +89,13 @@ for name in "${aircraft[@]}"; do
         fail "the verbose output does not name $name: $(cat "$work/cli.err")"
 done
 check_tree "$cli_sim" cirrowisp-cli.exe
+failing="$(make_failing_tree "$work/cli-failing/Симулятор")"
+status=0
+wine "$build/cli/cirrowisp-cli.exe" "${failing%%\\SimObjects\\*}" > /dev/null 2> "$work/cli.err" ||
+    status=$?
+[ "$status" -eq 1 ] || fail "with the backup's name taken, cirrowisp-cli.exe ended with $status"
+grep -qF "cirrowisp-cli: $failing: " "$work/cli.err" || fail "the error does not name $failing: $(cat "$work/cli.err")"
+echo "unicode ($LANG): cirrowisp-cli.exe names the file it stopped at: $(tr -d '\r' < "$work/cli.err")"
 # On a console (a pseudo-terminal, wide enough that no line wraps) every name shows as it is.
 # script reads its input: it must not take the rest of this script from bash. The last name is
 # left out: Wine's console shows each half of a surrogate pair as a replacement character.
@@ -99,7 +113,8 @@ wine reg add "$key" /reg:32 /v SetupPath /t REG_SZ /d "$registered" /f >/dev/nul
 gui_sim="$work/gui/Симулятор/$deep"
 make_tree "$gui_sim"
 wine "$build/tests/win32/cirrowisp_e2e.exe" "$(winepath -w "$build/ui/win32/Cirrowisp.exe")" \
-    unicode "$registered" "$(winpath "$gui_sim")" "${#aircraft[@]}"
+    unicode "$registered" "$(winpath "$gui_sim")" "${#aircraft[@]}" \
+    "$(make_failing_tree "$work/gui-failing/Симулятор")"
 check_tree "$gui_sim" Cirrowisp.exe
 touch "$work/finished"
 SCRIPT
