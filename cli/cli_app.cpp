@@ -6,6 +6,7 @@
 #include "cirrowisp_version.h"
 #include "patcher/cfg_rewrite.h"
 #include "patcher/file_error.h"
+#include "platform/system_code_page.h"
 
 namespace cirrowisp {
 
@@ -24,6 +25,9 @@ constexpr std::string_view kUsage =
     "Without SIMULATOR_FOLDER the simulator's installation folder is used, as the dialog\n"
     "shows it: the registry's setup path (on Linux, that of the Wine prefix in $WINEPREFIX\n"
     "or ~/.wine), or .\\Aircraft\\ when there is none.\n"
+    "\n"
+    "Any folder name works, in any script and at any depth. On Windows, text written to a\n"
+    "file or a pipe is UTF-8; a console gets it as wide characters.\n"
     "\n"
     "Options:\n"
     "  --engines LIST      engine types to treat, comma-separated from piston, jet, none,\n"
@@ -153,7 +157,13 @@ std::optional<CliOptions> parseArguments(const std::vector<std::string>& args, s
                 error = "the effect name must not contain a line break or a Ctrl-Z byte";
                 return std::nullopt;
             }
-            options.patch.effectName = text;
+            // The command line's text is UTF-8; aircraft.cfg is written in the system's code page.
+            const std::optional<std::string> bytes = inSystemCodePage(text);
+            if (!bytes) {
+                error = "the effect name holds a character that the system's code page lacks";
+                return std::nullopt;
+            }
+            options.patch.effectName = *bytes;
         } else if (arg == "--flyable") {
             if (!noValue()) return std::nullopt;
             options.patch.includeFlyable = 1;

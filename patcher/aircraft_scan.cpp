@@ -17,7 +17,8 @@ namespace {
 
 // The simulator's own file system ignores case; a tree copied to Linux keeps whatever case its
 // author typed, so "Aircraft.cfg" and "PANEL" must still be found. The names we look for are
-// ASCII, and no lead byte of a double-byte character is ASCII, so plain ASCII folding is exact.
+// ASCII, and every byte of a non-ASCII character in a UTF-8 name (as on Windows and Linux) is
+// above 0x7F, so plain ASCII folding is exact.
 bool sameName(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) {
         return false;

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "patcher/simulator_location.h"
+#include "tests/support/repeated.h"
 
 namespace cirrowisp {
 namespace {
@@ -143,6 +144,15 @@ INSTANTIATE_TEST_SUITE_P(
         RegRow{"ValueOf256Bytes",
                kHeader + arch("win64") + kWowKey + "\"SetupPath\"=\"C:\\\\" +
                    std::string(253, 'a') + "\"\n",
+               ""},
+        // The buffer counts UTF-16 units: 255 Cyrillic letters fit, as they do on Windows.
+        RegRow{"CyrillicValueOf255Characters",
+               kHeader + arch("win64") + kWowKey + "\"SetupPath\"=\"C:\\\\" +
+                   repeated("\\x0416", 252) + "\"\n",
+               "drive_c/" + repeated("\xD0\x96", 252)},
+        RegRow{"CyrillicValueOf256Characters",
+               kHeader + arch("win64") + kWowKey + "\"SetupPath\"=\"C:\\\\" +
+                   repeated("\\x0416", 253) + "\"\n",
                ""},
         RegRow{"UnmappedDrive", kHeader + arch("win64") + kWowKey + "\"SetupPath\"=\"D:\\\\FSX\"\n",
                ""},

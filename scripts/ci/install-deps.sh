@@ -9,6 +9,8 @@ PACKAGES=(
     clang libclang-rt-14-dev
     # the Windows program, cross-compiled and run under Wine in a virtual display
     g++-mingw-w64-x86-64-posix wine wine64 fonts-wine xvfb xauth imagemagick
+    # the locale sources that test-unicode-wine.sh builds its English and Japanese locales from
+    locales
     # the Linux dialog
     qt6-base-dev qt6-base-dev-tools libgl-dev
     # the packages: built with CPack (dpkg-shlibdeps finds the dependencies), installed and
