@@ -1,0 +1,106 @@
+#include "platform/simulator_config.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "patcher/file_error.h"
+#include "patcher/simobject_paths.h"
+
+#ifdef _WIN32
+#include <shlobj.h>
+#include <windows.h>
+#else
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "platform/wine_prefix_registry.h"
+#endif
+
+namespace cirrowisp {
+
+namespace {
+
+#ifndef _WIN32
+// Wine names the user's folder after the Unix account.
+std::string userName() {
+    if (const passwd* account = ::getpwuid(::getuid()); account != nullptr) {
+        return account->pw_name;
+    }
+    const char* user = std::getenv("USER");
+    return user != nullptr ? user : "";
+}
+
+// The prefix a file inside drive_c belongs to; the default prefix for a file elsewhere.
+std::filesystem::path prefixOf(const std::string& path) {
+    const std::size_t driveC = path.rfind("/drive_c/");
+    if (driveC != std::string::npos) {
+        return path.substr(0, driveC);
+    }
+    return WinePrefixRegistry::defaultPrefix();
+}
+#endif
+
+}  // namespace
+
+std::vector<std::string> simulatorConfigCandidates() {
+#ifdef _WIN32
+    char folder[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder))) {
+        return {};
+    }
+    return {std::string(folder) + "\\Microsoft\\FSX\\" + kSimulatorConfigName};
+#else
+    const std::filesystem::path prefix = WinePrefixRegistry::defaultPrefix();
+    if (prefix.empty()) {
+        return {};
+    }
+    const std::filesystem::path user = prefix / "drive_c" / "users" / userName();
+    const std::filesystem::path tail =
+        std::filesystem::path("Microsoft") / "FSX" / kSimulatorConfigName;
+    return {(user / "AppData" / "Roaming" / tail).string(),
+            (user / "Application Data" / tail).string()};
+#endif
+}
+
+std::string readConfigFile(const std::string& path) {
+    struct Closer {
+        void operator()(std::FILE* file) const { std::fclose(file); }
+    };
+    errno = 0;
+    const std::unique_ptr<std::FILE, Closer> file(std::fopen(path.c_str(), "rb"));
+    if (!file) {
+        throw FileError(path, std::strerror(errno));
+    }
+    std::string text;
+    char buffer[4096];
+    std::size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) {
+        text.append(buffer, got);
+    }
+    // A folder opens on Linux and fails on the first read (EISDIR).
+    if (std::ferror(file.get())) {
+        throw FileError(path, std::strerror(errno));
+    }
+    return text;
+}
+
+std::vector<std::string> listedAircraftFolders(const std::string& path) {
+    std::vector<std::string> folders = readSimObjectPaths(readConfigFile(path));
+#ifndef _WIN32
+    const WinePrefixRegistry prefix(prefixOf(path));
+    for (std::string& folder : folders) {
+        if (folder.size() >= 2 && folder[1] == ':') {
+            if (auto host = prefix.hostPath(folder)) {
+                folder = *host;
+            }
+        }
+    }
+#endif
+    return folders;
+}
+
+}  // namespace cirrowisp
