@@ -1,33 +1,10 @@
 #include "cli/scan_roots.h"
 
-#include <filesystem>
-#include <system_error>
-
 #include "patcher/file_error.h"
 #include "platform/file_system.h"
 #include "platform/simulator_config.h"
 
 namespace cirrowisp {
-
-namespace {
-
-// The configuration file the simulator itself would read: the first place that has one, or
-// the first place looked at, so that the error names where it was expected.
-std::optional<std::string> defaultConfigFile() {
-    const std::vector<std::string> candidates = simulatorConfigCandidates();
-    for (const std::string& candidate : candidates) {
-        std::error_code ec;
-        if (std::filesystem::exists(candidate, ec)) {
-            return candidate;
-        }
-    }
-    if (candidates.empty()) {
-        return std::nullopt;
-    }
-    return candidates.front();
-}
-
-}  // namespace
 
 std::optional<AircraftRoots> commandLineRoots(const CliOptions& options, PatchOptions& patch,
                                               FileSystem& fileSystem, std::ostream& err) {
@@ -40,7 +17,7 @@ std::optional<AircraftRoots> commandLineRoots(const CliOptions& options, PatchOp
     }
     if (options.simObjectPaths) {
         const std::optional<std::string> config =
-            options.simulatorConfig ? options.simulatorConfig : defaultConfigFile();
+            options.simulatorConfig ? options.simulatorConfig : simulatorConfigFile();
         if (!config) {
             err << "cirrowisp-cli: there is no place to look for fsx.cfg (no home folder); "
                    "name it with --fsx-cfg\n";

@@ -32,6 +32,8 @@ struct PatchOptions {
     std::int32_t engineRocket = 0;
     std::int32_t engineTurboprop = 1;
     std::int32_t includeFlyable = 0;
+    // Whether a Start also reads the simulator's configuration into simObjectPaths.
+    std::int32_t includeSimObjectPaths = 0;
     std::string effectName = "fx_Cirrowisp";
     std::string simulatorPath;
     // Further folders whose direct subfolders are aircraft folders, as the simulator's own

@@ -3,14 +3,17 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
+#include <system_error>
 
 #include "patcher/file_error.h"
 #include "patcher/simobject_paths.h"
 
 #ifdef _WIN32
-#include <shlobj.h>
 #include <windows.h>
+// Needs the declarations of windows.h first.
+#include <shlobj.h>
 #else
 #include <pwd.h>
 #include <unistd.h>
@@ -64,6 +67,20 @@ std::vector<std::string> simulatorConfigCandidates() {
     return {(user / "AppData" / "Roaming" / tail).string(),
             (user / "Application Data" / tail).string()};
 #endif
+}
+
+std::optional<std::string> simulatorConfigFile() {
+    const std::vector<std::string> candidates = simulatorConfigCandidates();
+    for (const std::string& candidate : candidates) {
+        std::error_code ec;
+        if (std::filesystem::exists(candidate, ec)) {
+            return candidate;
+        }
+    }
+    if (candidates.empty()) {
+        return std::nullopt;
+    }
+    return candidates.front();
 }
 
 std::string readConfigFile(const std::string& path) {

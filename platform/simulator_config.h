@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,11 @@ namespace cirrowisp {
 // inside the Wine prefix ($WINEPREFIX or ~/.wine), where that folder's name depends on the
 // Wine version ("AppData/Roaming" now, "Application Data" before).
 std::vector<std::string> simulatorConfigCandidates();
+
+// The file the simulator itself would read: the first candidate that exists, or else the first
+// one, so that the error of reading it names where it was expected; nullopt when there is no
+// place to look (no home folder).
+std::optional<std::string> simulatorConfigFile();
 
 // The whole file; throws FileError with the system's reason when it cannot be read (missing, a
 // folder, no permission).
