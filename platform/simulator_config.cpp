@@ -1,5 +1,7 @@
 #include "platform/simulator_config.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -108,12 +110,22 @@ std::string readConfigFile(const std::string& path) {
 std::vector<std::string> listedAircraftFolders(const std::string& path) {
     std::vector<std::string> folders = readSimObjectPaths(readConfigFile(path));
 #ifndef _WIN32
-    const WinePrefixRegistry prefix(prefixOf(path));
+    const std::filesystem::path prefixFolder = prefixOf(path);
+    const WinePrefixRegistry prefix(prefixFolder);
     for (std::string& folder : folders) {
-        if (folder.size() >= 2 && folder[1] == ':') {
-            if (auto host = prefix.hostPath(folder)) {
-                folder = *host;
-            }
+        if (folder.size() < 2 || folder[1] != ':') {
+            continue;
+        }
+        if (auto host = prefix.hostPath(folder)) {
+            folder = *host;
+        } else {
+            // A drive the prefix does not have: named where Wine would look for it, so that
+            // the report of a missing folder says something a Linux user can check.
+            std::string rest = folder.substr(2);
+            std::replace(rest.begin(), rest.end(), '\\', '/');
+            const char drive =
+                static_cast<char>(std::tolower(static_cast<unsigned char>(folder[0])));
+            folder = (prefixFolder / "dosdevices" / std::string{drive, ':'}).string() + rest;
         }
     }
 #endif
