@@ -48,7 +48,7 @@ echo "== With Helo-Turbine ticked, without that list: cirrowisp-cli --dry-run --
 "$cli" --dry-run --engines "$helo" "$work/sim"
 echo
 echo "== And with it, one line per treated aircraft or missing folder:"
-echo "   cirrowisp-cli --verbose --fsx-cfg FSX_CFG --engines $helo SIMULATOR_FOLDER"
-"$cli" --verbose --fsx-cfg "$work/sim/fsx.cfg" --engines "$helo" "$work/sim" 2>&1
+echo "   cirrowisp-cli --verbose --simobject-paths --fsx-cfg FSX_CFG --engines $helo SIMULATOR_FOLDER"
+"$cli" --verbose --simobject-paths --fsx-cfg "$work/sim/fsx.cfg" --engines "$helo" "$work/sim" 2>&1
 echo
 echo "The patched copy stays in $work for a closer look."
