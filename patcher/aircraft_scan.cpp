@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "patcher/aircraft_roots.h"
 #include "patcher/cfg_rewrite.h"
 #include "platform/file_system.h"
 
@@ -193,12 +194,7 @@ public:
     Scan(const PatchOptions& options, FileSystem& fs, const FolderObserver& observer)
         : options_(options), fs_(fs), observer_(observer), sep_(fs.separator()) {}
 
-    ScanTotals run() {
-        // Both roots are resolved here, once, against the working directory of this moment;
-        // nothing later changes it.
-        const std::array<std::string, 2> roots{
-            fs_.absolutePath(options_.simulatorPath + "\\SimObjects\\Airplanes"),
-            fs_.absolutePath(options_.simulatorPath + "\\MyTraffic\\Aircraft")};
+    ScanTotals run(const std::vector<std::string>& roots) {
         for (const std::string& root : roots) {
             scanRoot(root);
         }
@@ -348,9 +344,15 @@ std::string summaryText(const ScanTotals& totals) {
     return text.data();
 }
 
+ScanTotals AircraftScan(const PatchOptions& options, const std::vector<std::string>& roots,
+                        FileSystem& fileSystem, const FolderObserver& observer) {
+    return Scan(options, fileSystem, observer).run(roots);
+}
+
 ScanTotals AircraftScan(const PatchOptions& options, FileSystem& fileSystem,
                         const FolderObserver& observer) {
-    return Scan(options, fileSystem, observer).run();
+    return AircraftScan(options, findAircraftRoots(options, fileSystem).folders, fileSystem,
+                        observer);
 }
 
 }  // namespace cirrowisp
