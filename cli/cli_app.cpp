@@ -3,9 +3,11 @@
 #include <charconv>
 #include <string_view>
 
+#include "cirrowisp_version.h"
 #include "cli/restore_command.h"
 #include "patcher/cfg_rewrite.h"
 #include "patcher/file_error.h"
+#include "platform/system_code_page.h"
 
 namespace cirrowisp {
 
@@ -27,11 +29,15 @@ constexpr std::string_view kUsage =
     "or ~/.wine), or .\\Aircraft\\ when there is none.\n"
     "\n"
     "--restore puts the original files back: in each aircraft folder a run visits (flyable\n"
-    "ones only with --flyable), the backup becomes aircraft.cfg again and is removed. A folder\n"
-    "whose aircraft.cfg differs from the backup in more than a run changes (line ends, blank\n"
-    "lines, contrail and max_contrail_temperature lines) was edited since, and is left alone,\n"
-    "backup included, and named on standard error; --force restores it too, after keeping its\n"
-    "aircraft.cfg as aircraft_before_restore.cfg.\n"
+    "ones only with --flyable, those inside the folders fsx.cfg lists only with\n"
+    "--simobject-paths or --fsx-cfg), the backup becomes aircraft.cfg again and is removed.\n"
+    "A folder whose aircraft.cfg differs from the backup in more than a run changes (line\n"
+    "ends, blank lines, contrail and max_contrail_temperature lines) was edited since, and is\n"
+    "left alone, backup included, and named on standard error; --force restores it too, after\n"
+    "keeping its aircraft.cfg as aircraft_before_restore.cfg.\n"
+    "\n"
+    "Any folder name works, in any script and at any depth. On Windows, text written to a\n"
+    "file or a pipe is UTF-8; a console gets it as wide characters.\n"
     "\n"
     "Options:\n"
     "  --engines LIST      engine types to treat, comma-separated from piston, jet, none,\n"
@@ -40,18 +46,33 @@ constexpr std::string_view kUsage =
     "  --temperature N     contrail temperature in degrees Celsius, -50 to 0 (default: -27)\n"
     "  --effect NAME       effect file name written after contrail= (default: fx_Cirrowisp)\n"
     "  --flyable           treat player-flyable aircraft (folders with a panel) too\n"
+    "  --simobject-paths   also treat the aircraft folders directly inside every folder\n"
+    "                      that the simulator's fsx.cfg lists in [Main] as SimObjectPaths.N\n"
+    "                      (relative to SIMULATOR_FOLDER, or absolute), such as\n"
+    "                      SimObjects\\Rotorcraft and AI traffic folders; each folder once\n"
+    "  --fsx-cfg FILE      read that fsx.cfg (implies --simobject-paths); by default the\n"
+    "                      user's, in Microsoft\\FSX of the roaming application data folder\n"
+    "                      (on Linux, inside the Wine prefix)\n"
     "  --dry-run           change nothing; print what a real run would report\n"
-    "  --verbose           one line per treated aircraft on standard error\n"
+    "  --verbose           one line per treated aircraft, and one per listed folder that\n"
+    "                      is not there, on standard error\n"
     "  --restore           put the original files back instead of patching\n"
-    "  --force             with --restore: restore edited folders too, keeping their file\n"
+    "  --force             with --restore: restore edited folders too, keeping their\n"
+    "                      aircraft.cfg as aircraft_before_restore.cfg\n"
     "  --filter            rewrite one aircraft.cfg from standard input to standard output\n"
     "  --help              show this help and exit\n"
     "  --version           show the version and exit\n"
     "\n"
     "Exit status: 0 done, 1 the run failed on a file (nothing more was changed), 2 bad usage,\n"
-    "3 (--restore) done, but some folders with a backup were left alone.\n";
+    "a SIMULATOR_FOLDER that is not a folder, or an fsx.cfg that cannot be read (nothing was\n"
+    "changed), 3 (--restore) done, but some folders with a backup were left alone. A simulator\n"
+    "folder without any of the aircraft folders is scanned all the same, with a warning that\n"
+    "names the folders looked for.\n";
 
-constexpr std::string_view kVersion = "cirrowisp-cli 1.0.0.1\n";
+constexpr std::string_view kVersion =
+    "cirrowisp-cli " CIRROWISP_VERSION "\n" CIRROWISP_COPYRIGHT "\n"
+    "Free software under the MIT licence, without any warranty;\n"
+    "the licence text comes with the program.\n";
 
 void print(ByteSink& sink, std::string_view text) { sink.write(text.data(), text.size()); }
 
@@ -165,11 +186,30 @@ std::optional<CliOptions> parseArguments(const std::vector<std::string>& args, s
                 error = "the effect name must not contain a line break or a Ctrl-Z byte";
                 return std::nullopt;
             }
-            options.patch.effectName = text;
+            // The command line's text is UTF-8; aircraft.cfg is written in the system's code page.
+            const std::optional<std::string> bytes = inSystemCodePage(text);
+            if (!bytes) {
+                error = "the effect name holds a character that the system's code page lacks";
+                return std::nullopt;
+            }
+            options.patch.effectName = *bytes;
             patchOnly = true;
         } else if (arg == "--flyable") {
             if (!noValue()) return std::nullopt;
             options.patch.includeFlyable = 1;
+            scanOnly = true;
+        } else if (arg == "--simobject-paths") {
+            if (!noValue()) return std::nullopt;
+            options.simObjectPaths = true;
+            scanOnly = true;
+        } else if (arg == "--fsx-cfg") {
+            if (!value(text)) return std::nullopt;
+            if (text.empty()) {
+                error = "the fsx.cfg path is empty";
+                return std::nullopt;
+            }
+            options.simulatorConfig = text;
+            options.simObjectPaths = true;
             scanOnly = true;
         } else if (arg == "--dry-run") {
             if (!noValue()) return std::nullopt;
@@ -220,8 +260,8 @@ std::optional<CliOptions> parseArguments(const std::vector<std::string>& args, s
     }
     if (filter) {
         if (scanOnly) {
-            error = "--filter reads one file from standard input; --flyable, --dry-run, --verbose "
-                    "and a simulator folder do not apply";
+            error = "--filter reads one file from standard input; --flyable, --dry-run, --verbose, "
+                    "--simobject-paths, --fsx-cfg and a simulator folder do not apply";
             return std::nullopt;
         }
         options.mode = CliOptions::Mode::filter;

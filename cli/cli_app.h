@@ -25,6 +25,8 @@ struct CliOptions {
     bool verbose = false;
     bool force = false;  // --restore --force
     std::optional<std::string> simulatorFolder;
+    bool simObjectPaths = false;                 // also the folders fsx.cfg lists
+    std::optional<std::string> simulatorConfig;  // fsx.cfg named on the command line
 };
 
 // Parses the arguments after the program name; on failure returns nullopt and sets `error`.

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "cli/scan_command.h"
+#include "cli/scan_roots.h"
 #include "patcher/restore_scan.h"
 #include "platform/host_file_system.h"
 #include "platform/overlay_file_system.h"
@@ -18,14 +19,25 @@ void print(ByteSink& sink, const std::string& text) {
 }  // namespace
 
 int runRestoreOn(const CliOptions& options, FileSystem& fileSystem, CliIo& io) {
-    RestoreOptions restore;
-    restore.simulatorPath =
+    PatchOptions patch = options.patch;
+    patch.simulatorPath =
         options.simulatorFolder ? *options.simulatorFolder : defaultSimulatorFolder();
-    restore.includeFlyable = options.patch.includeFlyable != 0;
-    restore.force = options.force;
 
     OverlayFileSystem dryRun(fileSystem);
     FileSystem& target = options.dryRun ? static_cast<FileSystem&>(dryRun) : fileSystem;
+
+    // The roots a run with the same folder options walks, with the same checks and warnings,
+    // so a restore reaches every folder that run may have changed.
+    const std::optional<AircraftRoots> roots = commandLineRoots(options, patch, target, io.err);
+    if (!roots) {
+        return kExitUsage;
+    }
+
+    RestoreOptions restore;
+    restore.simulatorPath = patch.simulatorPath;
+    restore.simObjectPaths = patch.simObjectPaths;
+    restore.includeFlyable = patch.includeFlyable != 0;
+    restore.force = options.force;
 
     bool editedLeft = false;
     const RestoreObserver observer = [&](const RestoreReport& report) {
@@ -54,7 +66,7 @@ int runRestoreOn(const CliOptions& options, FileSystem& fileSystem, CliIo& io) {
                 break;
         }
     };
-    const RestoreTotals totals = RestoreOriginals(restore, target, observer);
+    const RestoreTotals totals = RestoreOriginals(restore, roots->folders, target, observer);
     if (editedLeft && !options.force) {
         io.err << "cirrowisp-cli: --restore --force restores edited folders too, keeping each "
                   "aircraft.cfg as "

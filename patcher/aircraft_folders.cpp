@@ -1,7 +1,5 @@
 #include "patcher/aircraft_folders.h"
 
-#include <array>
-
 #include "platform/file_system.h"
 
 namespace cirrowisp {
@@ -46,18 +44,13 @@ std::string joinPath(const std::string& folder, std::string_view name, char sepa
     return path;
 }
 
-void forEachAircraftFolder(const std::string& simulatorPath, FileSystem& fileSystem,
+void forEachAircraftFolder(const std::vector<std::string>& roots, FileSystem& fileSystem,
                            const std::function<void(const std::string& folder)>& visit) {
-    // Both roots are resolved here, once, against the working directory of this moment;
-    // nothing later changes it.
-    const std::array<std::string, 2> roots{
-        fileSystem.absolutePath(simulatorPath + "\\SimObjects\\Airplanes"),
-        fileSystem.absolutePath(simulatorPath + "\\MyTraffic\\Aircraft")};
     const char separator = fileSystem.separator();
     for (const std::string& root : roots) {
         auto listing = fileSystem.listFolder(root);
         if (listing == nullptr) {
-            continue;  // no such root in this simulator
+            continue;  // gone since the roots were found
         }
         // Folders are visited while the root is listed, so nothing here grows with the number
         // of folders.

@@ -20,7 +20,8 @@ inline constexpr const char* kBackupTempFileName = "without_contrails_aircraft.t
 
 // The simulator's own file system ignores case; a tree copied to Linux keeps whatever case its
 // author typed, so "Aircraft.cfg" and "PANEL" must still be found. The names we look for are
-// ASCII, and no lead byte of a double-byte character is ASCII, so plain ASCII folding is exact.
+// ASCII, and every byte of a non-ASCII character in a UTF-8 name (as on Windows and Linux) is
+// above 0x7F, so plain ASCII folding is exact.
 bool sameName(std::string_view a, std::string_view b);
 
 // The names in one aircraft folder that a run (and a restore) cares about, with their
@@ -36,12 +37,13 @@ FolderNames readFolderNames(DirectoryListing& listing);
 // `folder` and `name` joined with the host's separator.
 std::string joinPath(const std::string& folder, std::string_view name, char separator);
 
-// The walk of a run: every aircraft folder below `simulatorPath`, in the order a run treats
-// them. A run and a restore both go through here, so they always visit the same folders.
-// `visit` gets the folder's full path and may add and remove files inside it (or inside the
-// root itself, for "."): a root is listed while its folders are visited, and a listing still
-// delivers every folder that stays in place exactly once.
-void forEachAircraftFolder(const std::string& simulatorPath, FileSystem& fileSystem,
+// The walk of a run: every aircraft folder directly inside `roots` (see findAircraftRoots), in
+// the order a run treats them. A run and a restore both go through here, so given the same
+// roots they always visit the same folders. `visit` gets the folder's full path and may add
+// and remove files inside it (or inside the root itself, for "."): a root is listed while its
+// folders are visited, and a listing still delivers every folder that stays in place exactly
+// once.
+void forEachAircraftFolder(const std::vector<std::string>& roots, FileSystem& fileSystem,
                            const std::function<void(const std::string& folder)>& visit);
 
 }  // namespace cirrowisp

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "patcher/aircraft_roots.h"
 #include "patcher/cfg_rewrite.h"
 #include "platform/file_system.h"
 
@@ -151,8 +152,8 @@ public:
     Scan(const PatchOptions& options, FileSystem& fs, const FolderObserver& observer)
         : options_(options), fs_(fs), observer_(observer), sep_(fs.separator()) {}
 
-    ScanTotals run() {
-        forEachAircraftFolder(options_.simulatorPath, fs_, [this](const std::string& folder) {
+    ScanTotals run(const std::vector<std::string>& roots) {
+        forEachAircraftFolder(roots, fs_, [this](const std::string& folder) {
             FolderReport report;
             report.folder = folder;
             treatFolder(report);
@@ -282,9 +283,15 @@ std::string summaryText(const ScanTotals& totals) {
     return text.data();
 }
 
+ScanTotals AircraftScan(const PatchOptions& options, const std::vector<std::string>& roots,
+                        FileSystem& fileSystem, const FolderObserver& observer) {
+    return Scan(options, fileSystem, observer).run(roots);
+}
+
 ScanTotals AircraftScan(const PatchOptions& options, FileSystem& fileSystem,
                         const FolderObserver& observer) {
-    return Scan(options, fileSystem, observer).run();
+    return AircraftScan(options, findAircraftRoots(options, fileSystem).folders, fileSystem,
+                        observer);
 }
 
 }  // namespace cirrowisp

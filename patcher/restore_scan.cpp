@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "patcher/aircraft_roots.h"
 #include "patcher/cfg_rewrite.h"
 #include "patcher/line_io.h"
 #include "platform/file_system.h"
@@ -83,8 +84,8 @@ public:
     Restore(const RestoreOptions& options, FileSystem& fs, const RestoreObserver& observer)
         : options_(options), fs_(fs), observer_(observer), sep_(fs.separator()) {}
 
-    RestoreTotals run() {
-        forEachAircraftFolder(options_.simulatorPath, fs_, [this](const std::string& folder) {
+    RestoreTotals run(const std::vector<std::string>& roots) {
+        forEachAircraftFolder(roots, fs_, [this](const std::string& folder) {
             RestoreReport report;
             report.folder = folder;
             restoreFolder(report);
@@ -271,9 +272,19 @@ std::string restoreSummaryText(const RestoreTotals& totals) {
     return text.data();
 }
 
+RestoreTotals RestoreOriginals(const RestoreOptions& options,
+                               const std::vector<std::string>& roots, FileSystem& fileSystem,
+                               const RestoreObserver& observer) {
+    return Restore(options, fileSystem, observer).run(roots);
+}
+
 RestoreTotals RestoreOriginals(const RestoreOptions& options, FileSystem& fileSystem,
                                const RestoreObserver& observer) {
-    return Restore(options, fileSystem, observer).run();
+    PatchOptions folders;
+    folders.simulatorPath = options.simulatorPath;
+    folders.simObjectPaths = options.simObjectPaths;
+    return RestoreOriginals(options, findAircraftRoots(folders, fileSystem).folders, fileSystem,
+                            observer);
 }
 
 }  // namespace cirrowisp

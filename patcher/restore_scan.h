@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "patcher/aircraft_folders.h"
 
@@ -15,10 +16,12 @@ class FileSystem;
 inline constexpr const char* kBeforeRestoreFileName = "aircraft_before_restore.cfg";
 inline constexpr const char* kBeforeRestoreTempFileName = "aircraft_before_restore.tmp";
 
-// The choices of one restore. The folders are those a run with the same path and flyable
+// The choices of one restore. The folders are those a run with the same folders and flyable
 // choice would treat.
 struct RestoreOptions {
     std::string simulatorPath;
+    // The further roots a run was given (see PatchOptions::simObjectPaths).
+    std::vector<std::string> simObjectPaths;
     bool includeFlyable = false;
     // Restore folders edited since the run too, keeping their aircraft.cfg beside them first.
     bool force = false;
@@ -48,13 +51,19 @@ using RestoreObserver = std::function<void(const RestoreReport&)>;
 // The three-line message shown after a restore, on the pattern of a run's summaryText.
 std::string restoreSummaryText(const RestoreTotals& totals);
 
-// Puts the original files back in the aircraft folders a run visits. In each folder with a
+// Puts the original files back in the aircraft folders directly inside `roots` (see
+// findAircraftRoots), the folders a run over those roots visits. In each folder with a
 // backup whose aircraft.cfg differs from it in nothing but what a run changes (see
 // firstEditedLine), the backup's bytes become aircraft.cfg again in one atomic step and the
 // backup is removed after that; any other folder with a backup is left alone and reported, or,
 // forced, restored after its aircraft.cfg has been kept as aircraft_before_restore.cfg. Throws
 // FileError when a file operation fails: folders finished before stay finished, the folder at
 // hand keeps an aircraft.cfg and its backup, and a second restore finishes the job.
+RestoreTotals RestoreOriginals(const RestoreOptions& options,
+                               const std::vector<std::string>& roots, FileSystem& fileSystem,
+                               const RestoreObserver& observer = {});
+
+// The same over the roots findAircraftRoots finds for the options' folders.
 RestoreTotals RestoreOriginals(const RestoreOptions& options, FileSystem& fileSystem,
                                const RestoreObserver& observer = {});
 

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Patches a copy of the bundled sample simulator tree (examples/sim) with cirrowisp-cli, shows
-# the summary and what changed in one aircraft, then restores the original files and shows that
-# the copy is the sample tree again. The sample tree itself is never touched.
+# Patches a copy of the bundled sample simulator tree (examples/sim) with cirrowisp-cli and
+# shows the summary and what changed in one aircraft; then the same with the folders the
+# sample's fsx.cfg lists (a helicopter folder, and AI traffic in examples/ai-outside, beside the
+# simulator folder). Last it restores the original files, with the same folder options, and
+# shows that the copies are the sample trees again. The sample trees themselves are never touched.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -17,6 +19,8 @@ cmake --build --preset release --target cirrowisp-cli -j2 >/dev/null
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/cirrowisp-demo.XXXXXX")
 cp -R examples/sim "$work/sim"
+# fsx.cfg reaches it as ..\ai-outside\Aircraft: a sibling of the simulator folder, as in the sample.
+cp -R examples/ai-outside "$work/ai-outside"
 aircraft=SimObjects/Airplanes/Cirro_A320/aircraft.cfg
 
 echo "== A copy of the sample simulator: $work/sim"
@@ -37,18 +41,31 @@ echo
 echo "== A second run finds nothing more to add"
 "$cli" "$work/sim"
 echo
-echo "== Restore: cirrowisp-cli --restore SIMULATOR_FOLDER puts the original files back"
+echo "== The simulator's own list of aircraft folders, in [Main] of $work/sim/fsx.cfg:"
+grep -i '^SimObjectPaths' "$work/sim/fsx.cfg" | tr -d '\r'
+echo
+helo=jet,turboprop,helo-turbine
+echo "== With Helo-Turbine ticked, without that list: cirrowisp-cli --dry-run --engines $helo SIMULATOR_FOLDER"
+"$cli" --dry-run --engines "$helo" "$work/sim"
+echo
+echo "== And with it, one line per treated aircraft or missing folder:"
+echo "   cirrowisp-cli --verbose --simobject-paths --fsx-cfg FSX_CFG --engines $helo SIMULATOR_FOLDER"
+"$cli" --verbose --simobject-paths --fsx-cfg "$work/sim/fsx.cfg" --engines "$helo" "$work/sim" 2>&1
+echo
+echo "== Restore, over the same folders as that run:"
+echo "   cirrowisp-cli --restore --simobject-paths --fsx-cfg FSX_CFG SIMULATOR_FOLDER"
 echo "   (Gull_B757 came patched by an earlier run and was given a livery since: it is left alone)"
 status=0
-"$cli" --restore "$work/sim" 2>&1 || status=$?
+"$cli" --restore --simobject-paths --fsx-cfg "$work/sim/fsx.cfg" "$work/sim" 2>&1 || status=$?
 case $status in
     0) ;;
     3) echo "(exit status 3: a folder with a backup was left alone, named above)" ;;
     *) exit "$status" ;;
 esac
 echo
-echo "== The copy is the sample tree again, byte for byte: diff -r examples/sim COPY"
-if diff -r examples/sim "$work/sim"; then
+echo "== The copies are the sample trees again, byte for byte:"
+echo "   diff -r examples/sim COPY/sim && diff -r examples/ai-outside COPY/ai-outside"
+if diff -r examples/sim "$work/sim" && diff -r examples/ai-outside "$work/ai-outside"; then
     echo "no difference"
 fi
 echo

@@ -100,9 +100,45 @@ TEST_F(HostFileSystem, RenamesReplaceOrRefuseTakenNames) {
     fs->renameNoReplace(at("a"), at("d"));
     fs->replaceFile(at("c"), at("b"));
     EXPECT_EQ(tree.files(), (std::map<std::string, std::string>{{"b", "C"}, {"d", "A"}}));
+    // A replacing rename that fails says so: the caller would otherwise remove the backup's
+    // source or report a file as written that never took its place.
+    try {
+        fs->replaceFile(at("missing"), at("b"));
+        FAIL() << "a replacing rename of a missing file succeeded";
+    } catch (const FileError& error) {
+        EXPECT_FALSE(error.reason().empty());
+    }
+    EXPECT_EQ(tree.files(), (std::map<std::string, std::string>{{"b", "C"}, {"d", "A"}}));
     EXPECT_THROW(fs->removeFile(at("a")), FileError);
     fs->removeFile(at("d"));
     EXPECT_FALSE(tree.exists("d"));
+}
+
+// Windows' narrow calls turn every character outside the ANSI code page into '?', and the
+// listed name then opens nothing.
+TEST_F(HostFileSystem, NamesInAnyScriptAreListedAndFoundByEveryOperation) {
+    for (const std::string name : {"\xD0\xA2\xD1\x83-154\xD0\x9C", "\xE6\x97\xA5\xE6\x9C\xAC_B767",
+                                   "Cr\xC3\xA8me_A340", "\xF0\x9F\x9B\xA9_Skyhawk"}) {
+        SCOPED_TRACE(name);
+        tree.write(name + "/" + name + ".cfg", "old");
+        EXPECT_THAT(names(*fs, tree.path()), ::testing::Contains(name + "/"));
+        EXPECT_EQ(names(*fs, at(name)), (std::set<std::string>{"./", "../", name + ".cfg"}));
+        const std::string file = at(name) + fs->separator() + name + ".cfg";
+        const std::string other = at(name) + fs->separator() + "new_" + name;
+        auto in = fs->openRead(file);
+        ASSERT_NE(in, nullptr);
+        EXPECT_EQ(readAll(*in), "old");
+        in.reset();
+        auto out = fs->createFile(other);
+        ASSERT_NE(out, nullptr);
+        out->write("new", 3);
+        out->close();
+        fs->replaceFile(other, file);
+        EXPECT_EQ(tree.read(name + "/" + name + ".cfg"), "new");
+        fs->renameNoReplace(file, other);
+        fs->removeFile(other);
+        EXPECT_EQ(names(*fs, at(name)), (std::set<std::string>{"./", "../"}));
+    }
 }
 
 #ifndef _WIN32

@@ -270,8 +270,10 @@ protected:
         if (!std::filesystem::exists(sampleTree())) {
             GTEST_SKIP() << "no sample tree at " << sampleTree();
         }
-        sample.copyFrom(sampleTree(), "sim");
-        tree.copyFrom(sampleTree(), "sim");
+        for (TempTree* copy : {&sample, &tree}) {
+            copy->copyFrom(sampleTree(), "sim");
+            copy->copyFrom(sampleTree().parent_path() / "ai-outside", "ai-outside");
+        }
     }
     TempTree sample;
     TempTree tree;
@@ -335,6 +337,62 @@ TEST_F(RestoreCommand, FailureGivesFileAndReasonAndASecondRestoreFinishes) {
     EXPECT_EQ(again.status, kExitOk) << again.err;
     EXPECT_EQ(tree.read(gull + "aircraft.cfg"), sample.read(gull + "without_contrails_aircraft.cfg"));
     EXPECT_EQ(tree.read(gull + "aircraft_before_restore.cfg"), edited);
+}
+
+// The folders the sample's fsx.cfg lists (a helicopter, AI traffic beside the simulator folder)
+// are restored when the restore is given the run's folder options, dry or real.
+TEST_F(RestoreCommand, ListedFoldersComeBackWithTheRunsFolderOptions) {
+    ASSERT_EQ(cli({"--fsx-cfg", tree.path("sim/fsx.cfg"), "--engines=jet,turboprop,helo-turbine",
+                   tree.path("sim")})
+                  .status,
+              kExitOk);
+    const std::string helo = "sim/SimObjects/Rotorcraft/Petrel_EC130/";
+    const std::string outside = "ai-outside/Aircraft/Skua_B767/";
+    ASSERT_TRUE(tree.exists(helo + "without_contrails_aircraft.cfg"));
+    ASSERT_TRUE(tree.exists(outside + "without_contrails_aircraft.cfg"));
+    const auto afterRun = tree.files();
+
+    const Outcome dry =
+        cli({"--restore", "--dry-run", "--simobject-paths", "--fsx-cfg", tree.path("sim/fsx.cfg"),
+             tree.path("sim")});
+    EXPECT_EQ(tree.files(), afterRun);
+    const Outcome real = cli(
+        {"--restore", "--fsx-cfg", tree.path("sim/fsx.cfg"), "--verbose", tree.path("sim")});
+    EXPECT_EQ(real.status, kExitLeftAlone) << real.err;
+    EXPECT_EQ(real.out, restoreSummaryText({11, 0, 1, 0}) + "\n");
+    EXPECT_THAT(real.err, HasSubstr("Boats: listed in fsx.cfg, not there, passed over\n"));
+    EXPECT_EQ(dry.status, real.status);
+    EXPECT_EQ(dry.out, "Dry run: nothing was changed. A real restore would report:\n" + real.out);
+    EXPECT_EQ(tree.files(), sample.files());
+}
+
+// The simulator folder and fsx.cfg are checked as for a run, before anything is touched.
+TEST_F(RestoreCommand, FoldersAreCheckedAsForARun) {
+    ASSERT_EQ(cli({tree.path("sim")}).status, kExitOk);
+    const auto afterRun = tree.files();
+    struct Row {
+        const char* name;
+        std::vector<std::string> args;
+        int status;
+        std::string err;  // a part of standard error
+    };
+    const std::string missing = tree.path("no-such-sim");
+    const std::string noConfig = tree.path("sim/no-such.cfg");
+    for (const Row& row : std::vector<Row>{
+             {"missing simulator folder", {"--restore", missing}, kExitUsage,
+              "the simulator folder '" + missing + "' does not exist"},
+             {"a file as simulator folder", {"--restore", tree.path("sim/fsx.cfg")}, kExitUsage,
+              "does not exist or is not a folder"},
+             {"unreadable fsx.cfg", {"--restore", "--fsx-cfg", noConfig, tree.path("sim")},
+              kExitUsage, noConfig + ": "},
+             {"no aircraft folder", {"--restore", tree.path("ai-outside")}, kExitOk,
+              "warning: none of the aircraft folders looked for exists"}}) {
+        const Outcome outcome = cli(row.args);
+        EXPECT_EQ(outcome.status, row.status) << row.name << ": " << outcome.err;
+        EXPECT_THAT(outcome.err, HasSubstr(row.err)) << row.name;
+        EXPECT_EQ(outcome.out.empty(), row.status == kExitUsage) << row.name;
+        EXPECT_EQ(tree.files(), afterRun) << row.name;
+    }
 }
 
 TEST(RestoreArguments, OptionsThatDoNotApplyAreRefused) {

@@ -7,8 +7,10 @@
 #include <set>
 #include <string>
 
+#include "patcher/aircraft_roots.h"
 #include "patcher/aircraft_scan.h"
 #include "patcher/cfg_rewrite.h"
+#include "patcher/restore_scan.h"
 #include "platform/fake_file_system.h"
 #include "platform/overlay_file_system.h"
 #include "tests/support/scan_fault_check.h"
@@ -289,6 +291,95 @@ TEST_F(ScanFaults, FolderThatCannotBeEnteredIsSkipped) {
     EXPECT_EQ(totals.aiAircraft, 2);
     EXPECT_EQ(fs.content("/sim/SimObjects/Airplanes/Jet/aircraft.cfg"), kJet);
     EXPECT_EQ(fs.content("/sim/MyTraffic/Aircraft/Prop/aircraft.cfg"), patched(kTurboprop));
+}
+
+// The folders fsx.cfg lists, in one tree: a listed folder, the same again in another letter
+// case, a fixed folder reached through "..", one listed twice with a trailing separator, a
+// missing one and one outside the simulator folder given by its absolute path.
+TreeSpec listedTree() {
+    const std::string helo =
+        "[GeneralEngineData]\r\nengine_type=3\r\n[effects]\r\nwake=fx_wake\r\n[end]\r\n";
+    TreeSpec tree;
+    tree.options.engineHeloTurbine = 1;
+    tree.options.simObjectPaths = {
+        "SimObjects\\Rotorcraft", "simobjects\\ROTORCRAFT", "SimObjects\\Rotorcraft\\..\\Airplanes",
+        "SimObjects\\Boats",      "/ai/Aircraft",           "MyTraffic\\Aircraft\\"};
+    for (const auto& [path, bytes] : {std::pair{"/sim/SimObjects/Airplanes/Jet", kJet},
+                                      std::pair{"/sim/SimObjects/Rotorcraft/Helo", helo},
+                                      std::pair{"/sim/MyTraffic/Aircraft/Prop", kTurboprop},
+                                      std::pair{"/ai/Aircraft/Done", patched(kTurboprop)}}) {
+        FolderSpec folder;
+        folder.path = path;
+        folder.aircraft = bytes;
+        tree.folders.push_back(folder);
+    }
+    tree.folders.back().backup = kTurboprop;
+    return tree;
+}
+
+TEST(ListedFolders, FoundOnceEachWithTheMissingOnesNamed) {
+    const TreeSpec tree = listedTree();
+    FaultCheck check(tree);
+    FakeFileSystem fs;
+    check.build(fs);
+    PatchOptions options = tree.options;
+    options.simulatorPath = "/sim";
+    const AircraftRoots roots = findAircraftRoots(options, fs);
+    EXPECT_EQ(roots.folders,
+              (std::vector<std::string>{"/sim/SimObjects/Airplanes", "/sim/MyTraffic/Aircraft",
+                                        "/sim/SimObjects/Rotorcraft", "/ai/Aircraft"}));
+    EXPECT_EQ(roots.missing, std::vector<std::string>{"/sim/SimObjects/Boats"});
+    EXPECT_EQ(roots.lookedFor.size(), 8u);
+}
+
+// Each folder counts once in the totals however often it is reached, and a fault at any
+// operation, the finding of the folders included, leaves every file whole.
+TEST(ListedFolders, TreatedOnceAndSoundUnderAFaultAtEveryOperation) {
+    const FaultCheck check(listedTree());
+    EXPECT_EQ(summaryText(check.totals()), summaryText({4, 0, 3, 3}));
+    for (const FakeFault fault : {FakeFault::NoSpace, FakeFault::PermissionDenied, FakeFault::InUse,
+                                  FakeFault::NameTaken}) {
+        for (std::size_t n = 1; n <= check.operations(); ++n) {
+            EXPECT_EQ(check.failAt(n, fault), "")
+                << "operation " << n << " fails with " << FakeFileSystem::reasonText(fault);
+        }
+    }
+}
+
+// A restore walks the roots a run walked, the listed ones included: after a run and a restore
+// every file is back as it was, and a fault at any operation of the restore keeps its promises.
+TEST(ListedFolders, RestoreGivesBackEveryListedFolderAndIsSoundUnderFaults) {
+    const TreeSpec tree = listedTree();
+    FakeFileSystem fs;
+    FaultCheck(tree).build(fs);
+    const std::map<std::string, std::string> before = fs.filesBelow("/");
+    PatchOptions options = tree.options;
+    options.simulatorPath = "/sim";
+    AircraftScan(options, fs);
+    ASSERT_NE(fs.filesBelow("/"), before);
+    RestoreOptions restore;
+    restore.simulatorPath = "/sim";
+    restore.simObjectPaths = tree.options.simObjectPaths;
+    const RestoreTotals totals = RestoreOriginals(restore, fs);
+    EXPECT_EQ(totals.aiRestored, 4);
+    EXPECT_EQ(totals.leftAlone, 0);
+    std::map<std::string, std::string> expected = before;
+    // That folder's aircraft.cfg was already patched; its backup was the original.
+    expected.erase("ai/Aircraft/Done/without_contrails_aircraft.cfg");
+    expected["ai/Aircraft/Done/aircraft.cfg"] = kTurboprop;
+    EXPECT_EQ(fs.filesBelow("/"), expected);
+
+    for (const FaultAction action : {FaultAction::restore, FaultAction::forceRestore}) {
+        TreeSpec restoreTree = tree;
+        restoreTree.action = action;
+        const FaultCheck check(restoreTree);
+        for (const FakeFault fault : {FakeFault::NoSpace, FakeFault::InUse}) {
+            for (std::size_t n = 1; n <= check.operations(); ++n) {
+                EXPECT_EQ(check.failAt(n, fault), "")
+                    << "operation " << n << " fails with " << FakeFileSystem::reasonText(fault);
+            }
+        }
+    }
 }
 
 }  // namespace

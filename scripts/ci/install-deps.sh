@@ -9,8 +9,13 @@ PACKAGES=(
     clang libclang-rt-14-dev
     # the Windows program, cross-compiled and run under Wine in a virtual display
     g++-mingw-w64-x86-64-posix wine wine64 fonts-wine xvfb xauth imagemagick
+    # the locale sources that test-unicode-wine.sh builds its English and Japanese locales from
+    locales
     # the Linux dialog
     qt6-base-dev qt6-base-dev-tools libgl-dev
+    # the packages: built with CPack (dpkg-shlibdeps finds the dependencies), installed and
+    # checked as a user's machine would (lintian, the manual page, the desktop entry, the zip)
+    dpkg-dev lintian desktop-file-utils man-db bsdextrautils unzip x11-utils
 )
 
 missing=()

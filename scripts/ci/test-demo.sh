@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The README's main command: the demo must patch the sample tree with the expected totals, and
-# its restore must give back the sample tree byte for byte.
+# its restore, over the same folders, must give back the sample trees byte for byte.
 set -euo pipefail
 output=$(scripts/demo.sh)
 echo "$output"
@@ -15,7 +15,13 @@ expect "Added contrails to 6 files."
 expect "+contrail=fx_Cirrowisp"
 expect "+max_contrail_temperature=-27"
 expect "Added contrails to 0 files."
-expect "Restored the original files of 9 AI and 0 flyable aircraft."
+# The folders fsx.cfg lists: the helicopter and the AI traffic outside the simulator folder.
+expect "/sim/SimObjects/Rotorcraft/Petrel_EC130: AI, contrail line added"
+expect "/ai-outside/Aircraft/Skua_B767: AI, contrail line added"
+expect "/sim/SimObjects/Boats: listed in fsx.cfg, not there, passed over"
+expect "Scanned 12 AI and 0 flyable aircrafts files for contrails."
+# The restore over the same folders, the listed ones included.
+expect "Restored the original files of 11 AI and 0 flyable aircraft."
 expect "Gull_B757: AI, left alone, edited since the run"
 expect "exit status 3"
 expect "no difference"

@@ -14,7 +14,7 @@ namespace {
 
 const std::string kBackupName = "without_contrails_aircraft.cfg";
 
-void build(const TreeSpec& tree, FakeFileSystem& fs) {
+void buildTree(const TreeSpec& tree, FakeFileSystem& fs) {
     fs.addFolder("/sim/SimObjects/Airplanes");
     fs.addFolder("/sim/MyTraffic/Aircraft");
     for (const FolderSpec& folder : tree.folders) {
@@ -41,19 +41,24 @@ PatchOptions optionsOf(const TreeSpec& tree) {
 }
 
 // Runs the scan; a FileError is an ordinary outcome here and comes back as its text.
-std::optional<FileError> run(const TreeSpec& tree, FakeFileSystem& fs) {
+std::optional<FileError> run(const TreeSpec& tree, FakeFileSystem& fs,
+                             ScanTotals* totals = nullptr) {
     try {
-        AircraftScan(optionsOf(tree), fs);
+        const ScanTotals result = AircraftScan(optionsOf(tree), fs);
+        if (totals != nullptr) {
+            *totals = result;
+        }
         return std::nullopt;
     } catch (const FileError& error) {
         return error;
     }
 }
 
-// The restore of a restore action, with the run's path and flyable choice.
+// The restore of a restore action, with the run's folders and flyable choice.
 std::optional<FileError> restore(const TreeSpec& tree, FakeFileSystem& fs) {
     RestoreOptions options;
     options.simulatorPath = "/sim";
+    options.simObjectPaths = tree.options.simObjectPaths;
     options.includeFlyable = tree.options.includeFlyable != 0;
     options.force = tree.action == FaultAction::forceRestore;
     try {
@@ -67,7 +72,7 @@ std::optional<FileError> restore(const TreeSpec& tree, FakeFileSystem& fs) {
 // The tree a restore action starts from: the tree, a clean run over it (which may end early,
 // on a backup held open), then the pilot's edits.
 void prepareRestore(const TreeSpec& tree, FakeFileSystem& fs) {
-    build(tree, fs);
+    buildTree(tree, fs);
     run(tree, fs);
     for (const FolderSpec& folder : tree.folders) {
         const std::string path = folder.path + "/" + folder.aircraftName;
@@ -103,17 +108,21 @@ FaultCheck::FaultCheck(TreeSpec tree) : tree_(std::move(tree)) {
         prepareRestore(tree_, clean);
         const std::size_t before = clean.operationCount();
         cleanRunFails_ = restore(tree_, clean).has_value();
-        endState_ = clean.filesBelow("/sim");
+        endState_ = clean.filesBelow("/");
         operations_ = clean.operationCount() - before;
         return;
     }
-    build(tree_, clean);
-    cleanRunFails_ = run(tree_, clean).has_value();
-    endState_ = clean.filesBelow("/sim");
+    buildTree(tree_, clean);
+    cleanRunFails_ = run(tree_, clean, &totals_).has_value();
+    endState_ = clean.filesBelow("/");
     operations_ = clean.operationCount();
     for (const FolderSpec& folder : tree_.folders) {
         patched_.push_back(folder.aircraft ? patched(tree_, *folder.aircraft) : std::string());
     }
+}
+
+void FaultCheck::build(FakeFileSystem& fs) const {
+    buildTree(tree_, fs);
 }
 
 std::string FaultCheck::failAt(std::size_t n, FakeFault fault) const {
@@ -122,7 +131,7 @@ std::string FaultCheck::failAt(std::size_t n, FakeFault fault) const {
     }
     const TreeSpec& tree = tree_;
     FakeFileSystem fs;
-    build(tree, fs);
+    buildTree(tree, fs);
     std::string broken;
     fs.setAfterEachOperation([&] {
         for (std::size_t i = 0; i < tree.folders.size(); ++i) {
@@ -151,15 +160,15 @@ std::string FaultCheck::failAt(std::size_t n, FakeFault fault) const {
     if (!broken.empty()) {
         return broken + " (after operation " + std::to_string(fs.operationCount()) + ")";
     }
-    if (error && (error->path().rfind("/sim/", 0) != 0 || error->reason().empty())) {
+    if (error && (error->path().rfind('/', 0) != 0 || error->reason().empty())) {
         return "the error does not name a file and a reason: " + error->path() + ": " +
                error->reason();
     }
     // Only the failed operation itself may leave a half-made file: the removal of that file, in
     // the clean-up after a run that had already failed.
     const std::string failed = n <= fs.log().size() ? fs.log()[n - 1] : std::string();
-    for (const auto& [path, bytes] : fs.filesBelow("/sim")) {
-        if (isHalfMade(path) && failed != "remove /sim/" + path + " [fails]") {
+    for (const auto& [path, bytes] : fs.filesBelow("/")) {
+        if (isHalfMade(path) && failed != "remove /" + path + " [fails]") {
             return "a half-made file is left: " + path;
         }
     }
@@ -170,7 +179,7 @@ std::string FaultCheck::failAt(std::size_t n, FakeFault fault) const {
     if (!cleanRunFails_ && rerunError) {
         return "the rerun failed: " + rerunError->path() + ": " + rerunError->reason();
     }
-    if (!cleanRunFails_ && fs.filesBelow("/sim") != endState_) {
+    if (!cleanRunFails_ && fs.filesBelow("/") != endState_) {
         return "the rerun did not reach the end state of a clean run";
     }
     return {};
@@ -179,11 +188,11 @@ std::string FaultCheck::failAt(std::size_t n, FakeFault fault) const {
 std::string FaultCheck::failRestoreAt(std::size_t n, FakeFault fault) const {
     FakeFileSystem fs;
     prepareRestore(tree_, fs);
-    const TreeFiles start = fs.filesBelow("/sim");
+    const TreeFiles start = fs.filesBelow("/");
     std::string broken;
     fs.setAfterEachOperation([&] {
         if (broken.empty()) {
-            broken = firstProblem(checkMidway(start, endState_, fs.filesBelow("/sim"), isHalfMade)
+            broken = firstProblem(checkMidway(start, endState_, fs.filesBelow("/"), isHalfMade)
                                       .problems);
         }
     });
@@ -193,14 +202,14 @@ std::string FaultCheck::failRestoreAt(std::size_t n, FakeFault fault) const {
     if (!broken.empty()) {
         return broken + " (after operation " + std::to_string(fs.operationCount() - before) + ")";
     }
-    if (error && (error->path().rfind("/sim/", 0) != 0 || error->reason().empty())) {
+    if (error && (error->path().rfind('/', 0) != 0 || error->reason().empty())) {
         return "the error does not name a file and a reason: " + error->path() + ": " +
                error->reason();
     }
     const std::string failed = before + n <= fs.log().size() ? fs.log()[before + n - 1] : "";
-    for (const auto& [path, bytes] : fs.filesBelow("/sim")) {
+    for (const auto& [path, bytes] : fs.filesBelow("/")) {
         if (isHalfMade(path) && start.count(path) == 0 &&
-            failed != "remove /sim/" + path + " [fails]") {
+            failed != "remove /" + path + " [fails]") {
             return "a half-made file is left: " + path;
         }
     }
@@ -211,7 +220,7 @@ std::string FaultCheck::failRestoreAt(std::size_t n, FakeFault fault) const {
     if (!cleanRunFails_ && rerunError) {
         return "the second restore failed: " + rerunError->path() + ": " + rerunError->reason();
     }
-    if (!cleanRunFails_ && fs.filesBelow("/sim") != endState_) {
+    if (!cleanRunFails_ && fs.filesBelow("/") != endState_) {
         return "the second restore did not reach the end state of a clean one";
     }
     return {};

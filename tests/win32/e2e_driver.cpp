@@ -6,11 +6,19 @@
 //   cirrowisp_e2e <Cirrowisp.exe> registry <simulator folder> <scratch folder>
 //       the setup path registered: path field, refusals, real runs, a restore from the system
 //       menu, a file error
+//   cirrowisp_e2e <Cirrowisp.exe> unicode <registered path> <simulator folder> <aircraft>
+//                 <failing file>
+//       paths in any script: the registered one shown, the simulator folder typed and run,
+//       restored from the system menu, then the simulator folder of <failing file> pasted,
+//       and that file named in the error
 //
 // Prints one line per check and closes with "N passed, M failed".
 #include <windows.h>
+// windows.h first: shellapi.h relies on its types.
+#include <shellapi.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <iterator>
@@ -18,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "cirrowisp_version.h"
 #include "patcher/aircraft_scan.h"
 #include "patcher/restore_scan.h"
 #include "res/resource.h"
@@ -561,6 +570,9 @@ void checkResources(const std::string& exe) {
           images);
 
     const std::string manifest = resourceBytes(module, MAKEINTRESOURCEW(24), MAKEINTRESOURCEW(1));
+    check(manifest.find("name=\"Cirrowisp\" version=\"" CIRROWISP_VERSION "\"") !=
+              std::string::npos,
+          "manifest names Cirrowisp " CIRROWISP_VERSION);
     check(manifest.find("Microsoft.Windows.Common-Controls") != std::string::npos &&
               manifest.find("version=\"6.0.0.0\"") != std::string::npos &&
               manifest.find("level=\"asInvoker\"") != std::string::npos &&
@@ -579,9 +591,11 @@ void checkResources(const std::string& exe) {
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
     VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length);
-    check(fixed && fixed->dwFileVersionMS == 0x00010000 && fixed->dwFileVersionLS == 0x00000001 &&
-              fixed->dwProductVersionMS == 0x00010000 && fixed->dwProductVersionLS == 0x00000001,
-          "file and product version 1.0.0.1");
+    const DWORD versionMS = MAKELONG(CIRROWISP_VERSION_MINOR, CIRROWISP_VERSION_MAJOR);
+    const DWORD versionLS = MAKELONG(CIRROWISP_VERSION_TWEAK, CIRROWISP_VERSION_PATCH);
+    check(fixed && fixed->dwFileVersionMS == versionMS && fixed->dwFileVersionLS == versionLS &&
+              fixed->dwProductVersionMS == versionMS && fixed->dwProductVersionLS == versionLS,
+          "file and product version " CIRROWISP_VERSION);
     const struct {
         const wchar_t* name;
         const wchar_t* value;
@@ -590,8 +604,8 @@ void checkResources(const std::string& exe) {
         {L"FileDescription", L"Cirrowisp MFC Application"},
         {L"InternalName", L"Cirrowisp"},
         {L"OriginalFilename", L"Cirrowisp.EXE"},
-        {L"FileVersion", L"1, 0, 0, 1"},
-        {L"ProductVersion", L"1, 0, 0, 1"},
+        {L"FileVersion", L"" CIRROWISP_VERSION_COMMAS},
+        {L"ProductVersion", L"" CIRROWISP_VERSION_COMMAS},
     };
     for (const auto& entry : strings) {
         const std::wstring got = versionString(info, entry.name);
@@ -665,7 +679,7 @@ void checkTemperatureTyping(const App& app) {
 
 const ControlRow kAboutTable[] = {
     {-1, Kind::label, nullptr, 11, 12, 20, 20},
-    {-1, Kind::label, L"Cirrowisp Version 1.0.0.1", 40, 10, 119, 8},
+    {-1, Kind::label, L"" CIRROWISP_ABOUT_TEXT, 40, 10, 119, 8},
     {IDOK, Kind::defaultButton, L"OK", 178, 7, 50, 14},
 };
 
@@ -700,9 +714,9 @@ void checkAboutBox(const App& app, const UnitMapper& units, const std::string& s
     if (text) {
         const RECT where = rectInDialog(about, text);
         const RECT place = units.map(40, 10, 119, 8);
-        check(windowText(text) == L"Cirrowisp Version 1.0.0.1" && EqualRect(&where, &place) &&
+        check(windowText(text) == L"" CIRROWISP_ABOUT_TEXT && EqualRect(&where, &place) &&
                   (styleOf(text) & SS_NOPREFIX) != 0,
-              "About text \"Cirrowisp Version 1.0.0.1\" without ampersand processing",
+              "About text \"" CIRROWISP_ABOUT_TEXT "\" without ampersand processing",
               narrow(windowText(text)) + " " + rectText(where));
     }
     if (ok) {
@@ -990,18 +1004,76 @@ void phaseRegistry(const std::string& exe, const std::string& root, const std::s
     waitExit(copy, code);
 }
 
+// ---- phase 3: paths in any script ---------------------------------------------------------
+
+// `aircraft` jets wait below `simulator`, treated and then restored; the script that made them
+// checks the files. The
+// backup of `failing` cannot be made: its simulator folder ends the run with a file error.
+void phaseUnicode(const std::string& exe, const std::wstring& registered,
+                  const std::wstring& simulator, int aircraft, const std::wstring& failing) {
+    App app;
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    if (!start(app, exe, temp)) {
+        check(false, "Cirrowisp.exe shows \"FSX-Cirrowisp generator\"");
+        return;
+    }
+    HWND field = GetDlgItem(app.dialog, IDC_SIMULATOR_PATH);
+    check(windowText(field) == registered, "path field shows the registered setup path",
+          narrow(windowText(field)));
+    send(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+    typeText(field, simulator);
+    check(windowText(field) == simulator, "simulator folder typed into the path field",
+          narrow(windowText(field)));
+    clickStart(app);
+    const MessageBoxSeen box = answerMessageBox(app);
+    cirrowisp::ScanTotals totals;
+    totals.aiAircraft = totals.contrailsAdded = totals.temperaturesChanged = aircraft;
+    const std::string summary = cirrowisp::summaryText(totals);
+    check(box.text == std::wstring(summary.begin(), summary.end()),
+          "summary box: every aircraft treated", narrow(box.text));
+    // The restore's boxes show the path as it is too; every aircraft had its backup made.
+    PostMessageW(app.dialog, WM_SYSCOMMAND, IDM_RESTORE, 0);
+    const MessageBoxSeen question = answerMessageBox(app, 60000, IDYES);
+    check(question.text.find(simulator) != std::wstring::npos,
+          "Restore asks first, naming the folder as it is", narrow(question.text));
+    const MessageBoxSeen restored = answerMessageBox(app);
+    cirrowisp::RestoreTotals restoreTotals;
+    restoreTotals.aiRestored = aircraft;
+    const std::string restoreSummary = cirrowisp::restoreSummaryText(restoreTotals);
+    check(restored.text == std::wstring(restoreSummary.begin(), restoreSummary.end()),
+          "restore summary box: every aircraft restored", narrow(restored.text));
+    const std::wstring failingSimulator = failing.substr(0, failing.find(L"\\SimObjects\\"));
+    send(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(failingSimulator.c_str()));
+    clickStart(app);
+    const MessageBoxSeen error = answerMessageBox(app);
+    check(error.text.find(failing) != std::wstring::npos, "file error names the file as it is",
+          narrow(error.text));
+    PostMessageW(app.dialog, WM_CLOSE, 0, 0);
+    DWORD code = 99;
+    check(waitExit(app, code) && code == 0, "close box ends the program with exit code 0",
+          std::to_string(code));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The narrow arguments hold '?' for every character outside the ANSI code page.
+    int wideCount = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &wideCount);
     if (argc >= 4 && std::strcmp(argv[2], "defaults") == 0) {
         phaseDefaults(argv[1], argv[3]);
     } else if (argc >= 5 && std::strcmp(argv[2], "registry") == 0) {
         phaseRegistry(argv[1], argv[3], argv[4]);
+    } else if (argc >= 7 && wideCount == argc && std::strcmp(argv[2], "unicode") == 0) {
+        phaseUnicode(argv[1], wide[3], wide[4], std::atoi(argv[5]), wide[6]);
     } else {
         std::fprintf(stderr,
-                     "usage: cirrowisp_e2e EXE defaults SHOTS | EXE registry SIMULATOR SCRATCH\n");
+                     "usage: cirrowisp_e2e EXE defaults SHOTS | EXE registry SIMULATOR SCRATCH |"
+                     " EXE unicode REGISTERED SIMULATOR AIRCRAFT FAILING\n");
         return 2;
     }
+    LocalFree(wide);
     std::printf("%d passed, %d failed\n", passed, failed);
     return failed == 0 && passed > 0 ? 0 : 1;
 }

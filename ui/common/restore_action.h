@@ -11,7 +11,7 @@ namespace cirrowisp {
 class FileSystem;
 
 // The "Restore original files..." item of both dialogs, toolkit-free: the question it asks
-// and the restore it runs, with the form's simulator folder and flyable choice. The other
+// and the restore it runs, with the form's simulator folder, fsx.cfg and flyable choices. The other
 // fields do not matter to a restore, so a temperature the Start button would refuse does not
 // stop it, and the options record is left as it is.
 
@@ -29,6 +29,10 @@ struct RestoreOutcome {
 // How many folders left alone the message names; it counts the rest.
 inline constexpr std::size_t kNamedFoldersLeftAlone = 10;
 
-RestoreOutcome runRestoreFromForm(const FormValues& form, FileSystem& fileSystem);
+// Walks the folders a Start with this form would: with the fsx.cfg choice, `simulatorConfig`
+// (the user's fsx.cfg when empty) is read first, and a file that cannot be read ends the
+// restore before anything changed.
+RestoreOutcome runRestoreFromForm(const FormValues& form, FileSystem& fileSystem,
+                                  const std::string& simulatorConfig = {});
 
 }  // namespace cirrowisp

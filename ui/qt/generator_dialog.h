@@ -31,14 +31,19 @@ public:
     const PatchOptions& options() const { return options_; }
     QAction* aboutAction() const { return aboutAction_; }
     QAction* restoreAction() const { return restoreAction_; }
+    // The fsx.cfg a Start (and a restore) reads when its check box is ticked, instead of the
+    // user's.
+    void setSimulatorConfig(const std::string& path) { simulatorConfig_ = path; }
 
 public slots:
     // The Start command: exchange into the record, the run, then the summary or the error.
     void start();
-    // The Restore item: asks, then puts the original files back with the form's path and
-    // flyable choice, and shows the summary or the error as Start does.
+    // The Restore item: asks, then puts the original files back with the form's path, fsx.cfg
+    // and flyable choices, and shows the summary or the error as Start does.
     void restoreOriginals();
     void showAbout();
+    // The desktop's folder chooser for the path field.
+    void browseForFolder();
 
 private:
     void buildControls();
@@ -47,6 +52,7 @@ private:
 
     FileSystem& fileSystem_;
     PatchOptions options_;
+    std::string simulatorConfig_;
     QIcon icon_;
 
     QPushButton* cancelButton_ = nullptr;
@@ -59,7 +65,9 @@ private:
     QCheckBox* turbopropBox_ = nullptr;
     TemperatureEdit* temperatureEdit_ = nullptr;
     QLineEdit* pathEdit_ = nullptr;
+    QPushButton* browseButton_ = nullptr;
     QCheckBox* flyableBox_ = nullptr;
+    QCheckBox* simObjectPathsBox_ = nullptr;
     QLineEdit* effectEdit_ = nullptr;
     QToolButton* menuButton_ = nullptr;
     QAction* restoreAction_ = nullptr;
