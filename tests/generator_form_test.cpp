@@ -285,6 +285,23 @@ TEST(RestoreActionTest, RestoresWithTheFormsPathAndFlyableChoiceOnly) {
     EXPECT_EQ(fileSystem.filesBelow("/sim"), before);
 }
 
+// With the fsx.cfg check box ticked a restore reads the same list a Start does; a list that
+// cannot be read ends it before anything is touched, as it ends a Start.
+TEST(RestoreActionTest, FsxCfgCheckBoxReadsTheListOrStopsBeforeTheFiles) {
+    FakeFileSystem fileSystem;
+    addJet(fileSystem);
+    fileSystem.addFile("/sim/SimObjects/Airplanes/Jet/without_contrails_aircraft.cfg", kJet);
+    FormValues form;
+    form.simulatorPath = "/sim";
+    form.simObjectPaths = true;
+    const std::string config = "/no/such/folder/fsx.cfg";
+    const RestoreOutcome outcome = runRestoreFromForm(form, fileSystem, config);
+    EXPECT_EQ(outcome.kind, RestoreOutcome::Kind::failed);
+    EXPECT_NE(outcome.message.find(config + "\n"), std::string::npos) << outcome.message;
+    EXPECT_EQ(fileSystem.operationCount(), 0u);
+    EXPECT_NE(restoreQuestionText(form).find("fsx.cfg"), std::string::npos);
+}
+
 TEST(RestoreActionTest, FoldersLeftAloneAreNamedAfterTheSummary) {
     FakeFileSystem fileSystem;
     for (int i = 0; i < 12; ++i) {
