@@ -171,10 +171,10 @@ private:
         }
         report.edited = !names.aircraft || editedLine != 0;
         if (report.edited && !options_.force) {
-            leaveAlone(report, names.aircraft ? "edited since the run: line " +
-                                                    std::to_string(editedLine) + " of " +
-                                                    aircraftName + " differs from the backup"
-                                              : std::string("no aircraft.cfg beside the backup"));
+            leaveAlone(report, names.aircraft
+                                   ? "edited since the run: line " + std::to_string(editedLine) +
+                                         " of " + aircraftName + " differs from the backup"
+                                   : std::string("no aircraft.cfg beside the backup"));
             return;
         }
 
@@ -272,9 +272,8 @@ std::string restoreSummaryText(const RestoreTotals& totals) {
     return text.data();
 }
 
-RestoreTotals RestoreOriginals(const RestoreOptions& options,
-                               const std::vector<std::string>& roots, FileSystem& fileSystem,
-                               const RestoreObserver& observer) {
+RestoreTotals RestoreOriginals(const RestoreOptions& options, const std::vector<std::string>& roots,
+                               FileSystem& fileSystem, const RestoreObserver& observer) {
     return Restore(options, fileSystem, observer).run(roots);
 }
 

@@ -38,7 +38,7 @@ struct RestoreTotals {
 // What happened in one aircraft folder; reported for every folder the restore looks at.
 struct RestoreReport {
     enum class Outcome { skipped, restored, leftAlone, noBackup };
-    std::string folder;  // full path of the aircraft folder
+    std::string folder;                  // full path of the aircraft folder
     Outcome outcome = Outcome::skipped;  // skipped: not a folder a run would treat
     bool flyable = false;
     bool edited = false;       // it differed from its backup in more than a run changes
@@ -59,9 +59,8 @@ std::string restoreSummaryText(const RestoreTotals& totals);
 // forced, restored after its aircraft.cfg has been kept as aircraft_before_restore.cfg. Throws
 // FileError when a file operation fails: folders finished before stay finished, the folder at
 // hand keeps an aircraft.cfg and its backup, and a second restore finishes the job.
-RestoreTotals RestoreOriginals(const RestoreOptions& options,
-                               const std::vector<std::string>& roots, FileSystem& fileSystem,
-                               const RestoreObserver& observer = {});
+RestoreTotals RestoreOriginals(const RestoreOptions& options, const std::vector<std::string>& roots,
+                               FileSystem& fileSystem, const RestoreObserver& observer = {});
 
 // The same over the roots findAircraftRoots finds for the options' folders.
 RestoreTotals RestoreOriginals(const RestoreOptions& options, FileSystem& fileSystem,

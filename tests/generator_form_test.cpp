@@ -317,9 +317,9 @@ TEST(RestoreActionTest, FoldersLeftAloneAreNamedAfterTheSummary) {
     const std::string named =
         "/sim/MyTraffic/Aircraft/Jet10: edited since the run: line 1 of aircraft.cfg differs "
         "from the backup\n";
-    EXPECT_EQ(outcome.message.rfind(restoreSummaryText(outcome.totals) + "\n\nLeft alone:\n" +
-                                        named, 0),
-              0u)
+    EXPECT_EQ(
+        outcome.message.rfind(restoreSummaryText(outcome.totals) + "\n\nLeft alone:\n" + named, 0),
+        0u)
         << outcome.message;
     EXPECT_EQ(outcome.message.substr(outcome.message.rfind('\n') + 1), "... and 2 more");
 }

@@ -67,7 +67,10 @@ INSTANTIATE_TEST_SUITE_P(
         EditRow{"BlanksAreNotAnEmptyLine", "a=1\r\n", "a=1\r\n  \r\n", 2},
         EditRow{"StrayCrIsPartOfTheLine", "a=1\r\n", "a=1\r\r\n", 1},
         EditRow{"HeaderHoldingAKeyIsAHeader", "[a]\r\n", "[a]\r\n[contrail=x]\r\n", 2},
-        EditRow{"TextAfterCtrlZCountsInNeither", "a=1\r\n", "a=1\r\n\x1a" "b=2\r\n", 0}),
+        EditRow{"TextAfterCtrlZCountsInNeither", "a=1\r\n",
+                "a=1\r\n\x1a"
+                "b=2\r\n",
+                0}),
     [](const ::testing::TestParamInfo<EditRow>& row) { return row.param.name; });
 
 // ---- trees on the disk ----------------------------------------------------------------------
@@ -181,8 +184,7 @@ TEST_F(RestoreTree, GivesBackTheTreeBeforeTheRunExceptEditedFolders) {
     expectTotals(restore(false, true), {1, 0, 0, 3});
     EXPECT_TRUE(report("Livery")->keptCurrent);
     expected = beforeRun;
-    expected[air + "Livery/aircraft_before_restore.cfg"] =
-        afterRun.at(air + "Livery/aircraft.cfg");
+    expected[air + "Livery/aircraft_before_restore.cfg"] = afterRun.at(air + "Livery/aircraft.cfg");
     EXPECT_EQ(tree.files(), expected);
 
     // Nothing more to restore.
@@ -207,8 +209,7 @@ TEST_F(RestoreTree, RestoreStoppedBeforeRemovingTheBackupIsFinished) {
     tree.write("SimObjects/Airplanes/Jet/aircraft.cfg", kTurboprop);
     tree.write("SimObjects/Airplanes/Jet/without_contrails_aircraft.cfg", kTurboprop);
     expectTotals(restore(), {1, 0, 0, 0});
-    EXPECT_EQ(tree.files(),
-              (Files{{"SimObjects/Airplanes/Jet/aircraft.cfg", kTurboprop}}));
+    EXPECT_EQ(tree.files(), (Files{{"SimObjects/Airplanes/Jet/aircraft.cfg", kTurboprop}}));
 }
 
 TEST_F(RestoreTree, BackupWithoutAircraftCfgIsLeftAloneUnlessForced) {
@@ -232,7 +233,8 @@ TEST_F(RestoreTree, ForcedRestoreNeverOverwritesAnotherKeptFile) {
     tree.write(folder + "aircraft_before_restore.cfg", "kept long ago\r\n");
     const Files before = tree.files();
     expectTotals(restore(false, true), {0, 0, 1, 0});
-    EXPECT_EQ(report("Jet")->reason, "aircraft_before_restore.cfg exists already and holds other bytes");
+    EXPECT_EQ(report("Jet")->reason,
+              "aircraft_before_restore.cfg exists already and holds other bytes");
     EXPECT_EQ(tree.files(), before);
 
     // One holding these very bytes was kept by a forced restore that was stopped: it goes on.
@@ -299,7 +301,8 @@ TEST_F(RestoreCommand, RunThenRestoreGivesBackTheSampleTree) {
     EXPECT_THAT(forced.err, HasSubstr("Gull_B757: AI, restored, the edited file kept as "
                                       "aircraft_before_restore.cfg\n"));
     const std::string gull = "sim/SimObjects/Airplanes/Gull_B757/";
-    EXPECT_EQ(tree.read(gull + "aircraft.cfg"), sample.read(gull + "without_contrails_aircraft.cfg"));
+    EXPECT_EQ(tree.read(gull + "aircraft.cfg"),
+              sample.read(gull + "without_contrails_aircraft.cfg"));
     EXPECT_EQ(tree.read(gull + "aircraft_before_restore.cfg"), sample.read(gull + "aircraft.cfg"));
     EXPECT_FALSE(tree.exists(gull + "without_contrails_aircraft.cfg"));
 }
@@ -335,7 +338,8 @@ TEST_F(RestoreCommand, FailureGivesFileAndReasonAndASecondRestoreFinishes) {
     std::filesystem::remove(tree.root() / (gull + "new_aircraft.cfg"));
     const Outcome again = cli({"--restore", "--force", tree.path("sim")});
     EXPECT_EQ(again.status, kExitOk) << again.err;
-    EXPECT_EQ(tree.read(gull + "aircraft.cfg"), sample.read(gull + "without_contrails_aircraft.cfg"));
+    EXPECT_EQ(tree.read(gull + "aircraft.cfg"),
+              sample.read(gull + "without_contrails_aircraft.cfg"));
     EXPECT_EQ(tree.read(gull + "aircraft_before_restore.cfg"), edited);
 }
 
@@ -352,12 +356,11 @@ TEST_F(RestoreCommand, ListedFoldersComeBackWithTheRunsFolderOptions) {
     ASSERT_TRUE(tree.exists(outside + "without_contrails_aircraft.cfg"));
     const auto afterRun = tree.files();
 
-    const Outcome dry =
-        cli({"--restore", "--dry-run", "--simobject-paths", "--fsx-cfg", tree.path("sim/fsx.cfg"),
-             tree.path("sim")});
+    const Outcome dry = cli({"--restore", "--dry-run", "--simobject-paths", "--fsx-cfg",
+                             tree.path("sim/fsx.cfg"), tree.path("sim")});
     EXPECT_EQ(tree.files(), afterRun);
-    const Outcome real = cli(
-        {"--restore", "--fsx-cfg", tree.path("sim/fsx.cfg"), "--verbose", tree.path("sim")});
+    const Outcome real =
+        cli({"--restore", "--fsx-cfg", tree.path("sim/fsx.cfg"), "--verbose", tree.path("sim")});
     EXPECT_EQ(real.status, kExitLeftAlone) << real.err;
     EXPECT_EQ(real.out, restoreSummaryText({11, 0, 1, 0}) + "\n");
     EXPECT_THAT(real.err, HasSubstr("Boats: listed in fsx.cfg, not there, passed over\n"));
@@ -378,15 +381,23 @@ TEST_F(RestoreCommand, FoldersAreCheckedAsForARun) {
     };
     const std::string missing = tree.path("no-such-sim");
     const std::string noConfig = tree.path("sim/no-such.cfg");
-    for (const Row& row : std::vector<Row>{
-             {"missing simulator folder", {"--restore", missing}, kExitUsage,
-              "the simulator folder '" + missing + "' does not exist"},
-             {"a file as simulator folder", {"--restore", tree.path("sim/fsx.cfg")}, kExitUsage,
-              "does not exist or is not a folder"},
-             {"unreadable fsx.cfg", {"--restore", "--fsx-cfg", noConfig, tree.path("sim")},
-              kExitUsage, noConfig + ": "},
-             {"no aircraft folder", {"--restore", tree.path("ai-outside")}, kExitOk,
-              "warning: none of the aircraft folders looked for exists"}}) {
+    for (const Row& row :
+         std::vector<Row>{{"missing simulator folder",
+                           {"--restore", missing},
+                           kExitUsage,
+                           "the simulator folder '" + missing + "' does not exist"},
+                          {"a file as simulator folder",
+                           {"--restore", tree.path("sim/fsx.cfg")},
+                           kExitUsage,
+                           "does not exist or is not a folder"},
+                          {"unreadable fsx.cfg",
+                           {"--restore", "--fsx-cfg", noConfig, tree.path("sim")},
+                           kExitUsage,
+                           noConfig + ": "},
+                          {"no aircraft folder",
+                           {"--restore", tree.path("ai-outside")},
+                           kExitOk,
+                           "warning: none of the aircraft folders looked for exists"}}) {
         const Outcome outcome = cli(row.args);
         EXPECT_EQ(outcome.status, row.status) << row.name << ": " << outcome.err;
         EXPECT_THAT(outcome.err, HasSubstr(row.err)) << row.name;
@@ -396,10 +407,12 @@ TEST_F(RestoreCommand, FoldersAreCheckedAsForARun) {
 }
 
 TEST(RestoreArguments, OptionsThatDoNotApplyAreRefused) {
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"--force"}, {"--restore", "--engines=jet"},
-          {"--restore", "--temperature", "-20"}, {"--restore", "--effect", "fx"},
-          {"--restore", "--filter"}, {"--restore=yes"}}) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"--force"},
+                                                 {"--restore", "--engines=jet"},
+                                                 {"--restore", "--temperature", "-20"},
+                                                 {"--restore", "--effect", "fx"},
+                                                 {"--restore", "--filter"},
+                                                 {"--restore=yes"}}) {
         const Outcome outcome = cli(args);
         EXPECT_EQ(outcome.status, kExitUsage) << args.front();
         EXPECT_THAT(outcome.err, HasSubstr("cirrowisp-cli: ")) << args.front();

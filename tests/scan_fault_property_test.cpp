@@ -70,8 +70,9 @@ TreeSpec randomTree(Draw& draw, FaultAction action) {
         if (action != FaultAction::run) {
             // Drawn only here, so the trees of the run rows stay as they were.
             if (draw.chance(30)) {
-                folder.editAfterRun = draw.chance(50) ? std::string("[fltsim.9]\r\ntitle=Livery\r\n")
-                                                      : std::string("\r\n\r\ncontrail=fx_own\n");
+                folder.editAfterRun = draw.chance(50)
+                                          ? std::string("[fltsim.9]\r\ntitle=Livery\r\n")
+                                          : std::string("\r\n\r\ncontrail=fx_own\n");
             }
             if (draw.chance(10)) {
                 folder.keptBefore = "kept by an earlier restore\r\n";
@@ -117,15 +118,13 @@ TEST_P(ScanFaultProperties, EveryFaultOnEveryTreeKeepsFilesWholeAndARerunFinishe
     EXPECT_GT(checked, 500u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Seeds, ScanFaultProperties,
-                         ::testing::Values(FaultSeed{"Seed1", 1}, FaultSeed{"Seed2", 2},
-                                           FaultSeed{"Seed20261207", 20261207},
-                                           FaultSeed{"RestoreSeed3", 3, FaultAction::restore},
-                                           FaultSeed{"ForcedRestoreSeed4", 4,
-                                                     FaultAction::forceRestore}),
-                         [](const ::testing::TestParamInfo<FaultSeed>& row) {
-                             return row.param.name;
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Seeds, ScanFaultProperties,
+    ::testing::Values(FaultSeed{"Seed1", 1}, FaultSeed{"Seed2", 2},
+                      FaultSeed{"Seed20261207", 20261207},
+                      FaultSeed{"RestoreSeed3", 3, FaultAction::restore},
+                      FaultSeed{"ForcedRestoreSeed4", 4, FaultAction::forceRestore}),
+    [](const ::testing::TestParamInfo<FaultSeed>& row) { return row.param.name; });
 
 }  // namespace
 }  // namespace cirrowisp

@@ -207,7 +207,8 @@ TEST_P(RestoreFaultKinds, EveryFailingOperationKeepsTheTreeSoundAndARerunFinishe
     };
     folder("/sim/SimObjects/Airplanes/Jet", kJet);
     folder("/sim/MyTraffic/Aircraft/Prop", kTurboprop);
-    folder("/sim/SimObjects/Airplanes/Edited", kJet)->editAfterRun = "[fltsim.1]\r\ntitle=Livery\r\n";
+    folder("/sim/SimObjects/Airplanes/Edited", kJet)->editAfterRun =
+        "[fltsim.1]\r\ntitle=Livery\r\n";
     folder("/sim/SimObjects/Airplanes/Spelled", kTurboprop)->aircraftName = "Aircraft.CFG";
     FolderSpec* kept = folder("/sim/MyTraffic/Aircraft/Kept", kJet);
     kept->editAfterRun = "x=1\r\n";

@@ -26,9 +26,9 @@
 
 #include "cirrowisp_version.h"
 #include "patcher/aircraft_scan.h"
+#include "patcher/restore_scan.h"
 #include "patcher/simulator_location.h"
 #include "platform/host_file_system.h"
-#include "patcher/restore_scan.h"
 #include "ui/common/generator_form.h"
 #include "ui/qt/generator_dialog.h"
 
@@ -623,8 +623,9 @@ private slots:
         auto dialog = openDialog();
         setPath(*dialog, sim.path());
         QCOMPARE(clickStart(*dialog).text, summaryOf({3, 0, 3, 3}));
-        writeFile(airplanes + "/Edited1/aircraft.cfg",
-                  readFile(airplanes + "/Edited1/aircraft.cfg") + "\r\n[fltsim.1]\r\ntitle=Livery\r\n");
+        writeFile(
+            airplanes + "/Edited1/aircraft.cfg",
+            readFile(airplanes + "/Edited1/aircraft.cfg") + "\r\n[fltsim.1]\r\ntitle=Livery\r\n");
         const auto afterRun = snapshot(sim.path());
 
         // Above About, in the icon button's menu and in the context menu.
@@ -638,22 +639,23 @@ private slots:
         QStringList texts;
         QList<QMessageBox::Icon> icons;
         auto answer = [&](QMessageBox::StandardButton choice) {
-            return whileModal([&] { restore->trigger(); }, [&](QWidget* modal) {
-                auto* box = qobject_cast<QMessageBox*>(modal);
-                if (box == nullptr) {
-                    modal->close();
-                    return;
-                }
-                titles << box->windowTitle();
-                texts << box->text();
-                icons << box->icon();
-                QAbstractButton* button = box->button(QMessageBox::Ok);
-                if (button == nullptr) {
-                    QCOMPARE(box->defaultButton(), box->button(QMessageBox::No));
-                    button = box->button(choice);
-                }
-                button->click();
-            });
+            return whileModal([&] { restore->trigger(); },
+                              [&](QWidget* modal) {
+                                  auto* box = qobject_cast<QMessageBox*>(modal);
+                                  if (box == nullptr) {
+                                      modal->close();
+                                      return;
+                                  }
+                                  titles << box->windowTitle();
+                                  texts << box->text();
+                                  icons << box->icon();
+                                  QAbstractButton* button = box->button(QMessageBox::Ok);
+                                  if (button == nullptr) {
+                                      QCOMPARE(box->defaultButton(), box->button(QMessageBox::No));
+                                      button = box->button(choice);
+                                  }
+                                  button->click();
+                              });
         };
 
         QCOMPARE(answer(QMessageBox::No), 1);
@@ -667,8 +669,7 @@ private slots:
         icons.clear();
         QCOMPARE(answer(QMessageBox::Yes), 2);
         QCOMPARE(titles, QStringList({QStringLiteral("Cirrowisp"), QStringLiteral("Cirrowisp")}));
-        const QString summary =
-            QString::fromStdString(cirrowisp::restoreSummaryText({2, 0, 1, 0}));
+        const QString summary = QString::fromStdString(cirrowisp::restoreSummaryText({2, 0, 1, 0}));
         QVERIFY2(texts.value(1).startsWith(summary), qPrintable(texts.value(1)));
         QVERIFY2(texts.value(1).contains(QStringLiteral("Edited1: edited since the run")),
                  qPrintable(texts.value(1)));
@@ -757,8 +758,8 @@ private slots:
                                        });
         QCOMPARE(windows, 2);
         QVERIFY2(texts.value(0).contains(QStringLiteral("fsx.cfg")), qPrintable(texts.value(0)));
-        QVERIFY2(texts.value(1).startsWith(QString::fromStdString(
-                     cirrowisp::restoreSummaryText({2, 0, 0, 0}))),
+        QVERIFY2(texts.value(1).startsWith(
+                     QString::fromStdString(cirrowisp::restoreSummaryText({2, 0, 0, 0}))),
                  qPrintable(texts.value(1)));
         QCOMPARE(readFile(sim + "/SimObjects/Rotorcraft/Helo1/aircraft.cfg"), kHeloCfg);
         QCOMPARE(snapshot(base.path()), before);

@@ -192,8 +192,8 @@ std::string FaultCheck::failRestoreAt(std::size_t n, FakeFault fault) const {
     std::string broken;
     fs.setAfterEachOperation([&] {
         if (broken.empty()) {
-            broken = firstProblem(checkMidway(start, endState_, fs.filesBelow("/"), isHalfMade)
-                                      .problems);
+            broken = firstProblem(
+                checkMidway(start, endState_, fs.filesBelow("/"), isHalfMade).problems);
         }
     });
     fs.failOperation(n, fault);

@@ -570,9 +570,9 @@ void checkResources(const std::string& exe) {
           images);
 
     const std::string manifest = resourceBytes(module, MAKEINTRESOURCEW(24), MAKEINTRESOURCEW(1));
-    check(manifest.find("name=\"Cirrowisp\" version=\"" CIRROWISP_VERSION "\"") !=
-              std::string::npos,
-          "manifest names Cirrowisp " CIRROWISP_VERSION);
+    check(
+        manifest.find("name=\"Cirrowisp\" version=\"" CIRROWISP_VERSION "\"") != std::string::npos,
+        "manifest names Cirrowisp " CIRROWISP_VERSION);
     check(manifest.find("Microsoft.Windows.Common-Controls") != std::string::npos &&
               manifest.find("version=\"6.0.0.0\"") != std::string::npos &&
               manifest.find("level=\"asInvoker\"") != std::string::npos &&

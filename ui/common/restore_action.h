@@ -22,7 +22,7 @@ std::string restoreQuestionText(const FormValues& form);
 struct RestoreOutcome {
     enum class Kind { finished, leftAlone, failed };
     Kind kind = Kind::finished;  // leftAlone: finished, but some folders were left alone
-    std::string message;  // the summary and the folders left alone, or the file error
+    std::string message;         // the summary and the folders left alone, or the file error
     RestoreTotals totals;
 };
 

@@ -179,8 +179,8 @@ void GeneratorDialog::onRestore() {
     const RestoreOutcome outcome = runRestoreFromForm(form, fileSystem_);
     wait.restore();
     const bool clean = outcome.kind == RestoreOutcome::Kind::finished;
-    showMessage(window_, outcome.message, clean ? MB_OK | MB_ICONINFORMATION
-                                                : MB_OK | MB_ICONEXCLAMATION);
+    showMessage(window_, outcome.message,
+                clean ? MB_OK | MB_ICONINFORMATION : MB_OK | MB_ICONEXCLAMATION);
 }
 
 void GeneratorDialog::showForm(const FormValues& form) {
