@@ -94,6 +94,10 @@ RewriteResult CfgRewritePass(const PatchOptions& options, ByteSource& input, Byt
     // section: any further contrail line there goes too, or a second run would find and remove
     // it, and the aircraft would keep a contrail its type was deselected for.
     bool removingContrails = false;
+    // Set when the current [GENERALENGINEDATA] section kept a temperature line that differs
+    // from the wanted one because it also declares the engine type: the wanted line is owed at
+    // the end of the section, whether a header or the end of the file closes it.
+    bool temperatureOwed = false;
 
     std::string contrailLine = "contrail=" + options.effectName;
     std::string temperatureLine = "max_contrail_temperature=";
@@ -145,6 +149,7 @@ RewriteResult CfgRewritePass(const PatchOptions& options, ByteSource& input, Byt
                     // The line also declares the engine type: dropping it would lose the type,
                     // and a second run would then judge the aircraft differently. It stays, and
                     // the wanted temperature still follows at the end of the section.
+                    temperatureOwed = true;
                 } else {
                     out.holdDroppedLine(line);
                     line = {};
@@ -164,6 +169,7 @@ RewriteResult CfgRewritePass(const PatchOptions& options, ByteSource& input, Byt
 
         if (isHeader(line)) {
             removingContrails = false;
+            temperatureOwed = false;
             // A header that names both sections opens neither: inside one, the engine type
             // could change between removing a contrail line and the end of the section, where
             // a second run would then add one back.
@@ -179,9 +185,9 @@ RewriteResult CfgRewritePass(const PatchOptions& options, ByteSource& input, Byt
         }
     }
 
-    if (inEngineData && out.holding()) {
-        // The section ran to the end of the file after its old temperature line was dropped:
-        // the aircraft must not be left without one.
+    if (inEngineData && (out.holding() || temperatureOwed)) {
+        // The section ran to the end of the file after its old temperature line was dropped or
+        // passed over: the aircraft must not be left without the wanted one.
         out.release(false);
         out.write(temperatureLine);
         ++result.temperaturesChanged;
