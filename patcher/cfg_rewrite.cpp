@@ -1,6 +1,7 @@
 #include "patcher/cfg_rewrite.h"
 
 #include <charconv>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -54,6 +55,9 @@ public:
         }
     }
 
+    // Whole lines that already end in CR LF, passed on as they stand; never while holding.
+    void copyLines(const char* data, std::size_t size) { writer_.writeLines(data, size); }
+
     void holdDroppedLine(std::string_view line) { held_.push_back({std::string(line), true}); }
 
     bool holding() const { return !held_.empty(); }
@@ -82,6 +86,34 @@ private:
     LineWriter writer_;
     std::vector<HeldLine> held_;
 };
+
+// Outside [EFFECTS] and [GENERALENGINEDATA] only a header or an empty line changes anything, and
+// most of a file is such lines (liveries, descriptions, flight model). They are taken straight
+// from the reader's buffer up to the first line that may be a header or is empty, without being
+// handed out one by one; a line that ends in CR LF goes out in one copy with its neighbours.
+void copyOrdinaryLines(LineReader& reader, PassOutput& out) {
+    const std::string_view bytes = reader.buffered();
+    const char* const begin = bytes.data();
+    const char* const end = begin + bytes.size();
+    const char* run = begin;  // start of the lines not yet passed on
+    const char* p = begin;
+    while (p != end && *p != '[' && *p != '\n' && *p != '\r') {
+        const auto* lf =
+            static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+        if (lf == nullptr) {
+            break;  // the line runs on into the next chunk, or up to a Ctrl-Z
+        }
+        if (lf[-1] != '\r') {
+            // An LF alone: this line goes out with CR LF of its own.
+            out.copyLines(run, static_cast<std::size_t>(p - run));
+            out.write({p, static_cast<std::size_t>(lf - p)});
+            run = lf + 1;
+        }
+        p = lf + 1;
+    }
+    out.copyLines(run, static_cast<std::size_t>(p - run));
+    reader.skip(static_cast<std::size_t>(p - begin));
+}
 
 }  // namespace
 
@@ -112,7 +144,13 @@ RewriteResult CfgRewritePass(const PatchOptions& options, ByteSource& input, Byt
     LineReader reader(input);
     PassOutput out(output);
     std::string_view line;
-    while (reader.next(line)) {
+    for (;;) {
+        if (!inEffects && !inEngineData && !removingContrails && !out.holding()) {
+            copyOrdinaryLines(reader, out);
+        }
+        if (!reader.next(line)) {
+            break;
+        }
         if (removingContrails && isKeyLine(line, kContrailKey)) {
             line = {};
         }

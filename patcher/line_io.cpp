@@ -20,6 +20,7 @@ bool LineReader::fill() {
     end_ = source_.read(buffer_.data(), buffer_.size());
     if (end_ == 0) {
         finished_ = true;
+        inputEnd_ = 0;
         return false;
     }
     // One search per chunk rather than one per line: files almost never hold the byte.
