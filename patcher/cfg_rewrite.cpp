@@ -1,5 +1,6 @@
 #include "patcher/cfg_rewrite.h"
 
+#include <bit>
 #include <charconv>
 #include <cstring>
 #include <string_view>
@@ -7,6 +8,10 @@
 
 #include "patcher/byte_text.h"
 #include "patcher/line_io.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace cirrowisp {
 
@@ -87,26 +92,71 @@ private:
     std::vector<HeldLine> held_;
 };
 
-// Outside [EFFECTS] and [GENERALENGINEDATA] only a header or an empty line changes anything, and
-// most of a file is such lines (liveries, descriptions, flight model). They are taken straight
-// from the reader's buffer up to the first line that may be a header or is empty, without being
-// handed out one by one; a line that ends in CR LF goes out in one copy with its neighbours.
+// Finds the LF bytes of a range one after another, sixteen bytes a step where the processor
+// offers it: with lines of 35 bytes on average, one library search per line cost more than
+// everything else the pass does with an ordinary line.
+class LfScanner {
+public:
+    LfScanner(const char* begin, const char* end) : next_(begin), end_(end) {}
+
+    // The next LF of the range, or nullptr.
+    const char* next() {
+#if defined(__SSE2__)
+        while (mask_ == 0) {
+            if (end_ - next_ < 16) {
+                return searchRest();
+            }
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(next_));
+            mask_ = static_cast<unsigned>(
+                _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n'))));
+            block_ = next_;
+            next_ += 16;
+        }
+        const int bit = std::countr_zero(mask_);
+        mask_ &= mask_ - 1;
+        return block_ + bit;
+#else
+        return searchRest();
+#endif
+    }
+
+private:
+    const char* searchRest() {
+        const auto* lf = static_cast<const char*>(
+            std::memchr(next_, '\n', static_cast<std::size_t>(end_ - next_)));
+        next_ = lf != nullptr ? lf + 1 : end_;
+        return lf;
+    }
+
+    const char* block_ = nullptr;  // the sixteen bytes that mask_ describes
+    const char* next_;             // the first byte not yet looked at
+    const char* end_;
+    unsigned mask_ = 0;  // the LFs of block_ not yet handed out
+};
+
+// Outside [EFFECTS] and [GENERALENGINEDATA] only a header changes anything besides the line
+// ends and the empty lines, and most of a file is such lines (liveries, descriptions, flight
+// model). They are taken straight from the reader's buffer up to the first line that may be a
+// header, without being handed out one by one: a line that ends in CR LF goes out in one copy
+// with its neighbours, a line with an LF alone gets its CR, an empty line is dropped.
 void copyOrdinaryLines(LineReader& reader, PassOutput& out) {
     const std::string_view bytes = reader.buffered();
     const char* const begin = bytes.data();
     const char* const end = begin + bytes.size();
     const char* run = begin;  // start of the lines not yet passed on
     const char* p = begin;
-    while (p != end && *p != '[' && *p != '\n' && *p != '\r') {
-        const auto* lf =
-            static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+    LfScanner lfs(begin, end);
+    while (p != end && *p != '[') {
+        const char* lf = lfs.next();
         if (lf == nullptr) {
             break;  // the line runs on into the next chunk, or up to a Ctrl-Z
         }
-        if (lf[-1] != '\r') {
-            // An LF alone: this line goes out with CR LF of its own.
+        const char* lineEnd = (lf != p && lf[-1] == '\r') ? lf - 1 : lf;
+        if (lineEnd == p || lineEnd == lf) {
             out.copyLines(run, static_cast<std::size_t>(p - run));
-            out.write({p, static_cast<std::size_t>(lf - p)});
+            if (lineEnd != p) {
+                out.write({p, static_cast<std::size_t>(lf - p)});
+            }
             run = lf + 1;
         }
         p = lf + 1;

@@ -106,6 +106,15 @@ void LineWriter::append(const char* data, std::size_t size) {
 }
 
 void LineWriter::writeLine(const char* data, std::size_t size) {
+    if (buffer_.size() - used_ >= size + 2) {
+        // The common case in one step: most lines are far shorter than the buffer.
+        if (size > 0) {
+            std::memcpy(buffer_.data() + used_, data, size);
+        }
+        std::memcpy(buffer_.data() + used_ + size, "\r\n", 2);
+        used_ += size + 2;
+        return;
+    }
     append(data, size);
     append("\r\n", 2);
 }
