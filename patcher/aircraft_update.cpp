@@ -132,6 +132,16 @@ public:
     }
 
     void takeNew(const char* data, std::size_t size) {
+        if (matching_) {
+            // While the new bytes repeat the old ones they are only compared, not kept: that is
+            // every byte of a file that stays the same.
+            if (size <= oldBytes_.size() - matched_ &&
+                (size == 0 || std::memcmp(oldBytes_.data() + matched_, data, size) == 0)) {
+                matched_ += size;
+                return;
+            }
+            keepMatchedBytes();
+        }
         if (!streaming_) {
             newBytes_.append(data, size);
             if (newBytes_.size() > kSpoolLimit) {
@@ -145,12 +155,13 @@ public:
         }
     }
 
-    bool unchanged() const { return !streaming_ && oldBytes_ == newBytes_; }
+    bool unchanged() const { return matching_ && matched_ == oldBytes_.size(); }
 
     // Writes what is still held, closes both files (which flushes them to the disk) and renames
     // them into place: the backup first, so the old bytes are on the disk under one name or the
     // other at every instant. Returns whether a backup was made.
     bool publish() {
+        keepMatchedBytes();
         if (!streaming_) {
             openFiles();
             output_->write(newBytes_.data(), newBytes_.size());
@@ -193,7 +204,16 @@ private:
         strays_.add(paths_.backupTemp);
     }
 
+    // The new bytes so far are the first matched_ old ones; from here on they are kept.
+    void keepMatchedBytes() {
+        if (matching_) {
+            matching_ = false;
+            newBytes_.assign(oldBytes_, 0, matched_);
+        }
+    }
+
     void startStreaming() {
+        keepMatchedBytes();
         openFiles();
         streaming_ = true;
         takeOld(oldBytes_.data(), oldBytes_.size());
@@ -208,6 +228,8 @@ private:
     std::string& newBytes_;
     bool fingerprinting_;
     bool streaming_ = false;
+    bool matching_ = true;  // the new bytes so far equal the old bytes [0, matched_)
+    std::size_t matched_ = 0;
     Fingerprint oldPrint_;
     Fingerprint newPrint_;
     StrayFiles strays_;  // before the files, so they are closed before it removes them
