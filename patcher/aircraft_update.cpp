@@ -248,17 +248,19 @@ public:
         if (got > 0) {
             publication_.takeOld(buffer, got);
         }
+        atEnd_ = got == 0;
         return got;
     }
 
     // The rewrite stops at a Ctrl-Z byte; the backup must hold the whole file all the same.
     void drain() {
-        std::array<char, 4096> buffer;  // nearly always empty-handed: the input is at its end
-        while (read(buffer.data(), buffer.size()) > 0) {
+        std::array<char, 4096> buffer;
+        while (!atEnd_ && read(buffer.data(), buffer.size()) > 0) {
         }
     }
 
 private:
+    bool atEnd_ = false;  // the last read found the end: nearly always so when the rewrite ends
     ByteSource& source_;
     Publication& publication_;
 };
