@@ -9,8 +9,10 @@
 # our own CPU time shows at its largest. Ends with one Markdown table; the raw output goes to
 # build/bench/bench.log.
 #
-#   scripts/bench.sh [--quick] [--rounds N] [--sizes N,M] [--dir DIR] [--no-memory]
+#   scripts/bench.sh [--quick] [--rounds N] [--sizes N,M] [--dir DIR] [--no-disk] [--no-memory]
+#   scripts/bench.sh --report LOG...   # only the table, from logs of earlier runs
 #
+# --no-disk leaves out the whole runs on the disk, for a disk that other jobs keep busy.
 # --quick is a smoke run (200 and 1,000 folders, one round). Trees need about 35 MB per 1,000
 # folders, twice that after a first run; they are removed afterwards.
 set -euo pipefail
@@ -22,23 +24,32 @@ sizes=1000,10000
 repetitions=10
 dir=build/bench/trees
 memory=yes
+disk=yes
+reports=()
 while [ $# -gt 0 ]; do
     case "$1" in
         --quick) rounds=1; memory_rounds=1; sizes=200,1000; repetitions=3 ;;
         --rounds) rounds="$2"; shift ;;
         --sizes) sizes="$2"; shift ;;
         --dir) dir="$2"; shift ;;
+        --no-disk) disk=no ;;
         --no-memory) memory=no ;;
-        *) echo "usage: scripts/bench.sh [--quick] [--rounds N] [--sizes N,M] [--dir DIR] [--no-memory]" >&2; exit 2 ;;
+        --report) shift; reports=("$@"); break ;;
+        *) echo "usage: scripts/bench.sh [--quick] [--rounds N] [--sizes N,M] [--dir DIR] [--no-disk] [--no-memory] | --report LOG..." >&2; exit 2 ;;
     esac
     shift
 done
 
+log=build/bench/bench.log
+if [ ${#reports[@]} -gt 0 ]; then
+    log=$(mktemp)
+    trap 'rm -f "$log"' EXIT
+    cat "${reports[@]}" >"$log"
+else
 cmake --preset bench >/dev/null
 cmake --build --preset bench -j2 --target rewrite_bench whole_run_bench cirrowisp-io-floor \
     cirrowisp-measure cirrowisp-gentree cirrowisp-cli
 bin=build/bench/bench
-log=build/bench/bench.log
 : >"$log"
 
 echo "=== rewrite pass in memory against a plain line copy"
@@ -50,11 +61,14 @@ whole_runs() {  # storage label, tree folder, rounds
         --measure "$bin/cirrowisp-measure" --dir "$2" --sizes "$sizes" --rounds "$3" \
         --storage "$1" 2>&1 | tee -a "$log"
 }
-whole_runs disk "$dir" "$rounds"
+if [ "$disk" = yes ]; then
+    whole_runs disk "$dir" "$rounds"
+fi
 if [ "$memory" = yes ] && [ "$(stat -f -c %T /dev/shm 2>/dev/null)" = tmpfs ]; then
     # A tree in /dev/shm is memory: never leave one behind, not even after Ctrl-C.
     trap 'rm -rf /dev/shm/cirrowisp-bench' EXIT
     whole_runs tmpfs /dev/shm/cirrowisp-bench "$memory_rounds"
+fi
 fi
 
 echo
