@@ -3,6 +3,7 @@
 #include <charconv>
 #include <string_view>
 
+#include "cirrowisp_version.h"
 #include "patcher/cfg_rewrite.h"
 #include "patcher/file_error.h"
 
@@ -39,7 +40,10 @@ constexpr std::string_view kUsage =
     "\n"
     "Exit status: 0 done, 1 the run failed on a file (nothing more was changed), 2 bad usage.\n";
 
-constexpr std::string_view kVersion = "cirrowisp-cli 1.0.0.1\n";
+constexpr std::string_view kVersion =
+    "cirrowisp-cli " CIRROWISP_VERSION "\n" CIRROWISP_COPYRIGHT "\n"
+    "Free software under the MIT licence, without any warranty;\n"
+    "the licence text comes with the program.\n";
 
 void print(ByteSink& sink, std::string_view text) { sink.write(text.data(), text.size()); }
 

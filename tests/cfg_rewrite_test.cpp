@@ -29,6 +29,8 @@ struct RewriteCase {
     int temperatures;
 };
 
+void PrintTo(const RewriteCase& row, std::ostream* out) { *out << row.name; }
+
 class RewriteRulesTest : public testing::TestWithParam<RewriteCase> {};
 
 TEST_P(RewriteRulesTest, WritesExpectedLinesAndCounts) {
@@ -161,6 +163,28 @@ INSTANTIATE_TEST_SUITE_P(
                     "engine_type=0\nmax_contrail_temperature=-5\n[x]\n",
                     "\n[GeneralEngineData]\nengine_type=1\n\n[effects][GeneralEngineData]\n"
                     "contrail=a\nengine_type=0\nmax_contrail_temperature=-5\n\n[x]\n",
+                    0, 0},
+        // Each engine type is chosen by its own option: one row per type that is off by default.
+        RewriteCase{"DeselectedTurbopropLosesContrail", [](PatchOptions& o) { o.engineTurboprop = 0; },
+                    "[GeneralEngineData]\nengine_type=5\n[effects]\ncontrail=a\n[x]\n",
+                    "\n[GeneralEngineData]\nengine_type=5\n\n[effects]\n\n[x]\n", 0, 0},
+        RewriteCase{"HeloTurbineSelectedByItsOwnOption",
+                    [](PatchOptions& o) { o.engineHeloTurbine = 1; },
+                    "[GeneralEngineData]\nengine_type=3\n[effects]\n[x]\n",
+                    "\n[GeneralEngineData]\nengine_type=3\nmax_contrail_temperature=-27\n\n"
+                    "[effects]\ncontrail=fx_Cirrowisp\n\n[x]\n",
+                    1, 1},
+        RewriteCase{"NoneSelectedByItsOwnOption", [](PatchOptions& o) { o.engineNone = 1; },
+                    "[GeneralEngineData]\nengine_type=2\n[effects]\n[x]\n",
+                    "\n[GeneralEngineData]\nengine_type=2\nmax_contrail_temperature=-27\n\n"
+                    "[effects]\ncontrail=fx_Cirrowisp\n\n[x]\n",
+                    1, 1},
+        // Removing contrails is a rule of the [EFFECTS] section only; a key of that name
+        // elsewhere belongs to someone else.
+        RewriteCase{"RemovalEndsWithTheEffectsSection", jetOff,
+                    "[GeneralEngineData]\nengine_type=1\n[effects]\ncontrail=a\n[other]\n"
+                    "contrail=b\n",
+                    "\n[GeneralEngineData]\nengine_type=1\n\n[effects]\n\n[other]\ncontrail=b\n",
                     0, 0},
         RewriteCase{"HeaderNamedLikeKeyIsOnlyHeader", jetOff,
                     "[GeneralEngineData]\nengine_type=1\n[effects]\n[contrail=x]\nwake=1\n"

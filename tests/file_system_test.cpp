@@ -100,6 +100,15 @@ TEST_F(HostFileSystem, RenamesReplaceOrRefuseTakenNames) {
     fs->renameNoReplace(at("a"), at("d"));
     fs->replaceFile(at("c"), at("b"));
     EXPECT_EQ(tree.files(), (std::map<std::string, std::string>{{"b", "C"}, {"d", "A"}}));
+    // A replacing rename that fails says so: the caller would otherwise remove the backup's
+    // source or report a file as written that never took its place.
+    try {
+        fs->replaceFile(at("missing"), at("b"));
+        FAIL() << "a replacing rename of a missing file succeeded";
+    } catch (const FileError& error) {
+        EXPECT_FALSE(error.reason().empty());
+    }
+    EXPECT_EQ(tree.files(), (std::map<std::string, std::string>{{"b", "C"}, {"d", "A"}}));
     EXPECT_THROW(fs->removeFile(at("a")), FileError);
     fs->removeFile(at("d"));
     EXPECT_FALSE(tree.exists("d"));

@@ -6,6 +6,7 @@
 #include <sstream>
 #include <string>
 
+#include "cirrowisp_version.h"
 #include "cli/scan_command.h"
 #include "patcher/aircraft_scan.h"
 #include "patcher/line_io.h"
@@ -108,6 +109,25 @@ TEST_F(ScanCommand, FailureGivesFileAndReasonAndNoSummary) {
     EXPECT_EQ(tree.read(jet + "aircraft.cfg"), original);
     EXPECT_FALSE(tree.exists(jet + "new_aircraft.cfg"));
     EXPECT_FALSE(tree.exists(jet + "without_contrails_aircraft.tmp"));
+}
+
+// --version answers on its own, whatever else the line holds: it never starts a run.
+TEST_F(ScanCommand, VersionNamesVersionAndLicenceAndRunsNothing) {
+    const auto before = snapshot(tree);
+    const std::vector<std::vector<std::string>> lines = {
+        {"--version"},
+        {tree.path("sim"), "--version"},
+        {"--dry-run", "--version", "--no-such-option"},
+    };
+    for (const auto& args : lines) {
+        SCOPED_TRACE(args.back());
+        const Outcome run = cli(args);
+        EXPECT_EQ(run.status, kExitOk);
+        EXPECT_THAT(run.out, ::testing::StartsWith("cirrowisp-cli " CIRROWISP_VERSION "\n"));
+        EXPECT_THAT(run.out, ::testing::HasSubstr("MIT licence"));
+        EXPECT_EQ(run.err, "");
+    }
+    EXPECT_EQ(snapshot(tree), before);
 }
 
 }  // namespace

@@ -215,7 +215,9 @@ TEST_F(ScanTest, RelativePathIsResolvedOnceAndWorkingDirectoryStays) {
 }
 
 TEST_F(ScanTest, BackupKeepsBytesAfterCtrlZAndStrayFilesAreReused) {
-    const std::string original = kJet + "\x1a" + "tail the simulator never reads\r\n";
+    // The tail is longer than one read, so the copy must drain the input to its very end.
+    const std::string original =
+        kJet + "\x1a" + "tail the simulator never reads\r\n" + std::string(3 * 65536 + 7, 't');
     tree.write("SimObjects/Airplanes/A/aircraft.cfg", original);
     // Left by a run that was killed half-way.
     tree.write("SimObjects/Airplanes/A/new_aircraft.cfg", "[half");

@@ -11,6 +11,9 @@ PACKAGES=(
     g++-mingw-w64-x86-64-posix wine wine64 fonts-wine xvfb xauth imagemagick
     # the Linux dialog
     qt6-base-dev qt6-base-dev-tools libgl-dev
+    # the packages: built with CPack (dpkg-shlibdeps finds the dependencies), installed and
+    # checked as a user's machine would (lintian, the manual page, the desktop entry, the zip)
+    dpkg-dev lintian desktop-file-utils man-db bsdextrautils unzip x11-utils
 )
 
 missing=()

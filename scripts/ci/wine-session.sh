@@ -12,7 +12,6 @@ trap 'wineserver -k 2>/dev/null || true; rm -rf "$WINEPREFIX"' EXIT
 # Connection reset by peer").
 wineserver -p
 wineboot --init >/dev/null 2>&1 || true
-wine reg query 'HKCU\Software' >/dev/null 2>&1 || true
 # Debian's Wine does not pick up the fonts of fonts-wine by itself; without them "MS Sans Serif"
 # falls back to a wider face and the captions' close button loses its glyph.
 if [ -d /usr/share/wine/fonts ]; then

@@ -23,6 +23,7 @@
 #include <functional>
 #include <memory>
 
+#include "cirrowisp_version.h"
 #include "patcher/aircraft_scan.h"
 #include "patcher/simulator_location.h"
 #include "platform/host_file_system.h"
@@ -645,7 +646,7 @@ private slots:
         });
         QCOMPARE(opened, 1);
         QCOMPARE(title, QStringLiteral("About Cirrowisp"));
-        QCOMPARE(texts, QStringList{QStringLiteral("Cirrowisp Version 1.0.0.1")});
+        QCOMPARE(texts, QStringList{QStringLiteral(CIRROWISP_ABOUT_TEXT)});
         QCOMPARE(iconSize, QSize(32, 32));
         QVERIFY(okDefault);
         QVERIFY(dialog->isVisible());

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "cirrowisp_version.h"
 #include "patcher/aircraft_scan.h"
 #include "res/resource.h"
 
@@ -558,6 +559,9 @@ void checkResources(const std::string& exe) {
           images);
 
     const std::string manifest = resourceBytes(module, MAKEINTRESOURCEW(24), MAKEINTRESOURCEW(1));
+    check(manifest.find("name=\"Cirrowisp\" version=\"" CIRROWISP_VERSION "\"") !=
+              std::string::npos,
+          "manifest names Cirrowisp " CIRROWISP_VERSION);
     check(manifest.find("Microsoft.Windows.Common-Controls") != std::string::npos &&
               manifest.find("version=\"6.0.0.0\"") != std::string::npos &&
               manifest.find("level=\"asInvoker\"") != std::string::npos &&
@@ -576,9 +580,11 @@ void checkResources(const std::string& exe) {
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
     VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length);
-    check(fixed && fixed->dwFileVersionMS == 0x00010000 && fixed->dwFileVersionLS == 0x00000001 &&
-              fixed->dwProductVersionMS == 0x00010000 && fixed->dwProductVersionLS == 0x00000001,
-          "file and product version 1.0.0.1");
+    const DWORD versionMS = MAKELONG(CIRROWISP_VERSION_MINOR, CIRROWISP_VERSION_MAJOR);
+    const DWORD versionLS = MAKELONG(CIRROWISP_VERSION_TWEAK, CIRROWISP_VERSION_PATCH);
+    check(fixed && fixed->dwFileVersionMS == versionMS && fixed->dwFileVersionLS == versionLS &&
+              fixed->dwProductVersionMS == versionMS && fixed->dwProductVersionLS == versionLS,
+          "file and product version " CIRROWISP_VERSION);
     const struct {
         const wchar_t* name;
         const wchar_t* value;
@@ -587,8 +593,8 @@ void checkResources(const std::string& exe) {
         {L"FileDescription", L"Cirrowisp MFC Application"},
         {L"InternalName", L"Cirrowisp"},
         {L"OriginalFilename", L"Cirrowisp.EXE"},
-        {L"FileVersion", L"1, 0, 0, 1"},
-        {L"ProductVersion", L"1, 0, 0, 1"},
+        {L"FileVersion", L"" CIRROWISP_VERSION_COMMAS},
+        {L"ProductVersion", L"" CIRROWISP_VERSION_COMMAS},
     };
     for (const auto& entry : strings) {
         const std::wstring got = versionString(info, entry.name);
@@ -662,7 +668,7 @@ void checkTemperatureTyping(const App& app) {
 
 const ControlRow kAboutTable[] = {
     {-1, Kind::label, nullptr, 11, 12, 20, 20},
-    {-1, Kind::label, L"Cirrowisp Version 1.0.0.1", 40, 10, 119, 8},
+    {-1, Kind::label, L"" CIRROWISP_ABOUT_TEXT, 40, 10, 119, 8},
     {IDOK, Kind::defaultButton, L"OK", 178, 7, 50, 14},
 };
 
@@ -697,9 +703,9 @@ void checkAboutBox(const App& app, const UnitMapper& units, const std::string& s
     if (text) {
         const RECT where = rectInDialog(about, text);
         const RECT place = units.map(40, 10, 119, 8);
-        check(windowText(text) == L"Cirrowisp Version 1.0.0.1" && EqualRect(&where, &place) &&
+        check(windowText(text) == L"" CIRROWISP_ABOUT_TEXT && EqualRect(&where, &place) &&
                   (styleOf(text) & SS_NOPREFIX) != 0,
-              "About text \"Cirrowisp Version 1.0.0.1\" without ampersand processing",
+              "About text \"" CIRROWISP_ABOUT_TEXT "\" without ampersand processing",
               narrow(windowText(text)) + " " + rectText(where));
     }
     if (ok) {

@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "cirrowisp_version.h"
 #include "ui/qt/app_icon.h"
 
 namespace cirrowisp {
@@ -18,7 +19,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     iconLabel->setPixmap(applicationIcon().pixmap(32, 32));
 
     // Plain text: the caption is shown as it stands, with no markup or mnemonic reading.
-    auto* versionLabel = new QLabel(QStringLiteral("Cirrowisp Version 1.0.0.1"), this);
+    auto* versionLabel = new QLabel(QStringLiteral(CIRROWISP_ABOUT_TEXT), this);
     versionLabel->setObjectName(QStringLiteral("aboutVersion"));
     versionLabel->setTextFormat(Qt::PlainText);
 

@@ -1,0 +1,98 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "cli/cli_app.h"
+
+namespace cirrowisp {
+namespace {
+
+// One command line per row: either the options it must give, or that it must be refused.
+struct ArgumentsCase {
+    const char* name;
+    std::vector<std::string> args;
+    std::function<void(const CliOptions&)> check;  // empty: the line must be refused
+};
+
+void PrintTo(const ArgumentsCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class CliArgumentsTest : public testing::TestWithParam<ArgumentsCase> {};
+
+TEST_P(CliArgumentsTest, ParsesOrRefuses) {
+    const ArgumentsCase& c = GetParam();
+    std::string error;
+    const std::optional<CliOptions> options = parseArguments(c.args, error);
+    if (!c.check) {
+        EXPECT_FALSE(options.has_value());
+        EXPECT_FALSE(error.empty());
+        return;
+    }
+    ASSERT_TRUE(options.has_value()) << error;
+    c.check(*options);
+}
+
+const auto refused = std::function<void(const CliOptions&)>{};
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, CliArgumentsTest,
+    testing::Values(
+        ArgumentsCase{"LowestTemperatureAccepted",
+                      {"--temperature", "-50"},
+                      [](const CliOptions& o) { EXPECT_EQ(o.patch.maxContrailTemperature, -50); }},
+        ArgumentsCase{"HighestTemperatureAccepted",
+                      {"--temperature=0"},
+                      [](const CliOptions& o) { EXPECT_EQ(o.patch.maxContrailTemperature, 0); }},
+        ArgumentsCase{"TemperatureBelowRangeRefused", {"--temperature", "-51"}, refused},
+        ArgumentsCase{"TemperatureAboveRangeRefused", {"--temperature", "1"}, refused},
+        ArgumentsCase{"TemperatureWithTextRefused", {"--temperature", "-5C"}, refused},
+        ArgumentsCase{"EnginesReplaceTheDefaults",
+                      {"--engines", "piston,rocket"},
+                      [](const CliOptions& o) {
+                          EXPECT_EQ(o.patch.enginePiston, 1);
+                          EXPECT_EQ(o.patch.engineRocket, 1);
+                          EXPECT_EQ(o.patch.engineJet, 0);
+                          EXPECT_EQ(o.patch.engineTurboprop, 0);
+                      }},
+        ArgumentsCase{"EmptyEnginesSelectsNone",
+                      {"--engines="},
+                      [](const CliOptions& o) {
+                          for (EngineType code = kEnginePiston; code <= kEngineTurboprop; ++code) {
+                              EXPECT_FALSE(o.patch.isEngineSelected(code)) << code;
+                          }
+                      }},
+        ArgumentsCase{"EachEngineNameSetsItsOwnType",
+                      {"--engines", "none,helo-turbine"},
+                      [](const CliOptions& o) {
+                          EXPECT_TRUE(o.patch.isEngineSelected(kEngineNone));
+                          EXPECT_TRUE(o.patch.isEngineSelected(kEngineHeloTurbine));
+                          EXPECT_FALSE(o.patch.isEngineSelected(kEngineJet));
+                      }},
+        ArgumentsCase{"UnknownEngineRefused", {"--engines", "jet,steam"}, refused},
+        ArgumentsCase{"EffectNameTaken",
+                      {"--effect", "fx_mine"},
+                      [](const CliOptions& o) { EXPECT_EQ(o.patch.effectName, "fx_mine"); }},
+        ArgumentsCase{"EffectWithCtrlZRefused", {"--effect", std::string("fx\x1a", 3)}, refused},
+        ArgumentsCase{"EffectWithLineBreakRefused", {"--effect", "fx\nx"}, refused},
+        ArgumentsCase{"FlyableAndFolder",
+                      {"--flyable", "sim"},
+                      [](const CliOptions& o) {
+                          EXPECT_EQ(o.patch.includeFlyable, 1);
+                          EXPECT_EQ(o.simulatorFolder, "sim");
+                      }},
+        ArgumentsCase{"DashDashTakesALeadingDash",
+                      {"--", "-sim"},
+                      [](const CliOptions& o) { EXPECT_EQ(o.simulatorFolder, "-sim"); }},
+        ArgumentsCase{"TwoFoldersRefused", {"a", "b"}, refused},
+        ArgumentsCase{"EmptyFolderRefused", {""}, refused},
+        ArgumentsCase{"FilterWithFolderRefused", {"--filter", "sim"}, refused},
+        ArgumentsCase{"FlagWithValueRefused", {"--dry-run=yes"}, refused},
+        ArgumentsCase{"MissingValueRefused", {"--effect"}, refused},
+        ArgumentsCase{"UnknownOptionRefused", {"--fast"}, refused}),
+    [](const testing::TestParamInfo<ArgumentsCase>& row) { return row.param.name; });
+
+}  // namespace
+}  // namespace cirrowisp
