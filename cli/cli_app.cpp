@@ -6,6 +6,7 @@
 #include "cirrowisp_version.h"
 #include "patcher/cfg_rewrite.h"
 #include "patcher/file_error.h"
+#include "platform/system_code_page.h"
 
 namespace cirrowisp {
 
@@ -25,6 +26,9 @@ constexpr std::string_view kUsage =
     "shows it: the registry's setup path (on Linux, that of the Wine prefix in $WINEPREFIX\n"
     "or ~/.wine), or .\\Aircraft\\ when there is none.\n"
     "\n"
+    "Any folder name works, in any script and at any depth. On Windows, text written to a\n"
+    "file or a pipe is UTF-8; a console gets it as wide characters.\n"
+    "\n"
     "Options:\n"
     "  --engines LIST      engine types to treat, comma-separated from piston, jet, none,\n"
     "                      helo-turbine, rocket, turboprop (default: jet,turboprop);\n"
@@ -32,13 +36,24 @@ constexpr std::string_view kUsage =
     "  --temperature N     contrail temperature in degrees Celsius, -50 to 0 (default: -27)\n"
     "  --effect NAME       effect file name written after contrail= (default: fx_Cirrowisp)\n"
     "  --flyable           treat player-flyable aircraft (folders with a panel) too\n"
+    "  --simobject-paths   also treat the aircraft folders directly inside every folder\n"
+    "                      that the simulator's fsx.cfg lists in [Main] as SimObjectPaths.N\n"
+    "                      (relative to SIMULATOR_FOLDER, or absolute), such as\n"
+    "                      SimObjects\\Rotorcraft and AI traffic folders; each folder once\n"
+    "  --fsx-cfg FILE      read that fsx.cfg (implies --simobject-paths); by default the\n"
+    "                      user's, in Microsoft\\FSX of the roaming application data folder\n"
+    "                      (on Linux, inside the Wine prefix)\n"
     "  --dry-run           change nothing; print what a real run would report\n"
-    "  --verbose           one line per treated aircraft on standard error\n"
+    "  --verbose           one line per treated aircraft, and one per listed folder that\n"
+    "                      is not there, on standard error\n"
     "  --filter            rewrite one aircraft.cfg from standard input to standard output\n"
     "  --help              show this help and exit\n"
     "  --version           show the version and exit\n"
     "\n"
-    "Exit status: 0 done, 1 the run failed on a file (nothing more was changed), 2 bad usage.\n";
+    "Exit status: 0 done, 1 the run failed on a file (nothing more was changed), 2 bad usage,\n"
+    "a SIMULATOR_FOLDER that is not a folder, or an fsx.cfg that cannot be read (nothing was\n"
+    "changed). A simulator folder without any of the aircraft folders is scanned all the same,\n"
+    "with a warning that names the folders looked for.\n";
 
 constexpr std::string_view kVersion =
     "cirrowisp-cli " CIRROWISP_VERSION "\n" CIRROWISP_COPYRIGHT "\n"
@@ -153,10 +168,29 @@ std::optional<CliOptions> parseArguments(const std::vector<std::string>& args, s
                 error = "the effect name must not contain a line break or a Ctrl-Z byte";
                 return std::nullopt;
             }
-            options.patch.effectName = text;
+            // The command line's text is UTF-8; aircraft.cfg is written in the system's code page.
+            const std::optional<std::string> bytes = inSystemCodePage(text);
+            if (!bytes) {
+                error = "the effect name holds a character that the system's code page lacks";
+                return std::nullopt;
+            }
+            options.patch.effectName = *bytes;
         } else if (arg == "--flyable") {
             if (!noValue()) return std::nullopt;
             options.patch.includeFlyable = 1;
+            scanOnly = true;
+        } else if (arg == "--simobject-paths") {
+            if (!noValue()) return std::nullopt;
+            options.simObjectPaths = true;
+            scanOnly = true;
+        } else if (arg == "--fsx-cfg") {
+            if (!value(text)) return std::nullopt;
+            if (text.empty()) {
+                error = "the fsx.cfg path is empty";
+                return std::nullopt;
+            }
+            options.simulatorConfig = text;
+            options.simObjectPaths = true;
             scanOnly = true;
         } else if (arg == "--dry-run") {
             if (!noValue()) return std::nullopt;
@@ -189,8 +223,8 @@ std::optional<CliOptions> parseArguments(const std::vector<std::string>& args, s
     }
     if (filter) {
         if (scanOnly) {
-            error = "--filter reads one file from standard input; --flyable, --dry-run, --verbose "
-                    "and a simulator folder do not apply";
+            error = "--filter reads one file from standard input; --flyable, --dry-run, --verbose, "
+                    "--simobject-paths, --fsx-cfg and a simulator folder do not apply";
             return std::nullopt;
         }
         options.mode = CliOptions::Mode::filter;

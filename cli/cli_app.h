@@ -22,6 +22,8 @@ struct CliOptions {
     bool dryRun = false;
     bool verbose = false;
     std::optional<std::string> simulatorFolder;
+    bool simObjectPaths = false;                 // also the folders fsx.cfg lists
+    std::optional<std::string> simulatorConfig;  // fsx.cfg named on the command line
 };
 
 // Parses the arguments after the program name; on failure returns nullopt and sets `error`.

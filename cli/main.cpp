@@ -1,9 +1,10 @@
 #include <cstdio>
-#include <iostream>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "cli/cli_app.h"
+#include "platform/command_line.h"
 #include "platform/stdio_stream.h"
 #include "platform/system_code_page.h"
 
@@ -17,16 +18,20 @@
 
 int main(int argc, char** argv) {
     cirrowisp::installSystemCodePage();
-    std::vector<std::string> args(argv + 1, argv + argc);
+    const std::vector<std::string> args = cirrowisp::commandLineArguments(argc, argv);
     cirrowisp::StdioSource in(stdin, "<standard input>");
     cirrowisp::StdioSink out(stdout, "<standard output>");
-    cirrowisp::CliIo io{in, out, std::cerr, CIRROWISP_ISATTY(2) != 0};
+    cirrowisp::StdioSink errSink(stderr, "<standard error>");
+    cirrowisp::SinkBuffer errBuffer(errSink);
+    std::ostream err(&errBuffer);
+    cirrowisp::CliIo io{in, out, err, CIRROWISP_ISATTY(2) != 0};
     int status = cirrowisp::runCli(args, io);
     try {
         out.flush();
     } catch (const std::exception& failure) {
-        std::cerr << "cirrowisp-cli: " << failure.what() << '\n';
+        err << "cirrowisp-cli: " << failure.what() << '\n';
         status = cirrowisp::kExitRunFailed;
     }
+    err.flush();
     return status;
 }

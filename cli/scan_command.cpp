@@ -3,6 +3,7 @@
 #include <chrono>
 #include <string>
 
+#include "cli/scan_roots.h"
 #include "patcher/aircraft_scan.h"
 #include "patcher/simulator_location.h"
 #include "platform/host_file_system.h"
@@ -104,6 +105,11 @@ int runScanOn(const CliOptions& options, FileSystem& fileSystem, CliIo& io) {
     OverlayFileSystem dryRun(fileSystem);
     FileSystem& target = options.dryRun ? static_cast<FileSystem&>(dryRun) : fileSystem;
 
+    const std::optional<AircraftRoots> roots = commandLineRoots(options, patch, target, io.err);
+    if (!roots) {
+        return kExitUsage;
+    }
+
     ProgressLine progress(io.err, io.errIsTerminal);
     const FolderObserver observer = [&](const FolderReport& report) {
         if (options.verbose && report.treated) {
@@ -114,7 +120,8 @@ int runScanOn(const CliOptions& options, FileSystem& fileSystem, CliIo& io) {
     };
     // No observer when nobody reads the reports: the scan then skips the work they need.
     const bool reporting = options.verbose || io.errIsTerminal;
-    const ScanTotals totals = AircraftScan(patch, target, reporting ? observer : FolderObserver{});
+    const ScanTotals totals =
+        AircraftScan(patch, roots->folders, target, reporting ? observer : FolderObserver{});
     progress.clear();
 
     if (options.dryRun) {

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "patcher/aircraft_roots.h"
 #include "patcher/aircraft_update.h"
 #include "platform/file_system.h"
 
@@ -17,7 +18,8 @@ namespace {
 
 // The simulator's own file system ignores case; a tree copied to Linux keeps whatever case its
 // author typed, so "Aircraft.cfg" and "PANEL" must still be found. The names we look for are
-// ASCII, and no lead byte of a double-byte character is ASCII, so plain ASCII folding is exact.
+// ASCII, and every byte of a non-ASCII character in a UTF-8 name (as on Windows and Linux) is
+// above 0x7F, so plain ASCII folding is exact.
 bool sameName(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) {
         return false;
@@ -61,12 +63,7 @@ public:
     Scan(const PatchOptions& options, FileSystem& fs, const FolderObserver& observer)
         : options_(options), fs_(fs), observer_(observer), sep_(fs.separator()) {}
 
-    ScanTotals run() {
-        // Both roots are resolved here, once, against the working directory of this moment;
-        // nothing later changes it.
-        const std::array<std::string, 2> roots{
-            fs_.absolutePath(options_.simulatorPath + "\\SimObjects\\Airplanes"),
-            fs_.absolutePath(options_.simulatorPath + "\\MyTraffic\\Aircraft")};
+    ScanTotals run(const std::vector<std::string>& roots) {
         for (const std::string& root : roots) {
             scanRoot(root);
         }
@@ -180,9 +177,15 @@ std::string summaryText(const ScanTotals& totals) {
     return text.data();
 }
 
+ScanTotals AircraftScan(const PatchOptions& options, const std::vector<std::string>& roots,
+                        FileSystem& fileSystem, const FolderObserver& observer) {
+    return Scan(options, fileSystem, observer).run(roots);
+}
+
 ScanTotals AircraftScan(const PatchOptions& options, FileSystem& fileSystem,
                         const FolderObserver& observer) {
-    return Scan(options, fileSystem, observer).run();
+    return AircraftScan(options, findAircraftRoots(options, fileSystem).folders, fileSystem,
+                        observer);
 }
 
 }  // namespace cirrowisp

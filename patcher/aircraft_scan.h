@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "patcher/patch_options.h"
 
@@ -42,9 +43,13 @@ inline constexpr const char* kBackupTempFileName = "without_contrails_aircraft.t
 // The three-line message shown after a run.
 std::string summaryText(const ScanTotals& totals);
 
-// One run over the aircraft folders below options.simulatorPath. Throws FileError when a file
-// operation fails; folders finished before stay finished, the folder at hand keeps its
-// aircraft.cfg unchanged.
+// One run over the aircraft folders directly inside `roots` (see findAircraftRoots). Throws
+// FileError when a file operation fails; folders finished before stay finished, the folder at
+// hand keeps its aircraft.cfg unchanged.
+ScanTotals AircraftScan(const PatchOptions& options, const std::vector<std::string>& roots,
+                        FileSystem& fileSystem, const FolderObserver& observer = {});
+
+// The same over the roots that findAircraftRoots(options) finds.
 ScanTotals AircraftScan(const PatchOptions& options, FileSystem& fileSystem,
                         const FolderObserver& observer = {});
 

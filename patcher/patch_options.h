@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace cirrowisp {
 
@@ -31,8 +32,13 @@ struct PatchOptions {
     std::int32_t engineRocket = 0;
     std::int32_t engineTurboprop = 1;
     std::int32_t includeFlyable = 0;
+    // Whether a Start also reads the simulator's configuration into simObjectPaths.
+    std::int32_t includeSimObjectPaths = 0;
     std::string effectName = "fx_Cirrowisp";
     std::string simulatorPath;
+    // Further folders whose direct subfolders are aircraft folders, as the simulator's own
+    // configuration lists them (relative to simulatorPath, or absolute host paths).
+    std::vector<std::string> simObjectPaths;
 
     // A code outside 0..5 (none seen yet, or one we do not know) counts as selected: such an
     // aircraft is treated rather than silently left out.

@@ -1,5 +1,6 @@
 #include "patcher/simulator_location.h"
 
+#include "patcher/utf16_text.h"
 #include "platform/registry.h"
 
 namespace cirrowisp {
@@ -26,7 +27,7 @@ void SimulatorPathLookup::reset() {
 int SimulatorPathLookup::lookupSimulatorPath(Registry& registry) {
     const auto data = registry.queryLocalMachineValue(
         kSimulatorRegistryKey, kSimulatorRegistryValue, kSetupPathBufferSize);
-    if (!data || data->size() > kSetupPathBufferSize) {
+    if (!data || utf16Length(*data) > kSetupPathBufferSize) {
         return kLookupFailed;
     }
     // The value's type and terminator are not checked by the registry: a value that fills the

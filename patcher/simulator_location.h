@@ -14,7 +14,7 @@ inline constexpr int kLookupFailed = 13;  // the platform's error number for inv
 inline constexpr const char* kSimulatorRegistryKey =
     "SOFTWARE\\Microsoft\\Microsoft Games\\Flight simulator\\10.0";
 inline constexpr const char* kSimulatorRegistryValue = "SetupPath";
-inline constexpr std::size_t kSetupPathBufferSize = 256;
+inline constexpr std::size_t kSetupPathBufferSize = 256;  // UTF-16 units, the NUL included
 
 // The process-wide last known simulator path: ".\Aircraft\" until a lookup succeeds.
 class SimulatorPathLookup {

@@ -152,7 +152,8 @@ std::optional<std::string> FakeFileSystem::content(const std::string& path) cons
 }
 
 std::map<std::string, std::string> FakeFileSystem::filesBelow(const std::string& folder) const {
-    const std::string prefix = normalise(folder) + "/";
+    const std::string normalised = normalise(folder);
+    const std::string prefix = normalised == "/" ? normalised : normalised + "/";
     std::map<std::string, std::string> files;
     for (const auto& [path, node] : nodes_) {
         if (!node.folder && path.compare(0, prefix.size(), prefix) == 0) {

@@ -9,13 +9,15 @@
 #include <string_view>
 #include <utility>
 
+#include "patcher/utf16_text.h"
 #include "platform/registry.h"
 
 namespace cirrowisp {
 
 // An in-memory HKEY_LOCAL_MACHINE for tests: keys and values set by the test, names matched
-// without regard to case, and the buffer rule of RegQueryValueExA (data larger than the
-// caller's buffer is a failure). Records the last query so tests can see what was asked.
+// without regard to case, and the buffer rule of RegQueryValueExW (data longer than the
+// caller's buffer of UTF-16 units is a failure). Records the last query so tests can see what
+// was asked.
 class FakeRegistry : public Registry {
 public:
     void setValue(std::string_view subKey, std::string_view name, std::string data) {
@@ -38,7 +40,7 @@ public:
             return std::nullopt;
         }
         const auto value = key->second.find(fold(name));
-        if (value == key->second.end() || value->second.size() > bufferSize) {
+        if (value == key->second.end() || utf16Length(value->second) > bufferSize) {
             return std::nullopt;
         }
         return value->second;

@@ -32,8 +32,8 @@ public:
     virtual void close() = 0;
 };
 
-// The file operations a run needs, addressed by full host paths (byte strings in the ANSI
-// code page on Windows). One real implementation per host, plus fakes for tests.
+// The file operations a run needs, addressed by full host paths (UTF-8 on Windows, whatever
+// the system's code page). One real implementation per host, plus fakes for tests.
 class FileSystem {
 public:
     virtual ~FileSystem() = default;

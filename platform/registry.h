@@ -13,11 +13,11 @@ class Registry {
 public:
     virtual ~Registry() = default;
 
-    // The data of value `name` under HKEY_LOCAL_MACHINE\`subKey`, byte for byte as a 32-bit
-    // program's RegQueryValueExA hands it over (a string keeps its terminating NUL when the
+    // The data of value `name` under HKEY_LOCAL_MACHINE\`subKey` as a 32-bit program's
+    // RegQueryValueExW hands it over, in UTF-8 (a string keeps its terminating NUL when the
     // store has one), or nullopt when the key or value is missing, the store cannot be read,
-    // or the data does not fit in `bufferSize` bytes. Key and value names are matched
-    // without regard to case, as the registry does.
+    // or the data does not fit in a buffer of `bufferSize` UTF-16 units. Key and value names
+    // are matched without regard to case, as the registry does.
     virtual std::optional<std::string> queryLocalMachineValue(std::string_view subKey,
                                                               std::string_view name,
                                                               std::size_t bufferSize) = 0;

@@ -5,6 +5,8 @@
 #ifdef _WIN32
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
+
+#include "platform/win32_text.h"
 #endif
 
 namespace cirrowisp {
@@ -17,6 +19,29 @@ void installSystemCodePage() {
                              IsDBCSLeadByteEx(CP_ACP, static_cast<BYTE>(byte)) != FALSE);
     }
     CodePage::setActive(codePage);
+#endif
+}
+
+std::optional<std::string> inSystemCodePage(const std::string& text) {
+#ifdef _WIN32
+    const std::wstring wide = toWide(text);
+    if (wide.empty() || GetACP() == CP_UTF8) {
+        return text;
+    }
+    // No best fit: a character the code page lacks must not turn into a look-alike or a '?'.
+    BOOL lacking = FALSE;
+    const int size =
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(),
+                            static_cast<int>(wide.size()), nullptr, 0, nullptr, &lacking);
+    if (size <= 0 || lacking) {
+        return std::nullopt;
+    }
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
+                        bytes.data(), size, nullptr, nullptr);
+    return bytes;
+#else
+    return text;
 #endif
 }
 

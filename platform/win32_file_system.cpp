@@ -8,58 +8,45 @@
 #include <limits>
 
 #include "platform/host_file_system.h"
+#include "platform/long_path.h"
+#include "platform/system_code_page.h"
+#include "platform/win32_text.h"
 
 namespace cirrowisp {
 
 namespace {
 
-// The system's own wording for an error code, without the trailing line break and full stop.
-std::string reasonOf(DWORD error) {
-    char* text = nullptr;
-    const DWORD length = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string reason;
-    if (length != 0 && text != nullptr) {
-        reason.assign(text, length);
-        LocalFree(text);
-    }
-    while (!reason.empty() && (reason.back() == '\r' || reason.back() == '\n' ||
-                               reason.back() == ' ' || reason.back() == '.')) {
-        reason.pop_back();
-    }
-    if (reason.empty()) {
-        reason = "error " + std::to_string(error);
-    }
-    return reason;
+[[noreturn]] void throwLastError(const std::string& path) {
+    throw FileError(path, systemErrorText(GetLastError()));
 }
 
-[[noreturn]] void throwLastError(const std::string& path) {
-    throw FileError(path, reasonOf(GetLastError()));
+// The path as the W calls take it: UTF-16, and past MAX_PATH when it is absolute.
+std::wstring systemPath(const std::string& path) {
+    return toWide(extendedLengthPath(path));
 }
 
 class Win32Listing : public DirectoryListing {
 public:
-    Win32Listing(HANDLE find, const WIN32_FIND_DATAA& first) : find_(find), data_(first) {}
+    Win32Listing(HANDLE find, const WIN32_FIND_DATAW& first) : find_(find), data_(first) {}
     ~Win32Listing() override { FindClose(find_); }
     Win32Listing(const Win32Listing&) = delete;
     Win32Listing& operator=(const Win32Listing&) = delete;
 
     bool next(DirEntry& entry) override {
         if (!pending_) {
-            if (!FindNextFileA(find_, &data_)) {
+            if (!FindNextFileW(find_, &data_)) {
                 return false;
             }
         }
         pending_ = false;
-        entry.name = data_.cFileName;
+        entry.name = fromWide(data_.cFileName);
         entry.isFolder = (data_.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         return true;
     }
 
 private:
     HANDLE find_;
-    WIN32_FIND_DATAA data_;
+    WIN32_FIND_DATAW data_;
     bool pending_ = true;
 };
 
@@ -116,7 +103,7 @@ public:
         if (!FlushFileBuffers(file)) {
             const DWORD error = GetLastError();
             CloseHandle(file);
-            throw FileError(path_, reasonOf(error));
+            throw FileError(path_, systemErrorText(error));
         }
         if (!CloseHandle(file)) {
             throwLastError(path_);
@@ -131,13 +118,14 @@ private:
 }  // namespace
 
 std::unique_ptr<DirectoryListing> Win32FileSystem::listFolder(const std::string& path) {
-    std::string pattern = path;
-    if (!pattern.empty() && pattern.back() != '\\' && pattern.back() != '/') {
-        pattern += '\\';
+    std::wstring pattern = systemPath(path);
+    if (!pattern.empty() && pattern.back() != L'\\' && pattern.back() != L'/') {
+        pattern += L'\\';
     }
-    pattern += '*';
-    WIN32_FIND_DATAA data{};
-    HANDLE find = FindFirstFileA(pattern.c_str(), &data);
+    pattern += L'*';
+    WIN32_FIND_DATAW data{};
+    HANDLE find = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
+                                   nullptr, 0);
     if (find == INVALID_HANDLE_VALUE) {
         return nullptr;
     }
@@ -147,7 +135,7 @@ std::unique_ptr<DirectoryListing> Win32FileSystem::listFolder(const std::string&
 std::unique_ptr<InputFile> Win32FileSystem::openRead(const std::string& path) {
     // Share mode 0: a file another program holds open is "not openable", as the simulator's
     // tools have always treated it. Opening a folder this way fails, as it should.
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+    HANDLE file = CreateFileW(systemPath(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return nullptr;
@@ -157,11 +145,11 @@ std::unique_ptr<InputFile> Win32FileSystem::openRead(const std::string& path) {
 
 std::unique_ptr<OutputFile> Win32FileSystem::createFile(const std::string& path,
                                                         std::string* reason) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    HANDLE file = CreateFileW(systemPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         if (reason != nullptr) {
-            *reason = reasonOf(GetLastError());
+            *reason = systemErrorText(GetLastError());
         }
         return nullptr;
     }
@@ -169,22 +157,22 @@ std::unique_ptr<OutputFile> Win32FileSystem::createFile(const std::string& path,
 }
 
 void Win32FileSystem::removeFile(const std::string& path) {
-    if (!DeleteFileA(path.c_str())) {
+    if (!DeleteFileW(systemPath(path).c_str())) {
         throwLastError(path);
     }
 }
 
 void Win32FileSystem::replaceFile(const std::string& from, const std::string& to) {
-    if (!MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    if (!MoveFileExW(systemPath(from).c_str(), systemPath(to).c_str(), MOVEFILE_REPLACE_EXISTING)) {
         throwLastError(from);
     }
 }
 
 void Win32FileSystem::renameNoReplace(const std::string& from, const std::string& to) {
-    if (!MoveFileExA(from.c_str(), to.c_str(), 0)) {
+    if (!MoveFileExW(systemPath(from).c_str(), systemPath(to).c_str(), 0)) {
         const DWORD error = GetLastError();
         throw FileError(error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? to : from,
-                        reasonOf(error));
+                        systemErrorText(error));
     }
 }
 
@@ -195,23 +183,28 @@ bool Win32FileSystem::canCreateIn(const std::string& /*folder*/) {
 }
 
 std::string Win32FileSystem::absolutePath(const std::string& path) {
-    const char* source = path.empty() ? "." : path.c_str();
-    std::string result(MAX_PATH, '\0');
+    // The W call has no MAX_PATH limit; it also applies the system's rules to the name the
+    // user typed (separators, "." and "..", trailing dots and spaces), once, here.
+    const std::wstring source = toWide(path.empty() ? "." : path);
+    std::wstring result(MAX_PATH, L'\0');
     for (;;) {
-        const DWORD length =
-            GetFullPathNameA(source, static_cast<DWORD>(result.size()), result.data(), nullptr);
+        const DWORD length = GetFullPathNameW(source.c_str(), static_cast<DWORD>(result.size()),
+                                              result.data(), nullptr);
         if (length == 0) {
             throwLastError(path);
         }
         if (length < result.size()) {
             result.resize(length);
-            return result;
+            return fromWide(result);
         }
         result.resize(length);
     }
 }
 
 std::unique_ptr<FileSystem> makeHostFileSystem() {
+    // Every front end that runs over the host's files comes through here, so none can forget
+    // that the contents are read in the system's code page (the dialog once did).
+    installSystemCodePage();
     return std::make_unique<Win32FileSystem>();
 }
 

@@ -6,8 +6,9 @@
 
 namespace cirrowisp {
 
-// The file system through the ANSI Win32 calls: paths are byte strings in the ANSI code page,
-// files are opened without sharing, so one that another program holds open is not openable.
+// The file system through the wide-character Win32 calls: paths are UTF-8, turned into UTF-16
+// (and into the "\\?\" form when absolute, so any length works) only for the call itself.
+// Files are opened without sharing, so one that another program holds open is not openable.
 class Win32FileSystem : public FileSystem {
 public:
     std::unique_ptr<DirectoryListing> listFolder(const std::string& path) override;

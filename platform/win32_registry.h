@@ -4,7 +4,7 @@
 
 namespace cirrowisp {
 
-// The Windows registry, read through the ANSI functions in the 32-bit view, where the
+// The Windows registry, read through the wide-character functions in the 32-bit view, where the
 // simulator (a 32-bit program) records itself even when we run as a 64-bit program.
 class Win32Registry : public Registry {
 public:

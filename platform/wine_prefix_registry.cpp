@@ -6,6 +6,8 @@
 #include <system_error>
 #include <vector>
 
+#include "patcher/utf16_text.h"
+
 namespace cirrowisp {
 
 namespace {
@@ -268,9 +270,9 @@ std::optional<std::string> WinePrefixRegistry::queryLocalMachineValue(std::strin
             return std::nullopt;
         }
         // Wine keeps the terminating NUL of a string out of the file; the registry hands it
-        // over, and it counts against the caller's buffer.
+        // over, and it counts against the caller's buffer, which Windows measures in UTF-16.
         std::string data = *sightings[i].data + '\0';
-        if (data.size() > bufferSize) {
+        if (utf16Length(data) > bufferSize) {
             return std::nullopt;
         }
         return data;

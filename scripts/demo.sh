@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Patches a copy of the bundled sample simulator tree (examples/sim) with cirrowisp-cli and
-# shows the summary and what changed in one aircraft. The sample tree itself is never touched.
+# shows the summary and what changed in one aircraft; then the same with the folders the
+# sample's fsx.cfg lists (a helicopter folder, and AI traffic in examples/ai-outside, beside the
+# simulator folder). The sample trees themselves are never touched.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,6 +18,8 @@ cmake --build --preset release --target cirrowisp-cli -j2 >/dev/null
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/cirrowisp-demo.XXXXXX")
 cp -R examples/sim "$work/sim"
+# fsx.cfg reaches it as ..\ai-outside\Aircraft: a sibling of the simulator folder, as in the sample.
+cp -R examples/ai-outside "$work/ai-outside"
 aircraft=SimObjects/Airplanes/Cirro_A320/aircraft.cfg
 
 echo "== A copy of the sample simulator: $work/sim"
@@ -35,5 +39,16 @@ ls -1 "$work/sim/$(dirname "$aircraft")"
 echo
 echo "== A second run finds nothing more to add"
 "$cli" "$work/sim"
+echo
+echo "== The simulator's own list of aircraft folders, in [Main] of $work/sim/fsx.cfg:"
+grep -i '^SimObjectPaths' "$work/sim/fsx.cfg" | tr -d '\r'
+echo
+helo=jet,turboprop,helo-turbine
+echo "== With Helo-Turbine ticked, without that list: cirrowisp-cli --dry-run --engines $helo SIMULATOR_FOLDER"
+"$cli" --dry-run --engines "$helo" "$work/sim"
+echo
+echo "== And with it, one line per treated aircraft or missing folder:"
+echo "   cirrowisp-cli --verbose --simobject-paths --fsx-cfg FSX_CFG --engines $helo SIMULATOR_FOLDER"
+"$cli" --verbose --simobject-paths --fsx-cfg "$work/sim/fsx.cfg" --engines "$helo" "$work/sim" 2>&1
 echo
 echo "The patched copy stays in $work for a closer look."

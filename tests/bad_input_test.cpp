@@ -135,7 +135,7 @@ protected:
     const std::string airplanes_ = "sim/SimObjects/Airplanes/";
 };
 
-// Simulator folders that hold no aircraft: every total 0, nothing written anywhere.
+// Simulator folders that are not there: a usage error that names the folder, nothing written.
 struct PathCase {
     const char* name;
     std::string (*path)(const TempTree&);
@@ -148,13 +148,15 @@ void PrintTo(const PathCase& row, std::ostream* out) {
 
 class BadSimulatorPath : public ::testing::TestWithParam<PathCase> {};
 
-TEST_P(BadSimulatorPath, ReportsZeroAndChangesNothing) {
+TEST_P(BadSimulatorPath, IsRefusedAndChangesNothing) {
     TempTree tree;
     tree.write("afile", "not a folder");
     const auto before = tree.files();
-    const CliResult result = runCli({GetParam().path(tree)});
-    EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.out, summary(0, 0, 0, 0));
+    const std::string path = GetParam().path(tree);
+    const CliResult result = runCli({path});
+    EXPECT_EQ(result.status, 2) << result.err;
+    EXPECT_EQ(result.out, "");
+    EXPECT_THAT(result.err, HasSubstr("'" + path + "' does not exist or is not a folder"));
     EXPECT_EQ(tree.files(), before);
 }
 
@@ -165,6 +167,16 @@ INSTANTIATE_TEST_SUITE_P(
         PathCase{"AFile", [](const TempTree& tree) { return tree.path("afile"); }},
         PathCase{"BelowAFile", [](const TempTree& tree) { return tree.path("afile/sim"); }}),
     [](const ::testing::TestParamInfo<PathCase>& row) { return row.param.name; });
+
+TEST_F(BadInput, FolderWithoutAircraftFoldersRunsWithAWarningNamingThem) {
+    tree_.write("sim/readme.txt", "not a simulator");
+    const CliResult result = runCli({tree_.path("sim")});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, summary(0, 0, 0, 0));
+    EXPECT_THAT(result.err, HasSubstr("warning: none of the aircraft folders looked for exists"));
+    EXPECT_THAT(result.err, HasSubstr(tree_.path("sim") + "/SimObjects/Airplanes\n"));
+    EXPECT_THAT(result.err, HasSubstr(tree_.path("sim") + "/MyTraffic/Aircraft\n"));
+}
 
 TEST_F(BadInput, EmptyPathIsRefusedWithAMessage) {
     const CliResult result = runCli({""});

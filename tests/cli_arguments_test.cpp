@@ -6,6 +6,13 @@
 
 #include "cli/cli_app.h"
 
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#endif
+
 namespace cirrowisp {
 namespace {
 
@@ -93,6 +100,28 @@ INSTANTIATE_TEST_SUITE_P(
         ArgumentsCase{"MissingValueRefused", {"--effect"}, refused},
         ArgumentsCase{"UnknownOptionRefused", {"--fast"}, refused}),
     [](const testing::TestParamInfo<ArgumentsCase>& row) { return row.param.name; });
+
+// aircraft.cfg is written in the system's code page, the command line's text is UTF-8: on
+// Windows the name is turned into the code page, and one with a character the code page lacks
+// is refused rather than written as '?'. Elsewhere both are the same bytes.
+TEST(CliArguments, EffectNameIsWrittenInTheSystemCodePage) {
+    std::string error;
+    const auto accented = parseArguments({"--effect", "fx_Cr\xC3\xA8me"}, error);
+    const auto beyondThePlane = parseArguments({"--effect", "fx_\xF0\x9F\x9B\xA9"}, error);
+#ifdef _WIN32
+    if (GetACP() != 1252) {
+        GTEST_SKIP() << "rows for code page 1252; this system has " << GetACP();
+    }
+    ASSERT_TRUE(accented.has_value());
+    EXPECT_EQ(accented->patch.effectName, "fx_Cr\xE8me");
+    EXPECT_FALSE(beyondThePlane.has_value());
+#else
+    ASSERT_TRUE(accented.has_value());
+    EXPECT_EQ(accented->patch.effectName, "fx_Cr\xC3\xA8me");
+    ASSERT_TRUE(beyondThePlane.has_value());
+    EXPECT_EQ(beyondThePlane->patch.effectName, "fx_\xF0\x9F\x9B\xA9");
+#endif
+}
 
 }  // namespace
 }  // namespace cirrowisp

@@ -114,6 +114,33 @@ TEST_F(HostFileSystem, RenamesReplaceOrRefuseTakenNames) {
     EXPECT_FALSE(tree.exists("d"));
 }
 
+// Windows' narrow calls turn every character outside the ANSI code page into '?', and the
+// listed name then opens nothing.
+TEST_F(HostFileSystem, NamesInAnyScriptAreListedAndFoundByEveryOperation) {
+    for (const std::string name : {"\xD0\xA2\xD1\x83-154\xD0\x9C", "\xE6\x97\xA5\xE6\x9C\xAC_B767",
+                                   "Cr\xC3\xA8me_A340", "\xF0\x9F\x9B\xA9_Skyhawk"}) {
+        SCOPED_TRACE(name);
+        tree.write(name + "/" + name + ".cfg", "old");
+        EXPECT_THAT(names(*fs, tree.path()), ::testing::Contains(name + "/"));
+        EXPECT_EQ(names(*fs, at(name)), (std::set<std::string>{"./", "../", name + ".cfg"}));
+        const std::string file = at(name) + fs->separator() + name + ".cfg";
+        const std::string other = at(name) + fs->separator() + "new_" + name;
+        auto in = fs->openRead(file);
+        ASSERT_NE(in, nullptr);
+        EXPECT_EQ(readAll(*in), "old");
+        in.reset();
+        auto out = fs->createFile(other);
+        ASSERT_NE(out, nullptr);
+        out->write("new", 3);
+        out->close();
+        fs->replaceFile(other, file);
+        EXPECT_EQ(tree.read(name + "/" + name + ".cfg"), "new");
+        fs->renameNoReplace(file, other);
+        fs->removeFile(other);
+        EXPECT_EQ(names(*fs, at(name)), (std::set<std::string>{"./", "../"}));
+    }
+}
+
 #ifndef _WIN32
 TEST_F(HostFileSystem, BackslashesAreSeparatorsOnPosix) {
     tree.write("Sim/SimObjects/aircraft.cfg", "x");

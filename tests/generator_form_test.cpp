@@ -53,6 +53,7 @@ TEST(GeneratorFormTest, EachCheckBoxSetsExactlyItsOwnFlag) {
         {"rocket", &FormValues::rocket, &PatchOptions::engineRocket},
         {"turboprop", &FormValues::turboprop, &PatchOptions::engineTurboprop},
         {"flyable", &FormValues::flyable, &PatchOptions::includeFlyable},
+        {"simobject-paths", &FormValues::simObjectPaths, &PatchOptions::includeSimObjectPaths},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -220,6 +221,20 @@ TEST(GeneratorFormTest, FileErrorEndsTheStartWithTheFileAndTheReason) {
     EXPECT_NE(outcome.message.find("Jet"), std::string::npos) << outcome.message;
     EXPECT_NE(outcome.message.find("aircraft.cfg"), std::string::npos) << outcome.message;
     EXPECT_EQ(outcome.message.find("Scanned"), std::string::npos) << outcome.message;
+}
+
+TEST(GeneratorFormTest, UnreadableSimulatorConfigEndsTheStartBeforeTheRun) {
+    FakeFileSystem fileSystem;
+    addJet(fileSystem);
+    FormValues form = formFromOptions(PatchOptions{});
+    form.simulatorPath = "/sim";
+    form.simObjectPaths = true;
+    PatchOptions options;
+    const std::string config = "/no/such/folder/fsx.cfg";
+    const StartOutcome outcome = runStart(form, options, fileSystem, config);
+    EXPECT_EQ(outcome.kind, StartOutcome::Kind::failed);
+    EXPECT_NE(outcome.message.find(config + "\n"), std::string::npos) << outcome.message;
+    EXPECT_EQ(fileSystem.operationCount(), 0u);
 }
 
 TEST(GeneratorFormTest, FileErrorTextNamesTheFileAndTheReason) {

@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <sstream>
@@ -58,13 +59,20 @@ protected:
             GTEST_SKIP() << "no sample tree at " << sampleTree();
         }
         tree.copyFrom(sampleTree(), "sim");
+        tree.copyFrom(sampleTree().parent_path() / "ai-outside", "ai-outside");
+    }
+
+    // The sample's own fsx.cfg, with Helo-Turbine ticked so that the helicopters get a contrail.
+    std::vector<std::string> listed() const {
+        return {"--fsx-cfg", tree.path("sim/fsx.cfg"), "--engines=jet,turboprop,helo-turbine"};
     }
     TempTree tree;
 };
 
 TEST_F(ScanCommand, DryRunTouchesNothingAndPredictsTheRealRun) {
     for (const std::vector<std::string>& extra :
-         {std::vector<std::string>{}, std::vector<std::string>{"--flyable", "--engines=piston"}}) {
+         {std::vector<std::string>{}, std::vector<std::string>{"--flyable", "--engines=piston"},
+          listed()}) {
         const auto before = snapshot(tree);
         std::vector<std::string> args = extra;
         args.push_back("--dry-run");
@@ -126,6 +134,39 @@ TEST_F(ScanCommand, VersionNamesVersionAndLicenceAndRunsNothing) {
         EXPECT_THAT(run.out, ::testing::StartsWith("cirrowisp-cli " CIRROWISP_VERSION "\n"));
         EXPECT_THAT(run.out, ::testing::HasSubstr("MIT licence"));
         EXPECT_EQ(run.err, "");
+    }
+    EXPECT_EQ(snapshot(tree), before);
+}
+
+TEST_F(ScanCommand, ListedFoldersAddTheHelicoptersAndTheOutsideTraffic) {
+    std::vector<std::string> args = listed();
+    args.insert(args.end(), {"--verbose", tree.path("sim")});
+    const Outcome run = cli(args);
+    EXPECT_EQ(run.status, 0) << run.err;
+    const std::string sep(1, makeHostFileSystem()->separator());
+    const auto folder = [&](const std::string& path) {
+        std::string host = tree.path(path);
+        std::replace(host.begin(), host.end(), '/', sep[0]);
+        return host;
+    };
+    EXPECT_THAT(run.err, ::testing::HasSubstr(folder("sim/SimObjects/Rotorcraft/Petrel_EC130") +
+                                              ": AI, contrail line added"));
+    EXPECT_THAT(run.err, ::testing::HasSubstr(folder("ai-outside/Aircraft/Skua_B767") +
+                                              ": AI, contrail line added"));
+    EXPECT_THAT(run.err, ::testing::HasSubstr(folder("sim/SimObjects/Boats") +
+                                              ": listed in fsx.cfg, not there, passed over\n"));
+    // Airplanes and MyTraffic are listed as well as fixed: each aircraft once.
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 4 + 12);
+    EXPECT_EQ(run.out, summaryText({12, 0, 9, 9}) + "\n");
+}
+
+TEST_F(ScanCommand, UnreadableFsxCfgIsAnErrorThatNamesItAndChangesNothing) {
+    const auto before = snapshot(tree);
+    for (const std::string& config : {tree.path("sim/no-such.cfg"), tree.path("sim")}) {
+        const Outcome run = cli({"--fsx-cfg", config, tree.path("sim")});
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.out, "");
+        EXPECT_THAT(run.err, ::testing::HasSubstr(config + ": "));
     }
     EXPECT_EQ(snapshot(tree), before);
 }

@@ -1,6 +1,7 @@
 // A fault at every operation, with every disk error, over many generated simulator trees rather
 // than one: folders with and without backups, flyable ones, held-open files, read-only folders,
-// other spellings, files that are empty, binary or longer than a read buffer. Fixed seeds.
+// other spellings, files that are empty, binary or longer than a read buffer, folder names in
+// several scripts. Fixed seeds.
 
 #include <gtest/gtest.h>
 
@@ -38,6 +39,11 @@ std::string aircraftFile(Draw& draw) {
     return kFiles[draw.below(static_cast<std::uint32_t>(kFiles.size()))];
 }
 
+// UTF-8 names, as the host file systems hand them over: Latin, Cyrillic, Japanese, one beyond
+// the Basic Multilingual Plane.
+const std::array<std::string, 4> kFolderNames = {"F", "\xD0\xA2\xD1\x83-154_",
+                                                 "\xE6\x97\xA5\xE6\x9C\xAC_", "\xF0\x9F\x9B\xA9_"};
+
 TreeSpec randomTree(Draw& draw) {
     TreeSpec tree;
     tree.options.engineJet = draw.chance(70);
@@ -49,7 +55,7 @@ TreeSpec randomTree(Draw& draw) {
         FolderSpec folder;
         folder.path = std::string(draw.chance(60) ? "/sim/SimObjects/Airplanes/"
                                                   : "/sim/MyTraffic/Aircraft/") +
-                      "F" + std::to_string(i);
+                      kFolderNames[i % kFolderNames.size()] + std::to_string(i);
         if (!draw.chance(10)) {
             folder.aircraft = aircraftFile(draw);
             folder.aircraftName = draw.chance(10) ? "Aircraft.CFG" : "aircraft.cfg";

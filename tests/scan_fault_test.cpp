@@ -7,10 +7,12 @@
 #include <set>
 #include <string>
 
+#include "patcher/aircraft_roots.h"
 #include "patcher/aircraft_scan.h"
 #include "patcher/cfg_rewrite.h"
 #include "platform/fake_file_system.h"
 #include "platform/overlay_file_system.h"
+#include "tests/support/scan_fault_check.h"
 
 namespace cirrowisp {
 namespace {
@@ -230,6 +232,59 @@ TEST_F(ScanFaults, FolderThatCannotBeEnteredIsSkipped) {
     EXPECT_EQ(totals.aiAircraft, 2);
     EXPECT_EQ(fs.content("/sim/SimObjects/Airplanes/Jet/aircraft.cfg"), kJet);
     EXPECT_EQ(fs.content("/sim/MyTraffic/Aircraft/Prop/aircraft.cfg"), patched(kTurboprop));
+}
+
+// The folders fsx.cfg lists, in one tree: a listed folder, the same again in another letter
+// case, a fixed folder reached through "..", one listed twice with a trailing separator, a
+// missing one and one outside the simulator folder given by its absolute path.
+TreeSpec listedTree() {
+    const std::string helo =
+        "[GeneralEngineData]\r\nengine_type=3\r\n[effects]\r\nwake=fx_wake\r\n[end]\r\n";
+    TreeSpec tree;
+    tree.options.engineHeloTurbine = 1;
+    tree.options.simObjectPaths = {
+        "SimObjects\\Rotorcraft", "simobjects\\ROTORCRAFT", "SimObjects\\Rotorcraft\\..\\Airplanes",
+        "SimObjects\\Boats",      "/ai/Aircraft",           "MyTraffic\\Aircraft\\"};
+    for (const auto& [path, bytes] : {std::pair{"/sim/SimObjects/Airplanes/Jet", kJet},
+                                      std::pair{"/sim/SimObjects/Rotorcraft/Helo", helo},
+                                      std::pair{"/sim/MyTraffic/Aircraft/Prop", kTurboprop},
+                                      std::pair{"/ai/Aircraft/Done", patched(kTurboprop)}}) {
+        FolderSpec folder;
+        folder.path = path;
+        folder.aircraft = bytes;
+        tree.folders.push_back(folder);
+    }
+    tree.folders.back().backup = kTurboprop;
+    return tree;
+}
+
+TEST(ListedFolders, FoundOnceEachWithTheMissingOnesNamed) {
+    const TreeSpec tree = listedTree();
+    FaultCheck check(tree);
+    FakeFileSystem fs;
+    check.build(fs);
+    PatchOptions options = tree.options;
+    options.simulatorPath = "/sim";
+    const AircraftRoots roots = findAircraftRoots(options, fs);
+    EXPECT_EQ(roots.folders,
+              (std::vector<std::string>{"/sim/SimObjects/Airplanes", "/sim/MyTraffic/Aircraft",
+                                        "/sim/SimObjects/Rotorcraft", "/ai/Aircraft"}));
+    EXPECT_EQ(roots.missing, std::vector<std::string>{"/sim/SimObjects/Boats"});
+    EXPECT_EQ(roots.lookedFor.size(), 8u);
+}
+
+// Each folder counts once in the totals however often it is reached, and a fault at any
+// operation, the finding of the folders included, leaves every file whole.
+TEST(ListedFolders, TreatedOnceAndSoundUnderAFaultAtEveryOperation) {
+    const FaultCheck check(listedTree());
+    EXPECT_EQ(summaryText(check.totals()), summaryText({4, 0, 3, 3}));
+    for (const FakeFault fault : {FakeFault::NoSpace, FakeFault::PermissionDenied, FakeFault::InUse,
+                                  FakeFault::NameTaken}) {
+        for (std::size_t n = 1; n <= check.operations(); ++n) {
+            EXPECT_EQ(check.failAt(n, fault), "")
+                << "operation " << n << " fails with " << FakeFileSystem::reasonText(fault);
+        }
+    }
 }
 
 }  // namespace

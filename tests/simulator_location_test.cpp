@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/fake_registry.h"
+#include "tests/support/repeated.h"
 
 namespace cirrowisp {
 namespace {
@@ -52,6 +53,11 @@ TEST_P(LookupRules, TakesTheValueOrKeepsTheDefault) {
 const std::string k255 = "C:\\" + std::string(252, 'a');
 const std::string k256 = "C:\\" + std::string(253, 'a');
 
+// The buffer counts UTF-16 units, as Windows does, not the bytes of the UTF-8 the path becomes:
+// a Cyrillic letter is two bytes and one unit, a character beyond the BMP four bytes and two.
+const std::string kCyrillic255 = "C:\\" + repeated("\xD0\x96", 252);
+const std::string kPlane1Of256 = "C:\\" + repeated("\xF0\x9F\x9B\xA9", 126) + "a";
+
 INSTANTIATE_TEST_SUITE_P(
     Registry, LookupRules,
     ::testing::Values(
@@ -65,6 +71,12 @@ INSTANTIATE_TEST_SUITE_P(
         // Stored without a terminator: taken whole, never read past the buffer's end.
         LookupRow{"FullBufferWithoutNul", true, "SetupPath", k256, 0, k256},
         LookupRow{"OneByteTooLong", true, "SetupPath", k256 + '\0', 13, ".\\Aircraft\\"},
+        LookupRow{"Cyrillic255Characters", true, "SetupPath", kCyrillic255 + '\0', 0, kCyrillic255},
+        LookupRow{"Cyrillic256Characters", true, "SetupPath", kCyrillic255 + "\xD0\x96" + '\0', 13,
+                  ".\\Aircraft\\"},
+        LookupRow{"SurrogatePairsFillTheBuffer", true, "SetupPath", kPlane1Of256, 0, kPlane1Of256},
+        LookupRow{"SurrogatePairsOneUnitTooLong", true, "SetupPath", kPlane1Of256 + '\0', 13,
+                  ".\\Aircraft\\"},
         // The buffer is read as a NUL-terminated string: whatever follows the first NUL is
         // not part of the path.
         LookupRow{"StopsAtFirstNul", true, "SetupPath", "C:\\FSX\0C:\\Other\0"s, 0, "C:\\FSX"},

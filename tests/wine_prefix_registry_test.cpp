@@ -8,8 +8,11 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "patcher/simulator_location.h"
+#include "tests/support/repeated.h"
+#include "platform/simulator_config.h"
 
 namespace cirrowisp {
 namespace {
@@ -144,6 +147,15 @@ INSTANTIATE_TEST_SUITE_P(
                kHeader + arch("win64") + kWowKey + "\"SetupPath\"=\"C:\\\\" +
                    std::string(253, 'a') + "\"\n",
                ""},
+        // The buffer counts UTF-16 units: 255 Cyrillic letters fit, as they do on Windows.
+        RegRow{"CyrillicValueOf255Characters",
+               kHeader + arch("win64") + kWowKey + "\"SetupPath\"=\"C:\\\\" +
+                   repeated("\\x0416", 252) + "\"\n",
+               "drive_c/" + repeated("\xD0\x96", 252)},
+        RegRow{"CyrillicValueOf256Characters",
+               kHeader + arch("win64") + kWowKey + "\"SetupPath\"=\"C:\\\\" +
+                   repeated("\\x0416", 253) + "\"\n",
+               ""},
         RegRow{"UnmappedDrive", kHeader + arch("win64") + kWowKey + "\"SetupPath\"=\"D:\\\\FSX\"\n",
                ""},
         RegRow{"RelativePath", kHeader + arch("win64") + kWowKey + "\"SetupPath\"=\".\\\\FSX\"\n",
@@ -229,6 +241,31 @@ TEST_F(WinePrefix, HostLookupReadsThePrefixNamedByWinePrefix) {
     ScopedEnv prefix("WINEPREFIX", prefix_.c_str());
     EXPECT_EQ(lookupSimulatorPath(), 0);
     EXPECT_EQ(SimulatorPathLookup::lastKnownPath(), inPrefix("drive_c/FSX/"));
+}
+
+// fsx.cfg in the user's roaming folder, whose name depends on the Wine version; its drive
+// paths lead into the prefix, or to where Wine would look for a drive it does not have.
+TEST_F(WinePrefix, SimulatorConfigIsFoundAndItsDrivePathsMapped) {
+    ScopedEnv prefix("WINEPREFIX", prefix_.c_str());
+    for (const char* roaming : {"Application Data", "AppData/Roaming"}) {
+        SCOPED_TRACE(roaming);
+        const std::vector<std::string> candidates = simulatorConfigCandidates();
+        ASSERT_EQ(candidates.size(), 2u);
+        // The user's folder: above "Application Data/Microsoft/FSX/fsx.cfg".
+        const fs::path user =
+            fs::path(candidates[1]).parent_path().parent_path().parent_path().parent_path();
+        EXPECT_EQ(user.parent_path(), prefix_ / "drive_c" / "users");
+        const fs::path config = user / roaming / "Microsoft" / "FSX" / "fsx.cfg";
+        fs::create_directories(config.parent_path());
+        std::ofstream(config, std::ios::binary)
+            << "[Main]\r\nSimObjectPaths.0=C:\\FSX\r\nSimObjectPaths.1=d:\\AI\\Aircraft\r\n"
+               "SimObjectPaths.2=SimObjects\\Rotorcraft\r\n";
+        EXPECT_EQ(simulatorConfigFile(), config.string());
+        EXPECT_EQ(listedAircraftFolders(config.string()),
+                  (std::vector<std::string>{inPrefix("drive_c/FSX"),
+                                            inPrefix("dosdevices/d:/AI/Aircraft"),
+                                            "SimObjects\\Rotorcraft"}));
+    }
 }
 
 }  // namespace

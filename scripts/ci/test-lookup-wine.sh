@@ -13,7 +13,8 @@ WINEPREFIX="$(mktemp -d)"
 export WINEPREFIX WINEARCH=win64 WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all
 trap 'rm -rf "$WINEPREFIX"' EXIT
 
-xvfb-run -a bash -s "$PWD/build/mingw/tests/lookup_probe.exe" "$PWD/build/debug/tests/lookup_probe" <<'SCRIPT'
+# Wine reads the arguments of `wine reg add` and file names in the locale's character set.
+LC_ALL=C.UTF-8 xvfb-run -a bash -s "$PWD/build/mingw/tests/lookup_probe.exe" "$PWD/build/debug/tests/lookup_probe" <<'SCRIPT'
 set -euo pipefail
 windows_probe="$1"
 linux_probe="$2"
@@ -55,4 +56,11 @@ wine reg add "$key" /v SetupPath /t REG_SZ /d "C:\\$name" /reg:32 /f >/dev/null
 check_both "0 C:\\$name" "0 $WINEPREFIX/drive_c/$name" "255-character entry"
 wine reg add "$key" /v SetupPath /t REG_SZ /d "C:\\${name}a" /reg:32 /f >/dev/null
 check_both '13 .\Aircraft\' '13 .\Aircraft\' "256-character entry"
+
+# Characters, not bytes: 255 Cyrillic letters (510 bytes in UTF-8) fit as well, one more does not.
+cyrillic="$(printf '\xd0\x96%.0s' $(seq 252))"
+wine reg add "$key" /v SetupPath /t REG_SZ /d "C:\\$cyrillic" /reg:32 /f >/dev/null
+check_both "0 C:\\$cyrillic" "0 $WINEPREFIX/drive_c/$cyrillic" "255 Cyrillic characters"
+wine reg add "$key" /v SetupPath /t REG_SZ /d "C:\\${cyrillic}X" /reg:32 /f >/dev/null
+check_both '13 .\Aircraft\' '13 .\Aircraft\' "256 Cyrillic characters"
 SCRIPT

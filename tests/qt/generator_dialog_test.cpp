@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -41,6 +42,9 @@ const QByteArray kJetCfg =
     "[effects]\nwake=fx_wake\n\n[flight_tuning]\ncruise_lift_scalar=1.0\n";
 const QByteArray kPistonCfg =
     "[fltsim.0]\ntitle=Test Piston\n\n[GeneralEngineData]\nengine_type=0\n\n"
+    "[effects]\nwake=fx_wake\n\n[flight_tuning]\ncruise_lift_scalar=1.0\n";
+const QByteArray kHeloCfg =
+    "[fltsim.0]\ntitle=Test Helicopter\n\n[GeneralEngineData]\nengine_type=3\n\n"
     "[effects]\nwake=fx_wake\n\n[flight_tuning]\ncruise_lift_scalar=1.0\n";
 const QByteArray kTurbopropCfg =
     "[fltsim.0]\ntitle=Test Turboprop\n\n[GeneralEngineData]\nengine_type=5\n\n"
@@ -198,6 +202,7 @@ const Binding kBindings[] = {
     {"rocketBox", &PatchOptions::engineRocket},
     {"turbopropBox", &PatchOptions::engineTurboprop},
     {"flyableBox", &PatchOptions::includeFlyable},
+    {"simObjectPathsBox", &PatchOptions::includeSimObjectPaths},
 };
 
 }  // namespace
@@ -244,6 +249,8 @@ private slots:
         cirrowisp::SimulatorPathLookup::reset();
         fileSystem_ = cirrowisp::makeHostFileSystem();
         QVERIFY(fileSystem_ != nullptr);
+        // Qt's own folder chooser, which the test can drive, whatever the desktop offers.
+        QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
     }
 
     void controlsAndCaptions_data() {
@@ -265,6 +272,9 @@ private slots:
         row("rocketBox", "QCheckBox", QStringLiteral("Rocket"), false);
         row("turbopropBox", "QCheckBox", QStringLiteral("Turboprop"), true);
         row("flyableBox", "QCheckBox", QStringLiteral("Flyable planes "), false);
+        row("simObjectPathsBox", "QCheckBox", QStringLiteral("Aircraft folders from fsx.cfg"),
+            false);
+        row("browseButton", "QPushButton", QStringLiteral("Browse..."), false);
         row("temperatureEdit", "cirrowisp::TemperatureEdit", QStringLiteral("-27"), false);
         row("effectEdit", "QLineEdit", QStringLiteral("fx_Cirrowisp"), false);
     }
@@ -341,7 +351,8 @@ private slots:
             QStringLiteral("jetBox"),         QStringLiteral("noneBox"),
             QStringLiteral("heloTurbineBox"), QStringLiteral("rocketBox"),
             QStringLiteral("turbopropBox"),   QStringLiteral("temperatureEdit"),
-            QStringLiteral("pathEdit"),       QStringLiteral("flyableBox"),
+            QStringLiteral("pathEdit"),       QStringLiteral("browseButton"),
+            QStringLiteral("flyableBox"),     QStringLiteral("simObjectPathsBox"),
             QStringLiteral("effectEdit"),     QStringLiteral("cancelButton")};
         QStringList seen;
         for (qsizetype i = 0; i < expected.size(); ++i) {
@@ -596,6 +607,65 @@ private slots:
         box = clickStart(*dialog);
         QCOMPARE(box.text, summaryOf({1, 0, 1, 1}));
         QCOMPARE(readFile(folder + "/without_contrails_aircraft.cfg"), kJetCfg);
+    }
+
+    void browseButton_data() {
+        QTest::addColumn<bool>("chosen");
+        QTest::newRow("folder chosen") << true;
+        QTest::newRow("chooser cancelled") << false;
+    }
+
+    void browseButton() {
+        QFETCH(bool, chosen);
+        QTemporaryDir sim;
+        auto dialog = openDialog();
+        const int windows = whileModal(
+            [&] { QTest::mouseClick(child<QPushButton>(*dialog, "browseButton"), Qt::LeftButton); },
+            [&](QWidget* modal) {
+                auto* chooser = qobject_cast<QFileDialog*>(modal);
+                QVERIFY(chooser != nullptr);
+                QCOMPARE(chooser->fileMode(), QFileDialog::Directory);
+                if (chosen) {
+                    chooser->setDirectory(sim.path());
+                    chooser->selectFile(sim.path());
+                    // QFileDialog hides accept(); the dialog's own one takes the chosen folder.
+                    static_cast<QDialog*>(chooser)->accept();
+                } else {
+                    chooser->reject();
+                }
+            });
+        QCOMPARE(windows, 1);
+        QCOMPARE(child<QLineEdit>(*dialog, "pathEdit")->text(),
+                 chosen ? QDir::toNativeSeparators(sim.path()) : QStringLiteral(".\\Aircraft\\"));
+    }
+
+    void simulatorFolderList() {
+        QTemporaryDir base;
+        const QString sim = base.path() + "/sim";
+        writeFile(sim + "/SimObjects/Airplanes/Jet1/aircraft.cfg", kJetCfg);
+        writeFile(sim + "/SimObjects/Rotorcraft/Helo1/aircraft.cfg", kHeloCfg);
+        writeFile(base.path() + "/fsx.cfg",
+                  "[Main]\r\nSimObjectPaths.0=SimObjects\\Airplanes\r\n"
+                  "SimObjectPaths.1=SimObjects\\Rotorcraft\r\n");
+
+        auto dialog = openDialog();
+        setPath(*dialog, sim);
+        child<QCheckBox>(*dialog, "heloTurbineBox")->setChecked(true);
+        child<QCheckBox>(*dialog, "simObjectPathsBox")->setChecked(true);
+
+        // A missing fsx.cfg: the message names it, and nothing is touched.
+        const QString missing = base.path() + "/no-such.cfg";
+        dialog->setSimulatorConfig(QFile::encodeName(missing).toStdString());
+        const auto before = snapshot(base.path());
+        SeenBox box = clickStart(*dialog);
+        QCOMPARE(box.icon, QMessageBox::Critical);
+        QVERIFY2(box.text.contains(missing), qPrintable(box.text));
+        QCOMPARE(snapshot(base.path()), before);
+
+        dialog->setSimulatorConfig(QFile::encodeName(base.path() + "/fsx.cfg").toStdString());
+        box = clickStart(*dialog);
+        QCOMPARE(box.text, summaryOf({2, 0, 2, 2}));
+        QVERIFY(readFile(sim + "/SimObjects/Rotorcraft/Helo1/aircraft.cfg").contains("contrail="));
     }
 
     void aboutBox_data() {

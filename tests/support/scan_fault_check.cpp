@@ -12,7 +12,7 @@ namespace {
 
 const std::string kBackupName = "without_contrails_aircraft.cfg";
 
-void build(const TreeSpec& tree, FakeFileSystem& fs) {
+void buildTree(const TreeSpec& tree, FakeFileSystem& fs) {
     fs.addFolder("/sim/SimObjects/Airplanes");
     fs.addFolder("/sim/MyTraffic/Aircraft");
     for (const FolderSpec& folder : tree.folders) {
@@ -39,9 +39,13 @@ PatchOptions optionsOf(const TreeSpec& tree) {
 }
 
 // Runs the scan; a FileError is an ordinary outcome here and comes back as its text.
-std::optional<FileError> run(const TreeSpec& tree, FakeFileSystem& fs) {
+std::optional<FileError> run(const TreeSpec& tree, FakeFileSystem& fs,
+                             ScanTotals* totals = nullptr) {
     try {
-        AircraftScan(optionsOf(tree), fs);
+        const ScanTotals result = AircraftScan(optionsOf(tree), fs);
+        if (totals != nullptr) {
+            *totals = result;
+        }
         return std::nullopt;
     } catch (const FileError& error) {
         return error;
@@ -63,19 +67,23 @@ bool isHalfMade(const std::string& path) {
 
 FaultCheck::FaultCheck(TreeSpec tree) : tree_(std::move(tree)) {
     FakeFileSystem clean;
-    build(tree_, clean);
-    cleanRunFails_ = run(tree_, clean).has_value();
-    endState_ = clean.filesBelow("/sim");
+    buildTree(tree_, clean);
+    cleanRunFails_ = run(tree_, clean, &totals_).has_value();
+    endState_ = clean.filesBelow("/");
     operations_ = clean.operationCount();
     for (const FolderSpec& folder : tree_.folders) {
         patched_.push_back(folder.aircraft ? patched(tree_, *folder.aircraft) : std::string());
     }
 }
 
+void FaultCheck::build(FakeFileSystem& fs) const {
+    buildTree(tree_, fs);
+}
+
 std::string FaultCheck::failAt(std::size_t n, FakeFault fault) const {
     const TreeSpec& tree = tree_;
     FakeFileSystem fs;
-    build(tree, fs);
+    buildTree(tree, fs);
     std::string broken;
     fs.setAfterEachOperation([&] {
         for (std::size_t i = 0; i < tree.folders.size(); ++i) {
@@ -104,7 +112,7 @@ std::string FaultCheck::failAt(std::size_t n, FakeFault fault) const {
     if (!broken.empty()) {
         return broken + " (after operation " + std::to_string(fs.operationCount()) + ")";
     }
-    if (error && (error->path().rfind("/sim/", 0) != 0 || error->reason().empty())) {
+    if (error && (error->path().rfind('/', 0) != 0 || error->reason().empty())) {
         return "the error does not name a file and a reason: " + error->path() + ": " +
                error->reason();
     }
@@ -126,8 +134,8 @@ std::string FaultCheck::failAt(std::size_t n, FakeFault fault) const {
     // Only the failed operation itself may leave a half-made file: the removal of that file, in
     // the clean-up after a run that had already failed.
     const std::string failed = n <= fs.log().size() ? fs.log()[n - 1] : std::string();
-    for (const auto& [path, bytes] : fs.filesBelow("/sim")) {
-        if (isHalfMade(path) && failed != "remove /sim/" + path + " [fails]") {
+    for (const auto& [path, bytes] : fs.filesBelow("/")) {
+        if (isHalfMade(path) && failed != "remove /" + path + " [fails]") {
             return "a half-made file is left: " + path;
         }
     }
@@ -138,7 +146,7 @@ std::string FaultCheck::failAt(std::size_t n, FakeFault fault) const {
     if (!cleanRunFails_ && rerunError) {
         return "the rerun failed: " + rerunError->path() + ": " + rerunError->reason();
     }
-    if (!cleanRunFails_ && fs.filesBelow("/sim") != endState_) {
+    if (!cleanRunFails_ && fs.filesBelow("/") != endState_) {
         return "the rerun did not reach the end state of a clean run";
     }
     return {};

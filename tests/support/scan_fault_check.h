@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "patcher/aircraft_scan.h"
 #include "patcher/patch_options.h"
 #include "platform/fake_file_system.h"
 
@@ -13,7 +14,7 @@ namespace cirrowisp {
 
 // One aircraft folder of a generated simulator tree.
 struct FolderSpec {
-    std::string path;                     // full path, below "/sim"
+    std::string path;  // full path, below "/sim" (or elsewhere, for a folder fsx.cfg lists)
     std::optional<std::string> aircraft;  // aircraft.cfg, when there is one
     std::string aircraftName = "aircraft.cfg";
     std::optional<std::string> backup;  // an older without_contrails_aircraft.cfg
@@ -35,6 +36,10 @@ public:
 
     // The number of file operations a run over the tree makes when nothing fails.
     std::size_t operations() const { return operations_; }
+    // The totals of that run.
+    const ScanTotals& totals() const { return totals_; }
+    // The tree, on a fresh fake.
+    void build(FakeFileSystem& fs) const;
 
     // Runs the scan over the tree with operation `n` (1-based) failing with `fault`, checking
     // after every operation that each aircraft.cfg is whole (its bytes before the run or the
@@ -50,6 +55,7 @@ private:
     std::map<std::string, std::string> endState_;
     bool cleanRunFails_ = false;
     std::size_t operations_ = 0;
+    ScanTotals totals_;
 };
 
 }  // namespace cirrowisp

@@ -5,11 +5,18 @@
 //       no registry entry: the dialog against its table, typing, the About box
 //   cirrowisp_e2e <Cirrowisp.exe> registry <simulator folder> <scratch folder>
 //       the setup path registered: path field, refusals, real runs, a file error
+//   cirrowisp_e2e <Cirrowisp.exe> unicode <registered path> <simulator folder> <aircraft>
+//                 <failing file>
+//       paths in any script: the registered one shown, the simulator folder typed and run,
+//       then the simulator folder of <failing file> pasted, and that file named in the error
 //
 // Prints one line per check and closes with "N passed, M failed".
 #include <windows.h>
+// windows.h first: shellapi.h relies on its types.
+#include <shellapi.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <iterator>
@@ -951,18 +958,64 @@ void phaseRegistry(const std::string& exe, const std::string& root, const std::s
     waitExit(copy, code);
 }
 
+// ---- phase 3: paths in any script ---------------------------------------------------------
+
+// `aircraft` jets wait below `simulator`; the script that made them checks the files. The
+// backup of `failing` cannot be made: its simulator folder ends the run with a file error.
+void phaseUnicode(const std::string& exe, const std::wstring& registered,
+                  const std::wstring& simulator, int aircraft, const std::wstring& failing) {
+    App app;
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    if (!start(app, exe, temp)) {
+        check(false, "Cirrowisp.exe shows \"FSX-Cirrowisp generator\"");
+        return;
+    }
+    HWND field = GetDlgItem(app.dialog, IDC_SIMULATOR_PATH);
+    check(windowText(field) == registered, "path field shows the registered setup path",
+          narrow(windowText(field)));
+    send(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+    typeText(field, simulator);
+    check(windowText(field) == simulator, "simulator folder typed into the path field",
+          narrow(windowText(field)));
+    clickStart(app);
+    const MessageBoxSeen box = answerMessageBox(app);
+    cirrowisp::ScanTotals totals;
+    totals.aiAircraft = totals.contrailsAdded = totals.temperaturesChanged = aircraft;
+    const std::string summary = cirrowisp::summaryText(totals);
+    check(box.text == std::wstring(summary.begin(), summary.end()),
+          "summary box: every aircraft treated", narrow(box.text));
+    const std::wstring failingSimulator = failing.substr(0, failing.find(L"\\SimObjects\\"));
+    send(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(failingSimulator.c_str()));
+    clickStart(app);
+    const MessageBoxSeen error = answerMessageBox(app);
+    check(error.text.find(failing) != std::wstring::npos, "file error names the file as it is",
+          narrow(error.text));
+    PostMessageW(app.dialog, WM_CLOSE, 0, 0);
+    DWORD code = 99;
+    check(waitExit(app, code) && code == 0, "close box ends the program with exit code 0",
+          std::to_string(code));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The narrow arguments hold '?' for every character outside the ANSI code page.
+    int wideCount = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &wideCount);
     if (argc >= 4 && std::strcmp(argv[2], "defaults") == 0) {
         phaseDefaults(argv[1], argv[3]);
     } else if (argc >= 5 && std::strcmp(argv[2], "registry") == 0) {
         phaseRegistry(argv[1], argv[3], argv[4]);
+    } else if (argc >= 7 && wideCount == argc && std::strcmp(argv[2], "unicode") == 0) {
+        phaseUnicode(argv[1], wide[3], wide[4], std::atoi(argv[5]), wide[6]);
     } else {
         std::fprintf(stderr,
-                     "usage: cirrowisp_e2e EXE defaults SHOTS | EXE registry SIMULATOR SCRATCH\n");
+                     "usage: cirrowisp_e2e EXE defaults SHOTS | EXE registry SIMULATOR SCRATCH |"
+                     " EXE unicode REGISTERED SIMULATOR AIRCRAFT FAILING\n");
         return 2;
     }
+    LocalFree(wide);
     std::printf("%d passed, %d failed\n", passed, failed);
     return failed == 0 && passed > 0 ? 0 : 1;
 }

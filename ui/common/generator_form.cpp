@@ -4,7 +4,9 @@
 #include <string_view>
 
 #include "patcher/file_error.h"
+#include "patcher/simobject_paths.h"
 #include "platform/file_system.h"
+#include "platform/simulator_config.h"
 
 namespace cirrowisp {
 
@@ -66,6 +68,7 @@ FormValues formFromOptions(const PatchOptions& options) {
     form.rocket = options.engineRocket != 0;
     form.turboprop = options.engineTurboprop != 0;
     form.flyable = options.includeFlyable != 0;
+    form.simObjectPaths = options.includeSimObjectPaths != 0;
     form.effectName = options.effectName;
     form.simulatorPath = options.simulatorPath;
     return form;
@@ -88,6 +91,7 @@ std::optional<ExchangeRefusal> optionsFromForm(const FormValues& form, PatchOpti
     options.engineRocket = flag(form.rocket);
     options.engineTurboprop = flag(form.turboprop);
     options.includeFlyable = flag(form.flyable);
+    options.includeSimObjectPaths = flag(form.simObjectPaths);
     options.effectName = form.effectName;
     options.simulatorPath = form.simulatorPath;
     return std::nullopt;
@@ -97,13 +101,27 @@ std::string fileErrorText(const FileError& error) {
     return "The run stopped at\n" + error.path() + "\n\n" + error.reason();
 }
 
-StartOutcome runStart(const FormValues& form, PatchOptions& options, FileSystem& fileSystem) {
+StartOutcome runStart(const FormValues& form, PatchOptions& options, FileSystem& fileSystem,
+                      const std::string& simulatorConfig) {
     StartOutcome outcome;
     if (std::optional<ExchangeRefusal> refusal = optionsFromForm(form, options)) {
         outcome.kind = StartOutcome::Kind::refused;
         outcome.focus = refusal->field;
         outcome.message = std::move(refusal->message);
         return outcome;
+    }
+    options.simObjectPaths.clear();
+    if (options.includeSimObjectPaths != 0) {
+        const std::optional<std::string> config =
+            simulatorConfig.empty() ? simulatorConfigFile() : simulatorConfig;
+        try {
+            options.simObjectPaths = listedAircraftFolders(config.value_or(kSimulatorConfigName));
+        } catch (const FileError& error) {
+            outcome.kind = StartOutcome::Kind::failed;
+            outcome.message = "The simulator's list of aircraft folders cannot be read:\n" +
+                              error.path() + "\n\n" + error.reason();
+            return outcome;
+        }
     }
     try {
         outcome.totals = AircraftScan(options, fileSystem);

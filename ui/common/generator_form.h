@@ -22,6 +22,7 @@ struct FormValues {
     bool rocket = false;          // 1005
     bool turboprop = false;       // 1006
     bool flyable = false;         // 1009
+    bool simObjectPaths = false;  // the Linux dialog only: "Aircraft folders from fsx.cfg"
     std::string effectName;       // 1010
     std::string simulatorPath;    // 1008
 };
@@ -53,7 +54,10 @@ struct StartOutcome {
 // The message box text for a run that a file error ended: the file and the system's reason.
 std::string fileErrorText(const FileError& error);
 
-// The Start sequence without a window: exchange into the record, then the run.
-StartOutcome runStart(const FormValues& form, PatchOptions& options, FileSystem& fileSystem);
+// The Start sequence without a window: exchange into the record, then the run. When the record
+// includes the simulator's own list of folders, `simulatorConfig` (the user's fsx.cfg when
+// empty) is read first; a file that cannot be read ends the Start before anything changed.
+StartOutcome runStart(const FormValues& form, PatchOptions& options, FileSystem& fileSystem,
+                      const std::string& simulatorConfig = {});
 
 }  // namespace cirrowisp

@@ -3,6 +3,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
+#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -75,8 +77,8 @@ GeneratorDialog::GeneratorDialog(FileSystem& fileSystem, QWidget* parent)
 }
 
 void GeneratorDialog::buildControls() {
-    // Created in tab order: Cancel, Start, the six engine types, temperature, path, flyable,
-    // effect name.
+    // Created in tab order: Cancel, Start, the six engine types, temperature, path, Browse,
+    // flyable, the simulator's own folders, effect name.
     cancelButton_ = new QPushButton(QStringLiteral("Cancel"), this);
     cancelButton_->setObjectName(QStringLiteral("cancelButton"));
     startButton_ = new QPushButton(QStringLiteral("Start"), this);
@@ -98,14 +100,23 @@ void GeneratorDialog::buildControls() {
     temperatureEdit_->setObjectName(QStringLiteral("temperatureEdit"));
     pathEdit_ = new QLineEdit(this);
     pathEdit_->setObjectName(QStringLiteral("pathEdit"));
+    browseButton_ = new QPushButton(QStringLiteral("Browse..."), this);
+    browseButton_->setObjectName(QStringLiteral("browseButton"));
+    browseButton_->setAutoDefault(false);
     // The trailing blank is part of the caption.
     flyableBox_ = checkBox(QStringLiteral("Flyable planes "), QStringLiteral("flyableBox"), this);
+    simObjectPathsBox_ = checkBox(QStringLiteral("Aircraft folders from fsx.cfg"),
+                                  QStringLiteral("simObjectPathsBox"), this);
+    simObjectPathsBox_->setToolTip(
+        QStringLiteral("Also every folder the simulator's fsx.cfg lists, such as "
+                       "SimObjects\\Rotorcraft and AI traffic folders"));
     effectEdit_ = new QLineEdit(this);
     effectEdit_->setObjectName(QStringLiteral("effectEdit"));
 
-    QWidget* const tabChain[] = {cancelButton_,    startButton_,    pistonBox_,  jetBox_,
-                                 noneBox_,         heloTurbineBox_, rocketBox_,  turbopropBox_,
-                                 temperatureEdit_, pathEdit_,       flyableBox_, effectEdit_};
+    QWidget* const tabChain[] = {cancelButton_,      startButton_,    pistonBox_,    jetBox_,
+                                 noneBox_,           heloTurbineBox_, rocketBox_,    turbopropBox_,
+                                 temperatureEdit_,   pathEdit_,       browseButton_, flyableBox_,
+                                 simObjectPathsBox_, effectEdit_};
     for (std::size_t i = 1; i < std::size(tabChain); ++i) {
         setTabOrder(tabChain[i - 1], tabChain[i]);
     }
@@ -134,6 +145,7 @@ void GeneratorDialog::buildControls() {
 
     connect(startButton_, &QPushButton::clicked, this, &GeneratorDialog::start);
     connect(cancelButton_, &QPushButton::clicked, this, &QDialog::reject);
+    connect(browseButton_, &QPushButton::clicked, this, &GeneratorDialog::browseForFolder);
 
     // Widths from the font, so the fields keep their proportions at any font size.
     const int charWidth = fontMetrics().averageCharWidth();
@@ -149,12 +161,19 @@ void GeneratorDialog::buildControls() {
     auto* topRow = new QHBoxLayout;
     topRow->addWidget(engineGroup);
     topRow->addSpacing(charWidth * 2);
-    topRow->addWidget(flyableBox_, 0, Qt::AlignTop);
+    auto* folderBoxes = new QVBoxLayout;
+    folderBoxes->addWidget(flyableBox_);
+    folderBoxes->addWidget(simObjectPathsBox_);
+    folderBoxes->addStretch();
+    topRow->addLayout(folderBoxes);
     topRow->addStretch();
 
     auto* fields = new QGridLayout;
     fields->addWidget(caption(QStringLiteral("FSX Path"), this), 0, 0);
-    fields->addWidget(pathEdit_, 0, 1);
+    auto* pathRow = new QHBoxLayout;
+    pathRow->addWidget(pathEdit_, 1);
+    pathRow->addWidget(browseButton_);
+    fields->addLayout(pathRow, 0, 1);
     fields->addWidget(caption(QStringLiteral("Name of effect file"), this), 1, 0);
     fields->addWidget(effectEdit_, 1, 1);
     fields->addWidget(caption(QStringLiteral("max Contrail Temperature (°C)"), this), 2, 0);
@@ -187,6 +206,7 @@ FormValues GeneratorDialog::formFromControls() const {
     form.rocket = rocketBox_->isChecked();
     form.turboprop = turbopropBox_->isChecked();
     form.flyable = flyableBox_->isChecked();
+    form.simObjectPaths = simObjectPathsBox_->isChecked();
     form.effectName = toBytes(effectEdit_->text());
     form.simulatorPath = toBytes(pathEdit_->text());
     return form;
@@ -201,6 +221,7 @@ void GeneratorDialog::showForm(const FormValues& form) {
     rocketBox_->setChecked(form.rocket);
     turbopropBox_->setChecked(form.turboprop);
     flyableBox_->setChecked(form.flyable);
+    simObjectPathsBox_->setChecked(form.simObjectPaths);
     effectEdit_->setText(fromBytes(form.effectName));
     pathEdit_->setText(fromBytes(form.simulatorPath));
 }
@@ -209,7 +230,7 @@ void GeneratorDialog::start() {
     StartOutcome outcome;
     {
         WaitCursor wait;
-        outcome = runStart(formFromControls(), options_, fileSystem_);
+        outcome = runStart(formFromControls(), options_, fileSystem_, simulatorConfig_);
     }
     const QString message = fromBytes(outcome.message);
     switch (outcome.kind) {
@@ -225,6 +246,16 @@ void GeneratorDialog::start() {
         case StartOutcome::Kind::failed:
             QMessageBox::critical(this, kMessageTitle, message);
             break;
+    }
+}
+
+void GeneratorDialog::browseForFolder() {
+    // Starts where the field points when that is a folder; the chooser knows no Windows paths.
+    const QString current = QDir::fromNativeSeparators(pathEdit_->text());
+    const QString chosen = QFileDialog::getExistingDirectory(
+        this, QStringLiteral("Simulator folder"), QDir(current).exists() ? current : QString());
+    if (!chosen.isEmpty()) {
+        pathEdit_->setText(QDir::toNativeSeparators(chosen));
     }
 }
 

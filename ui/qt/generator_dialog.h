@@ -30,11 +30,15 @@ public:
 
     const PatchOptions& options() const { return options_; }
     QAction* aboutAction() const { return aboutAction_; }
+    // The fsx.cfg a Start reads when its check box is ticked, instead of the user's.
+    void setSimulatorConfig(const std::string& path) { simulatorConfig_ = path; }
 
 public slots:
     // The Start command: exchange into the record, the run, then the summary or the error.
     void start();
     void showAbout();
+    // The desktop's folder chooser for the path field.
+    void browseForFolder();
 
 private:
     void buildControls();
@@ -43,6 +47,7 @@ private:
 
     FileSystem& fileSystem_;
     PatchOptions options_;
+    std::string simulatorConfig_;
     QIcon icon_;
 
     QPushButton* cancelButton_ = nullptr;
@@ -55,7 +60,9 @@ private:
     QCheckBox* turbopropBox_ = nullptr;
     TemperatureEdit* temperatureEdit_ = nullptr;
     QLineEdit* pathEdit_ = nullptr;
+    QPushButton* browseButton_ = nullptr;
     QCheckBox* flyableBox_ = nullptr;
+    QCheckBox* simObjectPathsBox_ = nullptr;
     QLineEdit* effectEdit_ = nullptr;
     QToolButton* menuButton_ = nullptr;
     QAction* aboutAction_ = nullptr;

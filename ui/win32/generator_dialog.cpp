@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "patcher/simulator_location.h"
+#include "platform/win32_text.h"
 #include "res/resource.h"
 #include "ui/win32/about_dialog.h"
 #include "ui/win32/win32_support.h"
@@ -45,17 +46,18 @@ GeneratorDialog::GeneratorDialog(FileSystem& fileSystem) : fileSystem_(fileSyste
 }
 
 INT_PTR GeneratorDialog::doModal(HWND owner) {
-    return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_GENERATOR_DIALOG), owner,
+    // A Unicode dialog: its path field takes typed and pasted characters of any script.
+    return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_GENERATOR_DIALOG), owner,
                            &dialogProc, reinterpret_cast<LPARAM>(this));
 }
 
 INT_PTR CALLBACK GeneratorDialog::dialogProc(HWND window, UINT message, WPARAM wParam,
                                              LPARAM lParam) {
     if (message == WM_INITDIALOG) {
-        SetWindowLongPtrA(window, DWLP_USER, lParam);
+        SetWindowLongPtrW(window, DWLP_USER, lParam);
         reinterpret_cast<GeneratorDialog*>(lParam)->window_ = window;
     }
-    auto* self = reinterpret_cast<GeneratorDialog*>(GetWindowLongPtrA(window, DWLP_USER));
+    auto* self = reinterpret_cast<GeneratorDialog*>(GetWindowLongPtrW(window, DWLP_USER));
     if (!self)
         return FALSE;
     // Nothing may unwind through the window manager's frames; whatever escapes a handler is
@@ -168,7 +170,7 @@ void GeneratorDialog::showForm(const FormValues& form) {
     setCheck(window_, IDC_TURBOPROP, form.turboprop);
     setCheck(window_, IDC_FLYABLE, form.flyable);
     SetDlgItemTextA(window_, IDC_EFFECT_NAME, form.effectName.c_str());
-    SetDlgItemTextA(window_, IDC_SIMULATOR_PATH, form.simulatorPath.c_str());
+    SetDlgItemTextW(window_, IDC_SIMULATOR_PATH, toWide(form.simulatorPath).c_str());
 }
 
 FormValues GeneratorDialog::readForm() const {
@@ -182,7 +184,7 @@ FormValues GeneratorDialog::readForm() const {
     form.turboprop = isChecked(window_, IDC_TURBOPROP);
     form.flyable = isChecked(window_, IDC_FLYABLE);
     form.effectName = controlText(GetDlgItem(window_, IDC_EFFECT_NAME));
-    form.simulatorPath = controlText(GetDlgItem(window_, IDC_SIMULATOR_PATH));
+    form.simulatorPath = controlTextUtf8(GetDlgItem(window_, IDC_SIMULATOR_PATH));
     return form;
 }
 

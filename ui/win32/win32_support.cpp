@@ -2,14 +2,16 @@
 
 #include <vector>
 
+#include "platform/win32_text.h"
+
 namespace cirrowisp::win32 {
 
 std::string applicationName() {
     // The module path may be longer than MAX_PATH; grow until it fits.
-    std::vector<char> buffer(MAX_PATH);
+    std::vector<wchar_t> buffer(MAX_PATH);
     for (;;) {
         const DWORD length =
-            GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+            GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
         if (length == 0)
             return {};
         if (length < buffer.size()) {
@@ -18,7 +20,7 @@ std::string applicationName() {
         }
         buffer.resize(buffer.size() * 2);
     }
-    std::string name(buffer.begin(), buffer.end());
+    std::string name = fromWide(std::wstring_view(buffer.data(), buffer.size()));
     const std::size_t slash = name.find_last_of("\\/:");
     if (slash != std::string::npos)
         name.erase(0, slash + 1);
@@ -29,7 +31,7 @@ std::string applicationName() {
 }
 
 int showMessage(HWND owner, const std::string& text, UINT type) {
-    return MessageBoxA(owner, text.c_str(), applicationName().c_str(), type);
+    return MessageBoxW(owner, toWide(text).c_str(), toWide(applicationName()).c_str(), type);
 }
 
 std::string controlText(HWND control) {
@@ -40,6 +42,16 @@ std::string controlText(HWND control) {
     const int copied = GetWindowTextA(control, text.data(), length + 1);
     text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
     return text;
+}
+
+std::string controlTextUtf8(HWND control) {
+    const int length = GetWindowTextLengthW(control);
+    if (length <= 0)
+        return {};
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const int copied = GetWindowTextW(control, text.data(), length + 1);
+    text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
+    return fromWide(text);
 }
 
 WaitCursor::WaitCursor() : previous_(SetCursor(LoadCursor(nullptr, IDC_WAIT))) {}

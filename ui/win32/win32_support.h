@@ -10,11 +10,15 @@ namespace cirrowisp::win32 {
 // name without its extension, so a renamed copy calls itself by its new name.
 std::string applicationName();
 
-// A message box owned by `owner` and titled with the application's name.
+// A message box owned by `owner` and titled with the application's name; `text` is UTF-8, so
+// a path in it shows whatever its characters.
 int showMessage(HWND owner, const std::string& text, UINT type);
 
 // The text of a control as ANSI bytes, of any length.
 std::string controlText(HWND control);
+
+// The text of a control as UTF-8, of any length: for the path field, which takes any character.
+std::string controlTextUtf8(HWND control);
 
 // Shows the busy cursor for as long as it lives, or until restore(); the previous cursor
 // comes back either way, also when an error passes through.

@@ -1,0 +1,50 @@
+#include "cli/scan_roots.h"
+
+#include "patcher/file_error.h"
+#include "platform/file_system.h"
+#include "platform/simulator_config.h"
+
+namespace cirrowisp {
+
+std::optional<AircraftRoots> commandLineRoots(const CliOptions& options, PatchOptions& patch,
+                                              FileSystem& fileSystem, std::ostream& err) {
+    // A mistyped folder would otherwise look like a simulator without aircraft.
+    if (options.simulatorFolder &&
+        fileSystem.listFolder(fileSystem.absolutePath(*options.simulatorFolder)) == nullptr) {
+        err << "cirrowisp-cli: the simulator folder '" << *options.simulatorFolder
+            << "' does not exist or is not a folder\n";
+        return std::nullopt;
+    }
+    if (options.simObjectPaths) {
+        const std::optional<std::string> config =
+            options.simulatorConfig ? options.simulatorConfig : simulatorConfigFile();
+        if (!config) {
+            err << "cirrowisp-cli: there is no place to look for fsx.cfg (no home folder); "
+                   "name it with --fsx-cfg\n";
+            return std::nullopt;
+        }
+        try {
+            patch.simObjectPaths = listedAircraftFolders(*config);
+        } catch (const FileError& failure) {
+            err << "cirrowisp-cli: cannot read the simulator's list of aircraft folders: "
+                << failure.what() << '\n';
+            return std::nullopt;
+        }
+    }
+
+    AircraftRoots roots = findAircraftRoots(patch, fileSystem);
+    if (options.verbose) {
+        for (const std::string& missing : roots.missing) {
+            err << missing << ": listed in fsx.cfg, not there, passed over\n";
+        }
+    }
+    if (roots.folders.empty()) {
+        err << "cirrowisp-cli: warning: none of the aircraft folders looked for exists:\n";
+        for (const std::string& folder : roots.lookedFor) {
+            err << "  " << folder << '\n';
+        }
+    }
+    return roots;
+}
+
+}  // namespace cirrowisp
