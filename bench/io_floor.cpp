@@ -132,6 +132,16 @@ void treatFolder(const std::string& folder, const FloorOptions& options, std::ve
     if (in.get() < 0 || ::fstat(in.get(), &info) != 0 || S_ISDIR(info.st_mode)) {
         return;
     }
+    if (options.readOnly) {
+        ++(flyable ? totals.flyable : totals.treated);
+        for (ssize_t got; (got = ::read(in.get(), buffer.data(), buffer.size())) != 0;) {
+            if (got < 0 && errno != EINTR) {
+                fail("read", cfg);
+            }
+            totals.bytes += got > 0 ? static_cast<std::uint64_t>(got) : 0;
+        }
+        return;
+    }
     const std::string fresh = folder + "/new_aircraft.cfg";
     Fd out(::open(fresh.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
     if (out.get() < 0) {

@@ -9,6 +9,9 @@ struct FloorOptions {
     std::string simulatorFolder;
     bool includeFlyable = true;
     bool sync = true;  // flush each new file to the disk before it is renamed, as the run does
+    // Only list, test for a panel and read each aircraft.cfg: what a run over a tree in which
+    // nothing changes any more cannot do with less.
+    bool readOnly = false;
 };
 
 struct FloorTotals {
@@ -20,7 +23,8 @@ struct FloorTotals {
 
 // The file operations of one run and nothing else, straight on the POSIX calls: list both
 // roots, search each folder for a panel, read aircraft.cfg once, write its bytes unchanged to
-// new_aircraft.cfg and, on a first run, to a backup copy, flush both, rename them into place.
+// new_aircraft.cfg and, on a first run, to a backup copy, flush both, rename them into place
+// (or, with readOnly, only read).
 // What a run costs if our code cost nothing. Throws std::runtime_error on a failure.
 FloorTotals ioFloorRun(const FloorOptions& options);
 

@@ -14,6 +14,8 @@ int main(int argc, char** argv) {
             options.includeFlyable = false;
         } else if (arg == "--no-sync") {
             options.sync = false;
+        } else if (arg == "--read-only") {
+            options.readOnly = true;
         } else if (!haveFolder && !arg.starts_with("--")) {
             options.simulatorFolder = arg;
             haveFolder = true;
@@ -24,7 +26,8 @@ int main(int argc, char** argv) {
     }
     if (!haveFolder) {
         std::fprintf(stderr,
-                     "usage: cirrowisp-io-floor SIMULATOR_FOLDER [--no-flyable] [--no-sync]\n");
+                     "usage: cirrowisp-io-floor SIMULATOR_FOLDER [--no-flyable] [--no-sync] "
+                     "[--read-only]\n");
         return 2;
     }
     try {

@@ -107,10 +107,18 @@ std::vector<std::string> scanCommand(const Config& config, const fs::path& tree)
     return {config.scanProgram, "--flyable", tree.string()};
 }
 
-std::vector<std::string> floorCommand(const Config& config, const fs::path& tree) {
+// The durable floor flushes every file as the run must; the bare floor is the least a run of
+// that kind can do: a first run's operations without flushing, a second run's reads alone.
+enum class Floor { Durable, Bare };
+
+std::vector<std::string> floorCommand(const Config& config, const fs::path& tree, Floor floor,
+                                      bool firstRun) {
     std::vector<std::string> command = {config.floorProgram, tree.string()};
-    if (!config.sync) {
+    if (!config.sync || (floor == Floor::Bare && firstRun)) {
         command.push_back("--no-sync");
+    }
+    if (floor == Floor::Bare && !firstRun) {
+        command.push_back("--read-only");
     }
     return command;
 }
@@ -122,19 +130,47 @@ Sample timed(const std::vector<std::string>& command) {
 }
 
 void report(const Config& config, const char* what, int folders, const Series& scan,
-            const Series& floor) {
+            const Series& floor, const Series& bare) {
     const double scanWall = median(scan.wall);
     const double floorWall = median(floor.wall);
+    const double bareWall = median(bare.wall);
     const double scanBest = *std::min_element(scan.wall.begin(), scan.wall.end());
     const double floorBest = *std::min_element(floor.wall.begin(), floor.wall.end());
+    const double bareBest = *std::min_element(bare.wall.begin(), bare.wall.end());
     std::printf(
         "RESULT run storage=%s kind=%s folders=%d scan_s=%.3f floor_s=%.3f ratio=%.2f "
         "scan_best_s=%.3f floor_best_s=%.3f best_ratio=%.2f scan_cpu_s=%.3f "
-        "floor_cpu_s=%.3f scan_peak_kb=%ld floor_peak_kb=%ld\n",
+        "floor_cpu_s=%.3f scan_peak_kb=%ld floor_peak_kb=%ld bare_s=%.3f bare_ratio=%.2f "
+        "bare_best_s=%.3f bare_best_ratio=%.2f bare_cpu_s=%.3f\n",
         config.storage.c_str(), what, folders, scanWall, floorWall, scanWall / floorWall, scanBest,
         floorBest, scanBest / floorBest, median(scan.cpu), median(floor.cpu), scan.peakKb,
-        floor.peakKb);
+        floor.peakKb, bareWall, scanWall / bareWall, bareBest, scanBest / bareBest,
+        median(bare.cpu));
     std::fflush(stdout);
+}
+
+// Rounds of one kind of run: the scan, the durable floor and the bare floor in turn, the order
+// rotating each round so that no side always runs on another's dirty pages. `prepare` puts the
+// tree into the state each run must start from.
+template <typename Prepare>
+void timeRounds(const Config& config, const fs::path& tree, int folders, int rounds, bool firstRun,
+                Prepare prepare) {
+    Series series[3];
+    const char* names[3] = {"scan ", "floor", "bare "};
+    for (int round = 0; round < rounds; ++round) {
+        for (int turn = 0; turn < 3; ++turn) {
+            const int side = (turn + round) % 3;
+            prepare();
+            const Sample s =
+                timed(side == 0   ? scanCommand(config, tree)
+                      : side == 1 ? floorCommand(config, tree, Floor::Durable, firstRun)
+                                  : floorCommand(config, tree, Floor::Bare, firstRun));
+            series[side].add(s);
+            std::fprintf(stderr, "  %s run, %s: %.3f s\n", firstRun ? "first" : "second",
+                         names[side], s.wallSeconds);
+        }
+    }
+    report(config, firstRun ? "first" : "second", folders, series[0], series[1], series[2]);
 }
 
 void benchTree(const Config& config, int folders) {
@@ -150,45 +186,21 @@ void benchTree(const Config& config, int folders) {
                  tree.c_str());
     // Warm the cache, and both programs, with one untimed first run of each side: the first
     // run after writing a tree also pays for the writer's leftovers, whichever side it is.
-    runChild(floorCommand(config, tree));
+    runChild(floorCommand(config, tree, Floor::Durable, true));
     restoreFirstRunState(tree);
     runChild(scanCommand(config, tree));
     restoreFirstRunState(tree);
     // Small trees are quick: give them more rounds, since a shared disk is noisy.
     const int rounds = folders <= 2000 ? std::max(config.rounds, 5) : config.rounds;
 
-    // First runs: the tree goes back to its never-run state before each one, and the order of
-    // the two sides alternates so neither always runs on the other's dirty pages.
-    Series scanFirst, floorFirst;
-    for (int round = 0; round < rounds; ++round) {
-        for (int side = 0; side < 2; ++side) {
-            const bool scanNow = (side + round) % 2 == 0;
-            restoreFirstRunState(tree);
-            const Sample s =
-                timed(scanNow ? scanCommand(config, tree) : floorCommand(config, tree));
-            (scanNow ? scanFirst : floorFirst).add(s);
-            std::fprintf(stderr, "  first run, %s: %.3f s\n", scanNow ? "scan " : "floor",
-                         s.wallSeconds);
-        }
-    }
-    report(config, "first", folders, scanFirst, floorFirst);
+    // First runs: the tree goes back to its never-run state before each one.
+    timeRounds(config, tree, folders, rounds, true, [&] { restoreFirstRunState(tree); });
 
-    // Second runs over a tree the scan has patched: the floor copies bytes unchanged and the
-    // scan rewrites them to the same text, so every round sees the same tree.
+    // Second runs over a tree the scan has patched: the scan finds nothing to change and the
+    // floors copy or read bytes unchanged, so every round sees the same tree.
     restoreFirstRunState(tree);
     runChild(scanCommand(config, tree));
-    Series scanSecond, floorSecond;
-    for (int round = 0; round < rounds; ++round) {
-        for (int side = 0; side < 2; ++side) {
-            const bool scanNow = (side + round) % 2 == 0;
-            const Sample s =
-                timed(scanNow ? scanCommand(config, tree) : floorCommand(config, tree));
-            (scanNow ? scanSecond : floorSecond).add(s);
-            std::fprintf(stderr, "  second run, %s: %.3f s\n", scanNow ? "scan " : "floor",
-                         s.wallSeconds);
-        }
-    }
-    report(config, "second", folders, scanSecond, floorSecond);
+    timeRounds(config, tree, folders, rounds, false, [] {});
     fs::remove_all(tree);
 }
 

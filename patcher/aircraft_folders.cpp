@@ -53,7 +53,8 @@ void forEachAircraftFolder(const std::vector<std::string>& roots, FileSystem& fi
             continue;  // gone since the roots were found
         }
         // Folders are visited while the root is listed, so nothing here grows with the number
-        // of folders.
+        // of folders; the files the listing may or may not show once a visit has added or
+        // removed some are skipped anyway.
         DirEntry entry;
         while (listing->next(entry)) {
             // "*." finds names without an extension, and "." and ".." like any other folder.

@@ -18,7 +18,9 @@ char upperAscii(char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // The C locale's white space, which is what strtod skips whatever the process locale is.
 bool isSpace(char c) {
@@ -45,13 +47,36 @@ std::size_t characterSize(std::string_view text, std::size_t pos, const CodePage
 
 }  // namespace
 
-const CodePage& CodePage::active() { return activeCodePage(); }
+const CodePage& CodePage::active() {
+    return activeCodePage();
+}
 
-void CodePage::setActive(const CodePage& codePage) { activeCodePage() = codePage; }
+void CodePage::setActive(const CodePage& codePage) {
+    activeCodePage() = codePage;
+}
 
-std::size_t findUpper(std::string_view text, std::string_view upperNeedle, const CodePage& codePage) {
+std::size_t findUpper(std::string_view text, std::string_view upperNeedle,
+                      const CodePage& codePage) {
     if (upperNeedle.empty()) {
         return 0;
+    }
+    if (text.size() < upperNeedle.size()) {
+        return std::string_view::npos;
+    }
+    if (!codePage.hasLeadBytes()) {
+        // Every byte starts a character: only bytes equal to the needle's first one, in either
+        // case, need a closer look. Header and key tests run on every line of a section, and
+        // the general walk below cost more than the rest of the rewrite together.
+        const char first = upperNeedle.front();
+        const char lower = (first >= 'A' && first <= 'Z') ? static_cast<char>(first + 32) : first;
+        const std::size_t last = text.size() - upperNeedle.size();
+        for (std::size_t pos = 0; pos <= last; ++pos) {
+            const char c = text[pos];
+            if ((c == first || c == lower) && matchesAt(text, pos, upperNeedle)) {
+                return pos;
+            }
+        }
+        return std::string_view::npos;
     }
     // A needle is plain ASCII, so inside a match every byte is a character of its own; only
     // the start has to be a character boundary.

@@ -14,11 +14,17 @@ public:
     // Installs the table used by active(); the Windows front ends call this once at start-up.
     static void setActive(const CodePage& codePage);
 
-    void setLeadByte(unsigned char byte, bool lead) { lead_[byte] = lead; }
+    void setLeadByte(unsigned char byte, bool lead) {
+        leadBytes_ += static_cast<int>(lead) - static_cast<int>(lead_[byte]);
+        lead_[byte] = lead;
+    }
     bool isLeadByte(unsigned char byte) const { return lead_[byte]; }
+    // False for a single-byte code page, where every byte starts a character.
+    bool hasLeadBytes() const { return leadBytes_ != 0; }
 
 private:
     std::array<bool, 256> lead_{};
+    int leadBytes_ = 0;
 };
 
 // Position of the first match of `upperNeedle` (ASCII, upper case) in the upper-case copy of

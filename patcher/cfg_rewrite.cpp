@@ -1,11 +1,17 @@
 #include "patcher/cfg_rewrite.h"
 
+#include <bit>
 #include <charconv>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
 #include "patcher/byte_text.h"
 #include "patcher/line_io.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace cirrowisp {
 
@@ -54,6 +60,9 @@ public:
         }
     }
 
+    // Whole lines that already end in CR LF, passed on as they stand; never while holding.
+    void copyLines(const char* data, std::size_t size) { writer_.writeLines(data, size); }
+
     void holdDroppedLine(std::string_view line) { held_.push_back({std::string(line), true}); }
 
     bool holding() const { return !held_.empty(); }
@@ -83,6 +92,79 @@ private:
     std::vector<HeldLine> held_;
 };
 
+// Finds the LF bytes of a range one after another, sixteen bytes a step where the processor
+// offers it: with lines of 35 bytes on average, one library search per line cost more than
+// everything else the pass does with an ordinary line.
+class LfScanner {
+public:
+    LfScanner(const char* begin, const char* end) : next_(begin), end_(end) {}
+
+    // The next LF of the range, or nullptr.
+    const char* next() {
+#if defined(__SSE2__)
+        while (mask_ == 0) {
+            if (end_ - next_ < 16) {
+                return searchRest();
+            }
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(next_));
+            mask_ = static_cast<unsigned>(
+                _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n'))));
+            block_ = next_;
+            next_ += 16;
+        }
+        const int bit = std::countr_zero(mask_);
+        mask_ &= mask_ - 1;
+        return block_ + bit;
+#else
+        return searchRest();
+#endif
+    }
+
+private:
+    const char* searchRest() {
+        const auto* lf = static_cast<const char*>(
+            std::memchr(next_, '\n', static_cast<std::size_t>(end_ - next_)));
+        next_ = lf != nullptr ? lf + 1 : end_;
+        return lf;
+    }
+
+    const char* block_ = nullptr;  // the sixteen bytes that mask_ describes
+    const char* next_;             // the first byte not yet looked at
+    const char* end_;
+    unsigned mask_ = 0;  // the LFs of block_ not yet handed out
+};
+
+// Outside [EFFECTS] and [GENERALENGINEDATA] only a header changes anything besides the line
+// ends and the empty lines, and most of a file is such lines (liveries, descriptions, flight
+// model). They are taken straight from the reader's buffer up to the first line that may be a
+// header, without being handed out one by one: a line that ends in CR LF goes out in one copy
+// with its neighbours, a line with an LF alone gets its CR, an empty line is dropped.
+void copyOrdinaryLines(LineReader& reader, PassOutput& out) {
+    const std::string_view bytes = reader.buffered();
+    const char* const begin = bytes.data();
+    const char* const end = begin + bytes.size();
+    const char* run = begin;  // start of the lines not yet passed on
+    const char* p = begin;
+    LfScanner lfs(begin, end);
+    while (p != end && *p != '[') {
+        const char* lf = lfs.next();
+        if (lf == nullptr) {
+            break;  // the line runs on into the next chunk, or up to a Ctrl-Z
+        }
+        const char* lineEnd = (lf != p && lf[-1] == '\r') ? lf - 1 : lf;
+        if (lineEnd == p || lineEnd == lf) {
+            out.copyLines(run, static_cast<std::size_t>(p - run));
+            if (lineEnd != p) {
+                out.write({p, static_cast<std::size_t>(lf - p)});
+            }
+            run = lf + 1;
+        }
+        p = lf + 1;
+    }
+    out.copyLines(run, static_cast<std::size_t>(p - run));
+    reader.skip(static_cast<std::size_t>(p - begin));
+}
+
 }  // namespace
 
 RewriteResult CfgRewritePass(const PatchOptions& options, ByteSource& input, ByteSink& output) {
@@ -94,6 +176,10 @@ RewriteResult CfgRewritePass(const PatchOptions& options, ByteSource& input, Byt
     // section: any further contrail line there goes too, or a second run would find and remove
     // it, and the aircraft would keep a contrail its type was deselected for.
     bool removingContrails = false;
+    // Set when the current [GENERALENGINEDATA] section kept a temperature line that differs
+    // from the wanted one because it also declares the engine type: the wanted line is owed at
+    // the end of the section, whether a header or the end of the file closes it.
+    bool temperatureOwed = false;
 
     std::string contrailLine = "contrail=" + options.effectName;
     std::string temperatureLine = "max_contrail_temperature=";
@@ -108,7 +194,13 @@ RewriteResult CfgRewritePass(const PatchOptions& options, ByteSource& input, Byt
     LineReader reader(input);
     PassOutput out(output);
     std::string_view line;
-    while (reader.next(line)) {
+    for (;;) {
+        if (!inEffects && !inEngineData && !removingContrails && !out.holding()) {
+            copyOrdinaryLines(reader, out);
+        }
+        if (!reader.next(line)) {
+            break;
+        }
         if (removingContrails && isKeyLine(line, kContrailKey)) {
             line = {};
         }
@@ -145,6 +237,7 @@ RewriteResult CfgRewritePass(const PatchOptions& options, ByteSource& input, Byt
                     // The line also declares the engine type: dropping it would lose the type,
                     // and a second run would then judge the aircraft differently. It stays, and
                     // the wanted temperature still follows at the end of the section.
+                    temperatureOwed = true;
                 } else {
                     out.holdDroppedLine(line);
                     line = {};
@@ -164,6 +257,7 @@ RewriteResult CfgRewritePass(const PatchOptions& options, ByteSource& input, Byt
 
         if (isHeader(line)) {
             removingContrails = false;
+            temperatureOwed = false;
             // A header that names both sections opens neither: inside one, the engine type
             // could change between removing a contrail line and the end of the section, where
             // a second run would then add one back.
@@ -179,9 +273,9 @@ RewriteResult CfgRewritePass(const PatchOptions& options, ByteSource& input, Byt
         }
     }
 
-    if (inEngineData && out.holding()) {
-        // The section ran to the end of the file after its old temperature line was dropped:
-        // the aircraft must not be left without one.
+    if (inEngineData && (out.holding() || temperatureOwed)) {
+        // The section ran to the end of the file after its old temperature line was dropped or
+        // passed over: the aircraft must not be left without the wanted one.
         out.release(false);
         out.write(temperatureLine);
         ++result.temperaturesChanged;

@@ -20,6 +20,7 @@ bool LineReader::fill() {
     end_ = source_.read(buffer_.data(), buffer_.size());
     if (end_ == 0) {
         finished_ = true;
+        inputEnd_ = 0;
         return false;
     }
     // One search per chunk rather than one per line: files almost never hold the byte.
@@ -105,6 +106,15 @@ void LineWriter::append(const char* data, std::size_t size) {
 }
 
 void LineWriter::writeLine(const char* data, std::size_t size) {
+    if (buffer_.size() - used_ >= size + 2) {
+        // The common case in one step: most lines are far shorter than the buffer.
+        if (size > 0) {
+            std::memcpy(buffer_.data() + used_, data, size);
+        }
+        std::memcpy(buffer_.data() + used_ + size, "\r\n", 2);
+        used_ += size + 2;
+        return;
+    }
     append(data, size);
     append("\r\n", 2);
 }

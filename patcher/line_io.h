@@ -16,6 +16,7 @@ public:
     explicit ChunkBuffer(std::size_t size)
         : data_(std::make_unique_for_overwrite<char[]>(size)), size_(size) {}
     char* data() { return data_.get(); }
+    const char* data() const { return data_.get(); }
     std::size_t size() const { return size_; }
 
 private:
@@ -35,6 +36,15 @@ public:
     // The same, as a view that stays valid until the next call: most lines are handed out
     // straight from the read buffer, without a copy.
     bool next(std::string_view& line);
+
+    // The input bytes already read into the buffer and not yet handed out, up to a Ctrl-Z: the
+    // lines that start there can be taken in bulk, with skip(), instead of one by one. Empty
+    // between chunks. Valid until the next call of next() or skip().
+    std::string_view buffered() const {
+        return {buffer_.data() + begin_, inputEnd_ > begin_ ? inputEnd_ - begin_ : 0};
+    }
+    // Consumes `count` bytes of buffered(); the caller ends them at a line end.
+    void skip(std::size_t count) { begin_ += count; }
 
 private:
     bool fill();
@@ -59,6 +69,8 @@ public:
 
     void writeLine(const char* data, std::size_t size);
     void writeLine(const std::string& line) { writeLine(line.data(), line.size()); }
+    // Bytes written as they stand: whole lines that already end in CR LF.
+    void writeLines(const char* data, std::size_t size) { append(data, size); }
     void flush();
 
 private:

@@ -9,6 +9,7 @@
 
 #include "platform/host_file_system.h"
 #include "platform/long_path.h"
+#include "platform/system_code_page.h"
 #include "platform/win32_text.h"
 
 namespace cirrowisp {
@@ -201,6 +202,9 @@ std::string Win32FileSystem::absolutePath(const std::string& path) {
 }
 
 std::unique_ptr<FileSystem> makeHostFileSystem() {
+    // Every front end that runs over the host's files comes through here, so none can forget
+    // that the contents are read in the system's code page (the dialog once did).
+    installSystemCodePage();
     return std::make_unique<Win32FileSystem>();
 }
 

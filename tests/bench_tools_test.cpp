@@ -128,6 +128,15 @@ TEST(GeneratedTree, FloorCopiesAndRestoreUndoesAFirstRun) {
     EXPECT_EQ(second.backupsMade, 0);
     EXPECT_EQ(second.treated, first.treated);
 
+    // The read-only floor visits the same folders and reads as much, and writes nothing.
+    const auto afterSecond = tree.files();
+    bench::FloorOptions reading = floor;
+    reading.readOnly = true;
+    const bench::FloorTotals read = bench::ioFloorRun(reading);
+    EXPECT_EQ(read.treated, second.treated);
+    EXPECT_EQ(read.bytes, second.bytes);
+    EXPECT_EQ(tree.files(), afterSecond);
+
     floor.includeFlyable = false;
     EXPECT_EQ(bench::ioFloorRun(floor).flyable, 0);
 

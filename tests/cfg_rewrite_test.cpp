@@ -151,6 +151,13 @@ INSTANTIATE_TEST_SUITE_P(
                     "\n[GeneralEngineData]\nengine_type=1 max_contrail_temperature=-40\n"
                     "max_contrail_temperature=-27\n\n[x]\n",
                     0, 1},
+        // Found by differential testing: the end of the file must close the section as a
+        // header does.
+        RewriteCase{"TemperatureLineHoldingEngineTypeAtEndOfFile", defaults,
+                    "[GeneralEngineData]\r\nengine_type=1 ; max_contrail_temperature=-5\r\n",
+                    "\n[GeneralEngineData]\nengine_type=1 ; max_contrail_temperature=-5\n"
+                    "max_contrail_temperature=-27\n",
+                    0, 1},
         RewriteCase{"HeaderNamingBothSectionsOpensNeither", jetOff,
                     "[GeneralEngineData]\nengine_type=1\n[effects][GeneralEngineData]\ncontrail=a\n"
                     "engine_type=0\nmax_contrail_temperature=-5\n[x]\n",

@@ -30,9 +30,11 @@ std::string aircraftFile(Draw& draw) {
         std::string("[effects]\r\n\0\xff\r\n[x]\r\n\x1a tail after Ctrl-Z", 35),
         ""};
     if (draw.chance(4)) {
-        // Longer than one read, so a fault can land between two reads or two writes.
+        // Longer than one read, so a fault can land between two reads or two writes; now and
+        // then longer than the scan holds in memory, so its files are created mid-rewrite.
+        const std::size_t size = draw.chance(25) ? 1100 * 1024 : 70 * 1024;
         std::string big = kFiles[0];
-        while (big.size() < 70 * 1024) big += "scalar=" + std::to_string(big.size()) + "\r\n";
+        while (big.size() < size) big += "scalar=" + std::to_string(big.size()) + "\r\n";
         return big + "[last]\r\n";
     }
     return kFiles[draw.below(static_cast<std::uint32_t>(kFiles.size()))];

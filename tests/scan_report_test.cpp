@@ -83,6 +83,10 @@ INSTANTIATE_TEST_SUITE_P(
         ReportCase{"SettledFileOverSeveralChunks", settledFile(200'003), false},
         ReportCase{"OneBlankLineMoreInALargeFile", withExtraBlankLine(settledFile(150'001)), true},
         ReportCase{"SameLengthOtherBytes", sameLengthRewrite(140'000), true},
+        // Beyond what the scan holds in memory: the new file is written as the rewrite goes.
+        ReportCase{"SettledFileOverTheMemoryLimit", settledFile(1'300'001), false},
+        ReportCase{"ChangedFileOverTheMemoryLimit", withExtraBlankLine(settledFile(1'200'007)),
+                   true},
         ReportCase{"LastByteMissing", settledFile(70'000).substr(0, settledFile(70'000).size() - 1),
                    true}),
     [](const ::testing::TestParamInfo<ReportCase>& row) { return std::string(row.param.name); });

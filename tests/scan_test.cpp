@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -78,6 +80,14 @@ TEST_P(FolderRules, TreatsOrLeavesTheFolder) {
         tree.folder("SimObjects/Airplanes/" + folder);
     }
     const auto before = tree.files();
+    // Dated in the past, so a file written again within the same second shows a new time. The
+    // time is read back, as a host may store it less finely than it was given.
+    const auto past = std::filesystem::file_time_type::clock::now() - std::chrono::hours(24);
+    std::map<std::string, std::filesystem::file_time_type> times;
+    for (const auto& [path, bytes] : before) {
+        std::filesystem::last_write_time(tree.root() / path, past);
+        times[path] = std::filesystem::last_write_time(tree.root() / path);
+    }
     const ScanTotals totals = run(c.includeFlyable);
     EXPECT_EQ(totals.aiAircraft, c.ai);
     EXPECT_EQ(totals.flyableAircraft, c.flyable);
@@ -93,12 +103,24 @@ TEST_P(FolderRules, TreatsOrLeavesTheFolder) {
         EXPECT_EQ(totals.contrailsAdded, 0);
     }
     EXPECT_EQ(tree.files(), expected);
+    for (const auto& [path, bytes] : before) {
+        if (expected.at(path) == bytes) {
+            EXPECT_EQ(std::filesystem::last_write_time(tree.root() / path), times.at(path)) << path;
+        }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Scan, FolderRules,
     ::testing::Values(
         FolderCase{"PlainAi", {{"Jet/aircraft.cfg", kJet}}, {}, false, 1, 0, "Jet/aircraft.cfg"},
+        FolderCase{"SettledFileIsLeftAlone",
+                   {{"Jet/aircraft.cfg", patched(kJet)}},
+                   {},
+                   false,
+                   1,
+                   0,
+                   nullptr},
         FolderCase{"PanelFolderSkippedWhenFlyableOff",
                    {{"Jet/aircraft.cfg", kJet}},
                    {"Jet/panel"},

@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build and every test stage need; a no-op when all are there.
+# `install-deps.sh cli` installs only what the command line needs to build (the demo's first run
+# should not wait for Wine, Qt and clang).
 set -euo pipefail
 
+CLI_PACKAGES=(cmake ninja-build g++)
 PACKAGES=(
-    # native build and tests
-    cmake ninja-build g++ googletest libgtest-dev libgmock-dev libbenchmark-dev python3
+    "${CLI_PACKAGES[@]}"
+    # native tests
+    googletest libgtest-dev libgmock-dev libbenchmark-dev python3
     # fuzzing (libFuzzer comes with clang's runtime)
     clang libclang-rt-14-dev
     # the Windows program, cross-compiled and run under Wine in a virtual display
@@ -17,6 +21,10 @@ PACKAGES=(
     # checked as a user's machine would (lintian, the manual page, the desktop entry, the zip)
     dpkg-dev lintian desktop-file-utils man-db bsdextrautils unzip x11-utils
 )
+
+if [ "${1:-}" = cli ]; then
+    PACKAGES=("${CLI_PACKAGES[@]}")
+fi
 
 missing=()
 for package in "${PACKAGES[@]}"; do

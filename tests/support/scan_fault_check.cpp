@@ -164,6 +164,21 @@ std::string FaultCheck::failAt(std::size_t n, FakeFault fault) const {
         return "the error does not name a file and a reason: " + error->path() + ": " +
                error->reason();
     }
+    // A file whose rewrite is its own bytes is only ever read: nothing in its folder is
+    // created, renamed or removed, so the file keeps its time and gets no backup.
+    for (std::size_t i = 0; i < tree.folders.size(); ++i) {
+        const FolderSpec& folder = tree.folders[i];
+        if (!folder.aircraft || patched_[i] != *folder.aircraft) {
+            continue;
+        }
+        for (const std::string& entry : fs.log()) {
+            const bool changes = !entry.starts_with("list ") && !entry.starts_with("openRead ") &&
+                                 !entry.starts_with("read ");
+            if (changes && entry.find(folder.path + "/") != std::string::npos) {
+                return "a file that stays the same was written: " + entry;
+            }
+        }
+    }
     // Only the failed operation itself may leave a half-made file: the removal of that file, in
     // the clean-up after a run that had already failed.
     const std::string failed = n <= fs.log().size() ? fs.log()[n - 1] : std::string();

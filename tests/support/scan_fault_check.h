@@ -52,7 +52,8 @@ public:
 
     // Runs the scan over the tree with operation `n` (1-based) failing with `fault`, checking
     // after every operation that each aircraft.cfg is whole (its bytes before the run or the
-    // patched ones) and each backup holds the original bytes; then that a failure names a file
+    // patched ones) and each backup holds the original bytes; that a file whose rewrite is its
+    // own bytes is never written, renamed or given a backup; then that a failure names a file
     // and the reason, that no half-made file is left, and that a run after the fault is lifted
     // ends exactly where a clean run does. Returns the first broken promise, or "".
     // For a restore action the same, over the tree as a clean run (and the edits) left it,

@@ -1,0 +1,305 @@
+#include "patcher/aircraft_update.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstring>
+
+#include "platform/file_system.h"
+
+namespace cirrowisp {
+
+namespace {
+
+// Old and new bytes are held in memory up to this size each, so a file whose rewrite changes
+// nothing is found out before anything is created. Real aircraft.cfg files stay far below it;
+// a larger file goes out as it is rewritten, and is replaced even when it comes out the same.
+constexpr std::size_t kSpoolLimit = std::size_t{1} << 20;
+
+// A hash over a byte stream, so a report can tell whether a rewrite too large to hold changed
+// anything. It takes 32 bytes per step in four independent lanes, and the result does not
+// depend on how the stream is cut into chunks. Every step is a bijection of a lane, so two
+// streams of one length that differ in a single word always differ in the result.
+class Fingerprint {
+public:
+    void add(const char* data, std::size_t count) {
+        size_ += count;
+        if (tailCount_ != 0) {
+            const std::size_t take = std::min(count, kBlock - tailCount_);
+            std::memcpy(tail_.data() + tailCount_, data, take);
+            tailCount_ += take;
+            data += take;
+            count -= take;
+            if (tailCount_ < kBlock) {
+                return;
+            }
+            mixBlock(tail_.data());
+            tailCount_ = 0;
+        }
+        for (; count >= kBlock; data += kBlock, count -= kBlock) {
+            mixBlock(data);
+        }
+        if (count > 0) {
+            std::memcpy(tail_.data(), data, count);
+        }
+        tailCount_ = count;
+    }
+
+    bool operator==(const Fingerprint& other) const {
+        return lanes_ == other.lanes_ && size_ == other.size_ && tailCount_ == other.tailCount_ &&
+               std::memcmp(tail_.data(), other.tail_.data(), tailCount_) == 0;
+    }
+
+private:
+    static constexpr std::size_t kBlock = 32;
+
+    void mixBlock(const char* block) {
+        for (std::size_t lane = 0; lane < lanes_.size(); ++lane) {
+            std::uint64_t word = 0;
+            std::memcpy(&word, block + 8 * lane, sizeof word);
+            const std::uint64_t h = (lanes_[lane] ^ word) * 0xFF51AFD7ED558CCDull;
+            lanes_[lane] = (h << 31) | (h >> 33);
+        }
+    }
+
+    std::array<std::uint64_t, 4> lanes_{0x9E3779B97F4A7C15ull, 0xC2B2AE3D27D4EB4Full,
+                                        0x165667B19E3779F9ull, 0x27D4EB2F165667C5ull};
+    std::uint64_t size_ = 0;
+    std::array<char, kBlock> tail_{};
+    std::size_t tailCount_ = 0;
+};
+
+// Removes the files a failed folder created, so a failure leaves nothing behind but what was
+// there before. Declared before the files it guards, so they are closed before it runs.
+class StrayFiles {
+public:
+    explicit StrayFiles(FileSystem& fs) : fs_(fs) {}
+    ~StrayFiles() {
+        for (const std::string& path : paths_) {
+            try {
+                fs_.removeFile(path);
+            } catch (const FileError&) {
+                // Best effort: the error that ended the run is the one to report.
+            }
+        }
+    }
+    StrayFiles(const StrayFiles&) = delete;
+    StrayFiles& operator=(const StrayFiles&) = delete;
+
+    void add(const std::string& path) { paths_.push_back(path); }
+    void forget(const std::string& path) { std::erase(paths_, path); }
+    void forgetAll() { paths_.clear(); }
+
+private:
+    FileSystem& fs_;
+    std::vector<std::string> paths_;
+};
+
+// new_aircraft.cfg cannot be created: the folder is left alone and not counted.
+struct NoNewFile {};
+
+// The files of one folder's update. The old bytes (the backup to be) and the new bytes are held
+// in memory until the rewrite ends, or until either grows past the spool limit; only then are
+// new_aircraft.cfg and, when no backup exists yet, the backup's temporary file created.
+class Publication {
+public:
+    Publication(FileSystem& fs, const AircraftPaths& paths, std::string& oldBytes,
+                std::string& newBytes, bool fingerprinting)
+        : fs_(fs),
+          paths_(paths),
+          oldBytes_(oldBytes),
+          newBytes_(newBytes),
+          fingerprinting_(fingerprinting),
+          strays_(fs) {
+        oldBytes_.clear();
+        newBytes_.clear();
+    }
+
+    void takeOld(const char* data, std::size_t size) {
+        if (!streaming_) {
+            oldBytes_.append(data, size);
+            if (oldBytes_.size() > kSpoolLimit) {
+                startStreaming();
+            }
+            return;
+        }
+        if (backup_) {
+            backup_->write(data, size);
+        }
+        if (fingerprinting_) {
+            oldPrint_.add(data, size);
+        }
+    }
+
+    void takeNew(const char* data, std::size_t size) {
+        if (matching_) {
+            // While the new bytes repeat the old ones they are only compared, not kept: that is
+            // every byte of a file that stays the same.
+            if (size <= oldBytes_.size() - matched_ &&
+                (size == 0 || std::memcmp(oldBytes_.data() + matched_, data, size) == 0)) {
+                matched_ += size;
+                return;
+            }
+            keepMatchedBytes();
+        }
+        if (!streaming_) {
+            newBytes_.append(data, size);
+            if (newBytes_.size() > kSpoolLimit) {
+                startStreaming();
+            }
+            return;
+        }
+        output_->write(data, size);
+        if (fingerprinting_) {
+            newPrint_.add(data, size);
+        }
+    }
+
+    bool unchanged() const { return matching_ && matched_ == oldBytes_.size(); }
+
+    // Writes what is still held, closes both files (which flushes them to the disk) and renames
+    // them into place: the backup first, so the old bytes are on the disk under one name or the
+    // other at every instant. Returns whether a backup was made.
+    bool publish() {
+        keepMatchedBytes();
+        if (!streaming_) {
+            openFiles();
+            output_->write(newBytes_.data(), newBytes_.size());
+            if (backup_) {
+                backup_->write(oldBytes_.data(), oldBytes_.size());
+            }
+        }
+        output_->close();
+        if (backup_) {
+            backup_->close();
+            fs_.renameNoReplace(paths_.backupTemp, paths_.backup);
+            strays_.forget(paths_.backupTemp);
+        }
+        fs_.replaceFile(paths_.fresh, paths_.aircraft);
+        strays_.forgetAll();
+        return backup_ != nullptr;
+    }
+
+    bool bytesChanged() const { return streaming_ ? !(oldPrint_ == newPrint_) : !unchanged(); }
+
+private:
+    void openFiles() {
+        output_ = fs_.createFile(paths_.fresh);
+        if (output_ == nullptr) {
+            throw NoNewFile{};
+        }
+        strays_.add(paths_.fresh);
+        // A backup that exists but cannot be opened counts as absent; the rename onto its name
+        // then fails and ends the run, rather than the old file being lost.
+        for (const std::string& path : paths_.existingBackups) {
+            if (fs_.openRead(path) != nullptr) {
+                return;
+            }
+        }
+        std::string reason;
+        backup_ = fs_.createFile(paths_.backupTemp, &reason);
+        if (backup_ == nullptr) {
+            throw FileError(paths_.backupTemp, reason);
+        }
+        strays_.add(paths_.backupTemp);
+    }
+
+    // The new bytes so far are the first matched_ old ones; from here on they are kept.
+    void keepMatchedBytes() {
+        if (matching_) {
+            matching_ = false;
+            newBytes_.assign(oldBytes_, 0, matched_);
+        }
+    }
+
+    void startStreaming() {
+        keepMatchedBytes();
+        openFiles();
+        streaming_ = true;
+        takeOld(oldBytes_.data(), oldBytes_.size());
+        takeNew(newBytes_.data(), newBytes_.size());
+        oldBytes_.clear();
+        newBytes_.clear();
+    }
+
+    FileSystem& fs_;
+    const AircraftPaths& paths_;
+    std::string& oldBytes_;
+    std::string& newBytes_;
+    bool fingerprinting_;
+    bool streaming_ = false;
+    bool matching_ = true;  // the new bytes so far equal the old bytes [0, matched_)
+    std::size_t matched_ = 0;
+    Fingerprint oldPrint_;
+    Fingerprint newPrint_;
+    StrayFiles strays_;  // before the files, so they are closed before it removes them
+    std::unique_ptr<OutputFile> output_;
+    std::unique_ptr<OutputFile> backup_;
+};
+
+// Hands the old file to the rewrite and every byte it reads to the publication.
+class PublishingSource : public ByteSource {
+public:
+    PublishingSource(ByteSource& source, Publication& publication)
+        : source_(source), publication_(publication) {}
+
+    std::size_t read(char* buffer, std::size_t size) override {
+        const std::size_t got = source_.read(buffer, size);
+        if (got > 0) {
+            publication_.takeOld(buffer, got);
+        }
+        atEnd_ = got == 0;
+        return got;
+    }
+
+    // The rewrite stops at a Ctrl-Z byte; the backup must hold the whole file all the same.
+    void drain() {
+        std::array<char, 4096> buffer;
+        while (!atEnd_ && read(buffer.data(), buffer.size()) > 0) {
+        }
+    }
+
+private:
+    bool atEnd_ = false;  // the last read found the end: nearly always so when the rewrite ends
+    ByteSource& source_;
+    Publication& publication_;
+};
+
+class PublishingSink : public ByteSink {
+public:
+    explicit PublishingSink(Publication& publication) : publication_(publication) {}
+    void write(const char* data, std::size_t size) override { publication_.takeNew(data, size); }
+
+private:
+    Publication& publication_;
+};
+
+}  // namespace
+
+AircraftUpdate AircraftUpdater::update(const AircraftPaths& paths, std::unique_ptr<InputFile> input,
+                                       bool fingerprinting) {
+    AircraftUpdate update;
+    Publication publication(fs_, paths, oldBytes_, newBytes_, fingerprinting);
+    try {
+        PublishingSource source(*input, publication);
+        PublishingSink sink(publication);
+        update.result = CfgRewritePass(options_, source, sink);
+        source.drain();
+        // Windows opens without sharing: our own handle would block the rename over the file.
+        input.reset();
+        if (publication.unchanged()) {
+            // Nothing to write: counted as a treated folder wherever a run could have written
+            // it, as before, and otherwise left alone like any folder that takes no new file.
+            update.treated = fs_.canCreateIn(paths.folder);
+            return update;
+        }
+        update.backupMade = publication.publish();
+    } catch (const NoNewFile&) {
+        return AircraftUpdate{};
+    }
+    update.treated = true;
+    update.bytesChanged = publication.bytesChanged();
+    return update;
+}
+
+}  // namespace cirrowisp

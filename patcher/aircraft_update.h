@@ -1,0 +1,54 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "patcher/cfg_rewrite.h"
+#include "patcher/patch_options.h"
+
+namespace cirrowisp {
+
+class FileSystem;
+class InputFile;
+
+// The names one update works with, all full paths inside one aircraft folder.
+struct AircraftPaths {
+    std::string folder;
+    std::string aircraft;                      // the aircraft.cfg being rewritten
+    std::string fresh;                         // new_aircraft.cfg
+    std::string backup;                        // where a new backup goes
+    std::string backupTemp;                    // the backup is written here first
+    std::vector<std::string> existingBackups;  // backup names already in the folder
+};
+
+// What one update did.
+struct AircraftUpdate {
+    bool treated = false;  // false: the folder takes no new file (read-only) and was left alone
+    RewriteResult result;
+    bool backupMade = false;
+    bool bytesChanged = false;  // the new aircraft.cfg differs from the old one
+};
+
+// Rewrites one aircraft.cfg and puts the result in place, keeping the first backup. A file
+// whose rewrite equals its bytes is left exactly as it is: no new file, no backup, no rename.
+// Holds the buffers it reuses from one folder to the next, so one updater serves a whole run.
+class AircraftUpdater {
+public:
+    AircraftUpdater(const PatchOptions& options, FileSystem& fs) : options_(options), fs_(fs) {}
+
+    // Consumes `input` (aircraft.cfg, open for reading) and closes it before any rename.
+    // `fingerprinting` asks for bytesChanged on files too large to compare in memory. Throws
+    // FileError when a file operation fails; the folder then keeps its aircraft.cfg unchanged
+    // and no half-made file.
+    AircraftUpdate update(const AircraftPaths& paths, std::unique_ptr<InputFile> input,
+                          bool fingerprinting);
+
+private:
+    const PatchOptions& options_;
+    FileSystem& fs_;
+    std::string oldBytes_;
+    std::string newBytes_;
+};
+
+}  // namespace cirrowisp
