@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "cirrowisp_version.h"
+#include "cli/restore_command.h"
 #include "patcher/cfg_rewrite.h"
 #include "patcher/file_error.h"
 #include "platform/system_code_page.h"
@@ -14,6 +15,7 @@ namespace {
 
 constexpr std::string_view kUsage =
     "Usage: cirrowisp-cli [OPTIONS] [SIMULATOR_FOLDER]\n"
+    "       cirrowisp-cli --restore [--force] [OPTIONS] [SIMULATOR_FOLDER]\n"
     "       cirrowisp-cli --filter [--engines LIST] [--temperature N] [--effect NAME]\n"
     "\n"
     "Adds a contrail effect line to [EFFECTS] and a contrail temperature line to\n"
@@ -25,6 +27,14 @@ constexpr std::string_view kUsage =
     "Without SIMULATOR_FOLDER the simulator's installation folder is used, as the dialog\n"
     "shows it: the registry's setup path (on Linux, that of the Wine prefix in $WINEPREFIX\n"
     "or ~/.wine), or .\\Aircraft\\ when there is none.\n"
+    "\n"
+    "--restore puts the original files back: in each aircraft folder a run visits (flyable\n"
+    "ones only with --flyable, those inside the folders fsx.cfg lists only with\n"
+    "--simobject-paths or --fsx-cfg), the backup becomes aircraft.cfg again and is removed.\n"
+    "A folder whose aircraft.cfg differs from the backup in more than a run changes (line\n"
+    "ends, blank lines, contrail and max_contrail_temperature lines) was edited since, and is\n"
+    "left alone, backup included, and named on standard error; --force restores it too, after\n"
+    "keeping its aircraft.cfg as aircraft_before_restore.cfg.\n"
     "\n"
     "Any folder name works, in any script and at any depth. On Windows, text written to a\n"
     "file or a pipe is UTF-8; a console gets it as wide characters.\n"
@@ -46,14 +56,18 @@ constexpr std::string_view kUsage =
     "  --dry-run           change nothing; print what a real run would report\n"
     "  --verbose           one line per treated aircraft, and one per listed folder that\n"
     "                      is not there, on standard error\n"
+    "  --restore           put the original files back instead of patching\n"
+    "  --force             with --restore: restore edited folders too, keeping their\n"
+    "                      aircraft.cfg as aircraft_before_restore.cfg\n"
     "  --filter            rewrite one aircraft.cfg from standard input to standard output\n"
     "  --help              show this help and exit\n"
     "  --version           show the version and exit\n"
     "\n"
     "Exit status: 0 done, 1 the run failed on a file (nothing more was changed), 2 bad usage,\n"
     "a SIMULATOR_FOLDER that is not a folder, or an fsx.cfg that cannot be read (nothing was\n"
-    "changed). A simulator folder without any of the aircraft folders is scanned all the same,\n"
-    "with a warning that names the folders looked for.\n";
+    "changed), 3 (--restore) done, but some folders with a backup were left alone. A simulator\n"
+    "folder without any of the aircraft folders is scanned all the same, with a warning that\n"
+    "names the folders looked for.\n";
 
 constexpr std::string_view kVersion =
     "cirrowisp-cli " CIRROWISP_VERSION "\n" CIRROWISP_COPYRIGHT "\n"
@@ -115,6 +129,8 @@ std::optional<CliOptions> parseArguments(const std::vector<std::string>& args, s
     CliOptions options;
     bool filter = false;
     bool scanOnly = false;  // an option that means something only for a run over folders
+    bool patchOnly = false;  // an option that means something only when patching
+    bool restore = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string_view arg = args[i];
         std::optional<std::string> inlineValue;
@@ -154,12 +170,14 @@ std::optional<CliOptions> parseArguments(const std::vector<std::string>& args, s
             filter = true;
         } else if (arg == "--engines") {
             if (!value(text) || !setEngines(text, options.patch, error)) return std::nullopt;
+            patchOnly = true;
         } else if (arg == "--temperature") {
             if (!value(text)) return std::nullopt;
             if (!parseTemperature(text, options.patch.maxContrailTemperature)) {
                 error = "the temperature must be a whole number from -50 to 0, not '" + text + "'";
                 return std::nullopt;
             }
+            patchOnly = true;
         } else if (arg == "--effect") {
             if (!value(text)) return std::nullopt;
             // A line break or an end-of-file byte in the name would split the written line or
@@ -175,6 +193,7 @@ std::optional<CliOptions> parseArguments(const std::vector<std::string>& args, s
                 return std::nullopt;
             }
             options.patch.effectName = *bytes;
+            patchOnly = true;
         } else if (arg == "--flyable") {
             if (!noValue()) return std::nullopt;
             options.patch.includeFlyable = 1;
@@ -196,6 +215,12 @@ std::optional<CliOptions> parseArguments(const std::vector<std::string>& args, s
             if (!noValue()) return std::nullopt;
             options.dryRun = true;
             scanOnly = true;
+        } else if (arg == "--restore") {
+            if (!noValue()) return std::nullopt;
+            restore = true;
+        } else if (arg == "--force") {
+            if (!noValue()) return std::nullopt;
+            options.force = true;
         } else if (arg == "--verbose" || arg == "-v") {
             if (!noValue()) return std::nullopt;
             options.verbose = true;
@@ -220,6 +245,18 @@ std::optional<CliOptions> parseArguments(const std::vector<std::string>& args, s
             options.simulatorFolder = args[i];
             scanOnly = true;
         }
+    }
+    if (options.force && !restore) {
+        error = "--force goes with --restore";
+        return std::nullopt;
+    }
+    if (restore) {
+        if (filter || patchOnly) {
+            error = "--restore puts the original files back; --filter, --engines, --temperature "
+                    "and --effect do not apply";
+            return std::nullopt;
+        }
+        options.mode = CliOptions::Mode::restore;
     }
     if (filter) {
         if (scanOnly) {
@@ -251,6 +288,7 @@ int runCli(const std::vector<std::string>& args, CliIo& io) {
             case CliOptions::Mode::version: print(io.out, kVersion); return kExitOk;
             case CliOptions::Mode::filter: return runFilter(*options, io);
             case CliOptions::Mode::scan: return runScan(*options, io);
+            case CliOptions::Mode::restore: return runRestore(*options, io);
         }
     } catch (const FileError& failure) {
         io.err << "cirrowisp-cli: " << failure.what() << '\n';

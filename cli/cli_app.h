@@ -13,14 +13,17 @@ namespace cirrowisp {
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitRunFailed = 1;
 inline constexpr int kExitUsage = 2;
+// --restore: done, but some folders with a backup were left alone (named on standard error).
+inline constexpr int kExitLeftAlone = 3;
 
 // What the command line asked for, after parsing and checking.
 struct CliOptions {
-    enum class Mode { scan, filter, help, version };
+    enum class Mode { scan, restore, filter, help, version };
     Mode mode = Mode::scan;
     PatchOptions patch;
     bool dryRun = false;
     bool verbose = false;
+    bool force = false;  // --restore --force
     std::optional<std::string> simulatorFolder;
     bool simObjectPaths = false;                 // also the folders fsx.cfg lists
     std::optional<std::string> simulatorConfig;  // fsx.cfg named on the command line

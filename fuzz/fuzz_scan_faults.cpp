@@ -1,7 +1,8 @@
 // Builds a small simulator tree from the input (which folders have an aircraft.cfg, a backup, a
 // panel, a file held open, a read-only folder; which aircraft files they hold), makes one file
-// operation of a run fail with one of the errors a real disk gives, and checks that no aircraft
-// loses its file or its original bytes and that a rerun ends where a clean run does.
+// operation of a run (or of a restore after a run) fail with one of the errors a real disk gives,
+// and checks that no aircraft loses its file or its original bytes and that a rerun ends where
+// a clean one does.
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -16,6 +17,7 @@
 namespace {
 
 using cirrowisp::FakeFault;
+using cirrowisp::FaultAction;
 using cirrowisp::FolderSpec;
 using cirrowisp::TreeSpec;
 
@@ -65,6 +67,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const FakeFault fault =
         kFaults[provider.ConsumeIntegralInRange<std::size_t>(0, kFaults.size() - 1)];
     const auto pick = provider.ConsumeIntegral<std::uint16_t>();
+    // Last: an input that ends before it means a run, as it did before restores existed. A
+    // restore starts from the tree a clean run left, its first aircraft edited since.
+    static constexpr std::array<FaultAction, 3> kActions = {
+        FaultAction::run, FaultAction::restore, FaultAction::forceRestore};
+    tree.action = kActions[provider.ConsumeIntegralInRange<std::size_t>(0, kActions.size() - 1)];
+    if (tree.action != FaultAction::run && !tree.folders.empty()) {
+        tree.folders.front().editAfterRun = "[fltsim.9]\r\ntitle=Livery\r\n";
+    }
 
     const cirrowisp::FaultCheck check(tree);
     if (check.operations() == 0) {

@@ -16,57 +16,20 @@ namespace cirrowisp {
 
 namespace {
 
-// The simulator's own file system ignores case; a tree copied to Linux keeps whatever case its
-// author typed, so "Aircraft.cfg" and "PANEL" must still be found. The names we look for are
-// ASCII, and every byte of a non-ASCII character in a UTF-8 name (as on Windows and Linux) is
-// above 0x7F, so plain ASCII folding is exact.
-bool sameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
-        if (fold(a[i]) != fold(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// The names in one aircraft folder that the run cares about, with their spelling on disk.
-struct FolderNames {
-    std::optional<std::string> aircraft;
-    std::vector<std::string> backups;
-    bool hasPanel = false;
-};
-
-FolderNames readNames(DirectoryListing& listing) {
-    FolderNames names;
-    DirEntry entry;
-    while (listing.next(entry)) {
-        if (sameName(entry.name, "panel")) {
-            names.hasPanel = true;  // a file or a folder, as the simulator's "panel." matches
-        } else if (!entry.isFolder && sameName(entry.name, kAircraftFileName)) {
-            // Two spellings can only meet on a case-sensitive disk; the exact one wins.
-            if (!names.aircraft || entry.name == kAircraftFileName) {
-                names.aircraft = entry.name;
-            }
-        } else if (sameName(entry.name, kBackupFileName)) {
-            names.backups.push_back(entry.name);
-        }
-    }
-    return names;
-}
-
 class Scan {
 public:
     Scan(const PatchOptions& options, FileSystem& fs, const FolderObserver& observer)
         : options_(options), fs_(fs), observer_(observer), sep_(fs.separator()) {}
 
     ScanTotals run(const std::vector<std::string>& roots) {
-        for (const std::string& root : roots) {
-            scanRoot(root);
-        }
+        forEachAircraftFolder(roots, fs_, [this](const std::string& folder) {
+            FolderReport report;
+            report.folder = folder;
+            treatFolder(report);
+            if (observer_) {
+                observer_(report);
+            }
+        });
         return totals_;
     }
 
@@ -80,37 +43,13 @@ private:
         return path;
     }
 
-    void scanRoot(const std::string& root) {
-        auto listing = fs_.listFolder(root);
-        if (listing == nullptr) {
-            return;  // no such root in this simulator
-        }
-        // Folders are treated while the root is listed, so nothing here grows with the number
-        // of folders. Treating one adds and removes files only, inside that folder (or inside
-        // the root itself for "."); a listing still delivers every folder that stays in place
-        // exactly once, and the files it may or may not show are skipped anyway.
-        DirEntry entry;
-        while (listing->next(entry)) {
-            // "*." finds names without an extension, and "." and ".." like any other folder.
-            const bool noExtension = entry.name.find('.') == std::string::npos;
-            if (entry.isFolder && (noExtension || entry.name == "." || entry.name == "..")) {
-                FolderReport report;
-                report.folder = join(root, entry.name);
-                treatFolder(report);
-                if (observer_) {
-                    observer_(report);
-                }
-            }
-        }
-    }
-
     void treatFolder(FolderReport& report) {
         const std::string& folder = report.folder;
         auto listing = fs_.listFolder(folder);
         if (listing == nullptr) {
             return;  // removed meanwhile or not ours to enter
         }
-        const FolderNames names = readNames(*listing);
+        const FolderNames names = readFolderNames(*listing);
         listing.reset();
         report.flyable = names.hasPanel;
         if (names.hasPanel && options_.includeFlyable == 0) {

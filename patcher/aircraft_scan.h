@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "patcher/aircraft_folders.h"
 #include "patcher/patch_options.h"
 
 namespace cirrowisp {
@@ -32,13 +33,6 @@ struct FolderReport {
 };
 
 using FolderObserver = std::function<void(const FolderReport&)>;
-
-// Fixed names inside an aircraft folder.
-inline constexpr const char* kAircraftFileName = "aircraft.cfg";
-inline constexpr const char* kNewAircraftFileName = "new_aircraft.cfg";
-inline constexpr const char* kBackupFileName = "without_contrails_aircraft.cfg";
-// The backup is written under this name first and renamed into place only when complete.
-inline constexpr const char* kBackupTempFileName = "without_contrails_aircraft.tmp";
 
 // The three-line message shown after a run.
 std::string summaryText(const ScanTotals& totals);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -22,5 +23,16 @@ RewriteResult CfgRewritePass(const PatchOptions& options, ByteSource& input, Byt
 
 // Convenience for tests and tools: the pass over a string.
 RewriteResult rewriteText(const PatchOptions& options, const std::string& input, std::string& output);
+
+// Whether `current` differs from `original` in more than a pass can change. Lines are read as
+// the pass reads them, and what a pass adds, removes or rewrites is left out of the comparison:
+// line ends, empty lines, contrail and temperature key lines (matched as the pass matches them),
+// and anything after a Ctrl-Z. Returns 0 when nothing else differs; otherwise the number of the
+// line of `current` (from 1, every line counted) where the first other difference shows, or one
+// past its last line when `original` holds more. Memory is bounded by the longest line.
+std::size_t firstEditedLine(ByteSource& original, ByteSource& current);
+
+// The same over two strings.
+std::size_t firstEditedLineOfText(const std::string& original, const std::string& current);
 
 }  // namespace cirrowisp

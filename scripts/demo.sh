@@ -2,7 +2,8 @@
 # Patches a copy of the bundled sample simulator tree (examples/sim) with cirrowisp-cli and
 # shows the summary and what changed in one aircraft; then the same with the folders the
 # sample's fsx.cfg lists (a helicopter folder, and AI traffic in examples/ai-outside, beside the
-# simulator folder). The sample trees themselves are never touched.
+# simulator folder). Last it restores the original files, with the same folder options, and
+# shows that the copies are the sample trees again. The sample trees themselves are never touched.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -51,4 +52,21 @@ echo "== And with it, one line per treated aircraft or missing folder:"
 echo "   cirrowisp-cli --verbose --simobject-paths --fsx-cfg FSX_CFG --engines $helo SIMULATOR_FOLDER"
 "$cli" --verbose --simobject-paths --fsx-cfg "$work/sim/fsx.cfg" --engines "$helo" "$work/sim" 2>&1
 echo
-echo "The patched copy stays in $work for a closer look."
+echo "== Restore, over the same folders as that run:"
+echo "   cirrowisp-cli --restore --simobject-paths --fsx-cfg FSX_CFG SIMULATOR_FOLDER"
+echo "   (Gull_B757 came patched by an earlier run and was given a livery since: it is left alone)"
+status=0
+"$cli" --restore --simobject-paths --fsx-cfg "$work/sim/fsx.cfg" "$work/sim" 2>&1 || status=$?
+case $status in
+    0) ;;
+    3) echo "(exit status 3: a folder with a backup was left alone, named above)" ;;
+    *) exit "$status" ;;
+esac
+echo
+echo "== The copies are the sample trees again, byte for byte:"
+echo "   diff -r examples/sim COPY/sim && diff -r examples/ai-outside COPY/ai-outside"
+if diff -r examples/sim "$work/sim" && diff -r examples/ai-outside "$work/ai-outside"; then
+    echo "no difference"
+fi
+echo
+echo "The restored copy stays in $work for a closer look."

@@ -6,6 +6,7 @@
 
 #include "patcher/file_error.h"
 #include "platform/fake_file_system.h"
+#include "ui/common/restore_action.h"
 
 namespace cirrowisp {
 namespace {
@@ -242,6 +243,108 @@ TEST(GeneratorFormTest, FileErrorTextNamesTheFileAndTheReason) {
         fileErrorText(FileError("C:\\FSX\\a\\aircraft.cfg", "Access is denied."));
     EXPECT_NE(text.find("C:\\FSX\\a\\aircraft.cfg"), std::string::npos) << text;
     EXPECT_NE(text.find("Access is denied."), std::string::npos) << text;
+}
+
+// ---- the Restore item ----------------------------------------------------------------------
+
+TEST(RestoreActionTest, QuestionNamesTheFolderAndTheFlyableChoice) {
+    FormValues form;
+    form.simulatorPath = "C:\\Games\\FSX";
+    const std::string ai = restoreQuestionText(form);
+    EXPECT_NE(ai.find("\nC:\\Games\\FSX\n"), std::string::npos) << ai;
+    EXPECT_NE(ai.find("AI aircraft only"), std::string::npos) << ai;
+    form.flyable = true;
+    const std::string flyable = restoreQuestionText(form);
+    EXPECT_NE(flyable.find("flyable aircraft included"), std::string::npos) << flyable;
+}
+
+TEST(RestoreActionTest, RestoresWithTheFormsPathAndFlyableChoiceOnly) {
+    FakeFileSystem fileSystem;
+    addJet(fileSystem);
+    fileSystem.addFile("/sim/SimObjects/Airplanes/Player/aircraft.cfg", kJet);
+    fileSystem.addFolder("/sim/SimObjects/Airplanes/Player/panel");
+    const auto before = fileSystem.filesBelow("/sim");
+    PatchOptions options;
+    options.simulatorPath = "/sim";
+    options.includeFlyable = 1;
+    ASSERT_EQ(runStart(formFromOptions(options), options, fileSystem).kind,
+              StartOutcome::Kind::finished);
+
+    // A temperature Start would refuse does not matter to a restore.
+    FormValues form = formFromOptions(options);
+    form.temperatureText = "hot";
+    form.flyable = false;
+    RestoreOutcome outcome = runRestoreFromForm(form, fileSystem);
+    EXPECT_EQ(outcome.kind, RestoreOutcome::Kind::finished);
+    EXPECT_EQ(outcome.message, restoreSummaryText({1, 0, 0, 0}));
+    EXPECT_NE(fileSystem.filesBelow("/sim"), before);  // the flyable one is still patched
+
+    form.flyable = true;
+    outcome = runRestoreFromForm(form, fileSystem);
+    EXPECT_EQ(outcome.message, restoreSummaryText({0, 1, 0, 1}));
+    EXPECT_EQ(fileSystem.filesBelow("/sim"), before);
+}
+
+// With the fsx.cfg check box ticked a restore reads the same list a Start does; a list that
+// cannot be read ends it before anything is touched, as it ends a Start.
+TEST(RestoreActionTest, FsxCfgCheckBoxReadsTheListOrStopsBeforeTheFiles) {
+    FakeFileSystem fileSystem;
+    addJet(fileSystem);
+    fileSystem.addFile("/sim/SimObjects/Airplanes/Jet/without_contrails_aircraft.cfg", kJet);
+    FormValues form;
+    form.simulatorPath = "/sim";
+    form.simObjectPaths = true;
+    const std::string config = "/no/such/folder/fsx.cfg";
+    const RestoreOutcome outcome = runRestoreFromForm(form, fileSystem, config);
+    EXPECT_EQ(outcome.kind, RestoreOutcome::Kind::failed);
+    EXPECT_NE(outcome.message.find(config + "\n"), std::string::npos) << outcome.message;
+    EXPECT_EQ(fileSystem.operationCount(), 0u);
+    EXPECT_NE(restoreQuestionText(form).find("fsx.cfg"), std::string::npos);
+}
+
+TEST(RestoreActionTest, FoldersLeftAloneAreNamedAfterTheSummary) {
+    FakeFileSystem fileSystem;
+    for (int i = 0; i < 12; ++i) {
+        const std::string folder = "/sim/MyTraffic/Aircraft/Jet" + std::to_string(10 + i) + "/";
+        fileSystem.addFile(folder + "aircraft.cfg", "edited=1\r\n");
+        fileSystem.addFile(folder + "without_contrails_aircraft.cfg", kJet);
+    }
+    FormValues form;
+    form.simulatorPath = "/sim";
+    const RestoreOutcome outcome = runRestoreFromForm(form, fileSystem);
+    EXPECT_EQ(outcome.kind, RestoreOutcome::Kind::leftAlone);
+    EXPECT_EQ(outcome.totals.leftAlone, 12);
+    const std::string named =
+        "/sim/MyTraffic/Aircraft/Jet10: edited since the run: line 1 of aircraft.cfg differs "
+        "from the backup\n";
+    EXPECT_EQ(
+        outcome.message.rfind(restoreSummaryText(outcome.totals) + "\n\nLeft alone:\n" + named, 0),
+        0u)
+        << outcome.message;
+    EXPECT_EQ(outcome.message.substr(outcome.message.rfind('\n') + 1), "... and 2 more");
+}
+
+TEST(RestoreActionTest, FileErrorShowsAsARunsDoes) {
+    FakeFileSystem fileSystem;
+    addJet(fileSystem);
+    PatchOptions options;
+    options.simulatorPath = "/sim";
+    runStart(formFromOptions(options), options, fileSystem);
+    // The backup's removal, the restore's last change, fails.
+    FakeFileSystem probe;
+    addJet(probe);
+    runStart(formFromOptions(options), options, probe);
+    const std::size_t before = probe.operationCount();
+    runRestoreFromForm(formFromOptions(options), probe);
+    std::size_t removal = probe.log().size();
+    while (removal > before && probe.log()[removal - 1].rfind("remove ", 0) != 0) --removal;
+    ASSERT_GT(removal, before);
+    fileSystem.failOperation(removal - before, FakeFault::InUse);
+    const RestoreOutcome outcome = runRestoreFromForm(formFromOptions(options), fileSystem);
+    EXPECT_EQ(outcome.kind, RestoreOutcome::Kind::failed);
+    EXPECT_EQ(outcome.message,
+              fileErrorText(FileError(std::string(kJetFolder) + "without_contrails_aircraft.cfg",
+                                      FakeFileSystem::reasonText(FakeFault::InUse))));
 }
 
 }  // namespace

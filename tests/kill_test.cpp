@@ -1,12 +1,15 @@
 // Kills cirrowisp-cli with SIGKILL at random moments of a run over a large simulator tree and
 // checks that no aircraft is ever left without a whole aircraft.cfg, that every backup holds
 // the original bytes, and that a second, complete run ends exactly where an uninterrupted run
-// does. Usage:
+// does. The same for a restore over the tree a run left (--restore), and for a forced one
+// (--restore --force). Usage:
 //
 //   cirrowisp_kill_test --cli PATH [--rounds 200] [--folders 3000] [--seed 20261207] [--work DIR]
+//                       [--modes run,restore,force]
 //
-// Exit status 0 when every round held, 1 otherwise. The seed fixes the tree and the kill
-// moments' share of the run; the moments themselves are times, so they vary with the machine.
+// The rounds take the modes in turn. Exit status 0 when every round held, 1 otherwise. The
+// seed fixes the tree and the kill moments' share of the run; the moments themselves are
+// times, so they vary with the machine.
 
 #include <signal.h>
 #include <sys/wait.h>
@@ -28,6 +31,7 @@
 #include <vector>
 
 #include "tests/support/draw.h"
+#include "tests/support/tree_transition.h"
 
 namespace fs = std::filesystem;
 
@@ -39,6 +43,23 @@ struct Settings {
     int folders = 3000;
     std::uint32_t seed = 20261207;
     fs::path work;
+    std::vector<std::string> modes = {"run", "restore", "force"};
+};
+
+// One kind of change the test kills: its arguments, the tree it starts from, and where an
+// uninterrupted one ends (and with which exit status).
+struct Mode {
+    std::string name;
+    std::vector<std::string> args;
+    fs::path tree;
+    std::map<std::string, std::string> start;
+    std::map<std::string, std::string> end;
+    int status = 0;
+    std::chrono::steady_clock::duration time{};
+    int untouched = 0;
+    int partial = 0;
+    int complete = 0;
+    int failed = 0;
 };
 
 using cirrowisp::Draw;
@@ -139,7 +160,17 @@ struct Child {
     pid_t pid = -1;
 };
 
-Child startCli(const Settings& settings, const fs::path& sim) {
+Child startCli(const Settings& settings, const std::vector<std::string>& args,
+               const fs::path& sim) {
+    // Built before the fork: the child only execs.
+    std::vector<std::string> words = {settings.cli};
+    words.insert(words.end(), args.begin(), args.end());
+    words.push_back(sim.string());
+    std::vector<char*> argv;
+    for (std::string& word : words) {
+        argv.push_back(word.data());
+    }
+    argv.push_back(nullptr);
     std::fflush(nullptr);  // or the child would write our buffered output a second time
     const pid_t pid = ::fork();
     if (pid < 0) {
@@ -149,8 +180,7 @@ Child startCli(const Settings& settings, const fs::path& sim) {
         std::FILE* sink = std::freopen("/dev/null", "w", stdout);
         sink = std::freopen("/dev/null", "w", stderr);
         (void)sink;
-        const std::string simPath = sim.string();
-        ::execl(settings.cli.c_str(), settings.cli.c_str(), "--flyable", simPath.c_str(), nullptr);
+        ::execv(settings.cli.c_str(), argv.data());
         std::_Exit(127);
     }
     return Child{pid};
@@ -163,89 +193,29 @@ int waitFor(const Child& child) {
     return status;
 }
 
-int runToEnd(const Settings& settings, const fs::path& sim) {
-    const int status = waitFor(startCli(settings, sim));
+int runToEnd(const Settings& settings, const std::vector<std::string>& args,
+             const fs::path& sim) {
+    const int status = waitFor(startCli(settings, args, sim));
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-bool isAircraftFile(const std::string& relative) {
+bool isHalfMade(const std::string& relative) {
     const std::string name = fs::path(relative).filename().string();
-    return name == "aircraft.cfg" || name == "Aircraft.CFG";
+    return name == "new_aircraft.cfg" || name == "without_contrails_aircraft.tmp" ||
+           name == "aircraft_before_restore.tmp";
 }
 
-bool isBackup(const std::string& relative) {
-    return fs::path(relative).filename() == "without_contrails_aircraft.cfg";
-}
-
-bool isStray(const std::string& relative) {
-    const std::string name = fs::path(relative).filename().string();
-    return name == "new_aircraft.cfg" || name == "without_contrails_aircraft.tmp";
-}
-
-// What must hold the moment the process is gone, wherever it was killed. Returns the number of
-// aircraft already finished, or -1 after printing what broke.
+// What must hold the moment the process is gone, wherever it was killed (see checkMidway).
+// Returns the number of aircraft already finished, or -1 after printing what broke.
 int checkAfterKill(const Snapshot& start, const Snapshot& finished, const Snapshot& now) {
-    int failures = 0;
-    int done = 0;
-    auto broken = [&](const std::string& what, const std::string& path) {
-        if (++failures <= 10) {
-            std::cerr << "  " << what << ": " << path << '\n';
-        }
-    };
-    for (const auto& [path, bytes] : start) {
-        const auto current = now.find(path);
-        if (current == now.end()) {
-            broken("gone", path);
-            continue;
-        }
-        if (isAircraftFile(path)) {
-            const std::string& patched = finished.at(path);
-            if (current->second == patched && patched != bytes) {
-                ++done;
-            } else if (current->second != bytes && current->second != patched) {
-                broken("aircraft.cfg neither the original nor the patched file", path);
-            }
-        } else if (current->second != bytes) {
-            broken("changed", path);
-        }
+    const cirrowisp::Midway midway = cirrowisp::checkMidway(start, finished, now, isHalfMade);
+    for (std::size_t i = 0; i < midway.problems.size() && i < 10; ++i) {
+        std::cerr << "  " << midway.problems[i] << '\n';
     }
-    fs::path strayFolder;
-    for (const auto& [path, bytes] : now) {
-        if (start.count(path) != 0) {
-            continue;
-        }
-        const fs::path folder = fs::path(path).parent_path();
-        if (isBackup(path)) {
-            const auto original = start.find((folder / "aircraft.cfg").string());
-            const auto spelled = start.find((folder / "Aircraft.CFG").string());
-            const auto& source = original != start.end() ? original : spelled;
-            if (source == start.end() || bytes != source->second) {
-                broken("backup differs from the original", path);
-            }
-        } else if (isStray(path)) {
-            // Only the folder at hand may hold a half-made file.
-            if (!strayFolder.empty() && strayFolder != folder) {
-                broken("half-made files in a second folder", path);
-            }
-            strayFolder = folder;
-        } else {
-            broken("unexpected file", path);
-        }
+    if (midway.problems.size() > 10) {
+        std::cerr << "  ... and " << midway.problems.size() - 10 << " more\n";
     }
-    // A changed aircraft.cfg must have its backup beside it.
-    for (const auto& [path, bytes] : start) {
-        const auto current = now.find(path);
-        if (isAircraftFile(path) && current != now.end() && current->second != bytes) {
-            const fs::path backup = fs::path(path).parent_path() / "without_contrails_aircraft.cfg";
-            if (now.count(backup.string()) == 0) {
-                broken("changed without a backup", path);
-            }
-        }
-    }
-    if (failures > 10) {
-        std::cerr << "  ... and " << failures - 10 << " more\n";
-    }
-    return failures == 0 ? done : -1;
+    return midway.problems.empty() ? midway.foldersDone : -1;
 }
 
 bool parse(int argc, char** argv, Settings& settings) {
@@ -262,6 +232,17 @@ bool parse(int argc, char** argv, Settings& settings) {
             settings.seed = static_cast<std::uint32_t>(std::stoul(value));
         } else if (key == "--work") {
             settings.work = value;
+        } else if (key == "--modes") {
+            settings.modes.clear();
+            for (std::size_t start = 0; start <= value.size();) {
+                const std::size_t comma = std::min(value.find(',', start), value.size());
+                const std::string mode = value.substr(start, comma - start);
+                if (mode != "run" && mode != "restore" && mode != "force") {
+                    return false;
+                }
+                settings.modes.push_back(mode);
+                start = comma + 1;
+            }
         } else {
             return false;
         }
@@ -275,7 +256,7 @@ int main(int argc, char** argv) {
     Settings settings;
     if (!parse(argc, argv, settings)) {
         std::cerr << "usage: cirrowisp_kill_test --cli PATH [--rounds N] [--folders N] [--seed N] "
-                     "[--work DIR]\n";
+                     "[--work DIR] [--modes run,restore,force]\n";
         return 2;
     }
     // A RAM disk keeps thousands of small files (and the program's fsyncs) quick; the kill
@@ -298,75 +279,108 @@ int main(int argc, char** argv) {
 
     const fs::path pristine = base / "pristine";
     buildTree(pristine, settings);
-    const Snapshot start = snapshot(pristine);
 
-    // The end state of an uninterrupted run, and how long one takes.
-    const fs::path reference = base / "reference";
-    fs::copy(pristine, reference, fs::copy_options::recursive);
-    if (const int status = runToEnd(settings, reference); status != 0) {
-        std::cerr << "the uninterrupted run failed with status " << status << '\n';
-        return 1;
+    // The end state of an uninterrupted run, and, from there, of an uninterrupted restore and
+    // forced restore; each mode starts from a tree of its own.
+    std::vector<Mode> modes(3);
+    modes[0].name = "run";
+    modes[0].args = {"--flyable"};
+    modes[0].tree = pristine;
+    modes[1].name = "restore";
+    modes[1].args = {"--restore", "--flyable"};
+    modes[1].tree = base / "after-run";
+    modes[2].name = "force";
+    modes[2].args = {"--restore", "--force", "--flyable"};
+    modes[2].tree = base / "after-run";
+    for (Mode& mode : modes) {
+        mode.start = snapshot(mode.tree);
+        const fs::path reference = base / ("reference-" + mode.name);
+        fs::copy(mode.tree, reference, fs::copy_options::recursive);
+        mode.status = runToEnd(settings, mode.args, reference);
+        // Some aircraft of the tree were edited after their backup was made: a restore leaves
+        // them alone and says so.
+        const int expected = mode.name == "restore" ? 3 : 0;
+        if (mode.status != expected) {
+            std::cerr << "the uninterrupted " << mode.name << " ended with status " << mode.status
+                      << ", not " << expected << '\n';
+            return 1;
+        }
+        mode.end = snapshot(reference);
+        if (mode.name == "run") {
+            fs::rename(reference, base / "after-run");
+        }
     }
-    const Snapshot finished = snapshot(reference);
+    std::erase_if(modes, [&](const Mode& mode) {
+        return std::find(settings.modes.begin(), settings.modes.end(), mode.name) ==
+               settings.modes.end();
+    });
     // The first run meets a cold cache; time a few more, so the kills spread over a typical run.
-    auto runTime = std::chrono::steady_clock::duration::max();
     const fs::path timing = base / "timing";
-    for (int i = 0; i < 3; ++i) {
-        fs::remove_all(timing);
-        fs::copy(pristine, timing, fs::copy_options::recursive);
-        const auto before = std::chrono::steady_clock::now();
-        runToEnd(settings, timing);
-        runTime = std::min(runTime, std::chrono::steady_clock::now() - before);
+    for (Mode& mode : modes) {
+        mode.time = std::chrono::steady_clock::duration::max();
+        for (int i = 0; i < 3; ++i) {
+            fs::remove_all(timing);
+            fs::copy(mode.tree, timing, fs::copy_options::recursive);
+            const auto before = std::chrono::steady_clock::now();
+            runToEnd(settings, mode.args, timing);
+            mode.time = std::min(mode.time, std::chrono::steady_clock::now() - before);
+        }
+        std::cout << "tree: " << settings.folders << " folders; uninterrupted " << mode.name
+                  << ": "
+                  << std::chrono::duration_cast<std::chrono::milliseconds>(mode.time).count()
+                  << " ms\n";
     }
     fs::remove_all(timing);
-    std::cout << "tree: " << settings.folders << " folders; uninterrupted run: "
-              << std::chrono::duration_cast<std::chrono::milliseconds>(runTime).count() << " ms\n";
 
     Draw draw(settings.seed ^ 0x9e3779b9u);
-    int untouched = 0;
-    int partial = 0;
-    int complete = 0;
     int failedRounds = 0;
     const fs::path work = base / "work";
     for (int round = 1; round <= settings.rounds; ++round) {
+        Mode& mode = modes[static_cast<std::size_t>(round - 1) % modes.size()];
         fs::remove_all(work);
-        fs::copy(pristine, work, fs::copy_options::recursive);
+        fs::copy(mode.tree, work, fs::copy_options::recursive);
         // Kill anywhere from the start of the process to the end of a normal run.
         const auto delay =
-            std::chrono::duration_cast<std::chrono::microseconds>(runTime * draw.unit());
-        const Child child = startCli(settings, work);
+            std::chrono::duration_cast<std::chrono::microseconds>(mode.time * draw.unit());
+        const Child child = startCli(settings, mode.args, work);
         std::this_thread::sleep_for(delay);
         ::kill(child.pid, SIGKILL);
         const int status = waitFor(child);
         const bool killed = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
 
-        const int done = checkAfterKill(start, finished, snapshot(work));
+        const int done = checkAfterKill(mode.start, mode.end, snapshot(work));
         bool ok = done >= 0;
-        const int rerun = runToEnd(settings, work);
-        if (rerun != 0) {
-            std::cerr << "  the second run failed with status " << rerun << '\n';
+        const int rerun = runToEnd(settings, mode.args, work);
+        if (rerun != mode.status) {
+            std::cerr << "  the second " << mode.name << " ended with status " << rerun << '\n';
             ok = false;
-        } else if (snapshot(work) != finished) {
-            std::cerr << "  the second run did not reach the end state of an uninterrupted run\n";
+        } else if (snapshot(work) != mode.end) {
+            std::cerr << "  the second " << mode.name
+                      << " did not reach the end state of an uninterrupted one\n";
             ok = false;
         }
         if (!ok) {
             ++failedRounds;
-            std::cerr << "round " << round << " (killed after " << delay.count() << " us) FAILED\n";
+            ++mode.failed;
+            std::cerr << "round " << round << " (" << mode.name << ", killed after "
+                      << delay.count() << " us) FAILED\n";
             continue;
         }
         if (!killed) {
-            ++complete;  // the run had ended before the signal came
+            ++mode.complete;  // the run had ended before the signal came
         } else if (done == 0) {
-            ++untouched;
+            ++mode.untouched;
         } else {
-            ++partial;
+            ++mode.partial;
         }
     }
-    std::cout << "kills: " << settings.rounds
-              << ", mid-run with some aircraft finished: " << partial
-              << ", before any aircraft was finished: " << untouched
-              << ", after the run had ended: " << complete << ", rounds failed: " << failedRounds
-              << '\n';
+    for (const Mode& mode : modes) {
+        std::cout << mode.name << " kills: "
+                  << mode.untouched + mode.partial + mode.complete + mode.failed
+                  << ", mid-way with some aircraft finished: " << mode.partial
+                  << ", before any aircraft was finished: " << mode.untouched
+                  << ", after it had ended: " << mode.complete
+                  << ", rounds failed: " << mode.failed << '\n';
+    }
     return failedRounds == 0 ? 0 : 1;
 }

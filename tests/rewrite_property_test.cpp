@@ -10,6 +10,8 @@
 #include <ostream>
 #include <random>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "patcher/byte_text.h"
 #include "patcher/cfg_rewrite.h"
@@ -172,6 +174,30 @@ TEST_P(RewriteProperties, ReadSizesDoNotMatter) {
         ASSERT_EQ(sink.data(), whole) << "file " << i << ": " << testing::PrintToString(file);
         ASSERT_EQ(trickled.contrailsAdded, expected.contrailsAdded);
         ASSERT_EQ(trickled.temperaturesChanged, expected.temperaturesChanged);
+    }
+}
+
+// Restore leaves a folder alone when its file differs from the backup in more than a run
+// changes; its comparison must see exactly the differences the independent checker sees.
+TEST_P(RewriteProperties, RestoreSeesAnEditExactlyWhenAKeptLineDiffers) {
+    Draw draw(GetParam().seed);
+    for (int i = 0; i < kFilesPerSeed / 10; ++i) {
+        const std::string file = randomFile(draw);
+        std::vector<std::size_t> lineStarts{0};
+        for (std::size_t at = 0; at < file.size(); ++at) {
+            if (file[at] == '\n') {
+                lineStarts.push_back(at + 1);
+            }
+        }
+        std::string edited = file;
+        edited.insert(lineStarts[draw.below(static_cast<std::uint32_t>(lineStarts.size()))],
+                      randomLine(draw) + (draw.chance(50) ? "\r\n" : "\n"));
+        for (const auto& [a, b] : {std::pair{file, edited}, std::pair{edited, file},
+                                   std::pair{file, randomFile(draw)}}) {
+            ASSERT_EQ(firstEditedLineOfText(a, b) == 0, sameKeptLines(a, b))
+                << "file " << i << ": " << testing::PrintToString(a) << " against "
+                << testing::PrintToString(b);
+        }
     }
 }
 

@@ -1,7 +1,8 @@
 // A fault at every operation, with every disk error, over many generated simulator trees rather
 // than one: folders with and without backups, flyable ones, held-open files, read-only folders,
 // other spellings, files that are empty, binary or longer than a read buffer, folder names in
-// several scripts. Fixed seeds.
+// several scripts. Fixed seeds; the restore rows check a restore (forced or not) over the tree
+// a clean run left, some aircraft edited after that run.
 
 #include <gtest/gtest.h>
 
@@ -44,8 +45,9 @@ std::string aircraftFile(Draw& draw) {
 const std::array<std::string, 4> kFolderNames = {"F", "\xD0\xA2\xD1\x83-154_",
                                                  "\xE6\x97\xA5\xE6\x9C\xAC_", "\xF0\x9F\x9B\xA9_"};
 
-TreeSpec randomTree(Draw& draw) {
+TreeSpec randomTree(Draw& draw, FaultAction action) {
     TreeSpec tree;
+    tree.action = action;
     tree.options.engineJet = draw.chance(70);
     tree.options.enginePiston = draw.chance(30);
     tree.options.engineTurboprop = draw.chance(50);
@@ -67,6 +69,17 @@ TreeSpec randomTree(Draw& draw) {
         }
         folder.panel = draw.chance(20);
         folder.readOnly = draw.chance(5);
+        if (action != FaultAction::run) {
+            // Drawn only here, so the trees of the run rows stay as they were.
+            if (draw.chance(30)) {
+                folder.editAfterRun = draw.chance(50)
+                                          ? std::string("[fltsim.9]\r\ntitle=Livery\r\n")
+                                          : std::string("\r\n\r\ncontrail=fx_own\n");
+            }
+            if (draw.chance(10)) {
+                folder.keptBefore = "kept by an earlier restore\r\n";
+            }
+        }
         tree.folders.push_back(folder);
     }
     return tree;
@@ -75,6 +88,7 @@ TreeSpec randomTree(Draw& draw) {
 struct FaultSeed {
     const char* name;
     std::uint32_t seed;
+    FaultAction action = FaultAction::run;
 };
 
 void PrintTo(const FaultSeed& row, std::ostream* out) {
@@ -91,7 +105,7 @@ TEST_P(ScanFaultProperties, EveryFaultOnEveryTreeKeepsFilesWholeAndARerunFinishe
     Draw draw(GetParam().seed);
     std::size_t checked = 0;
     for (int t = 0; t < kTreesPerSeed; ++t) {
-        const FaultCheck check(randomTree(draw));
+        const FaultCheck check(randomTree(draw, GetParam().action));
         // Every operation fails once, each time with one of the four errors in turn; the fixed
         // tree of scan_fault_test.cpp has every error at every operation.
         for (std::size_t n = 1; n <= check.operations(); ++n) {
@@ -106,12 +120,13 @@ TEST_P(ScanFaultProperties, EveryFaultOnEveryTreeKeepsFilesWholeAndARerunFinishe
     EXPECT_GT(checked, 500u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Seeds, ScanFaultProperties,
-                         ::testing::Values(FaultSeed{"Seed1", 1}, FaultSeed{"Seed2", 2},
-                                           FaultSeed{"Seed20261207", 20261207}),
-                         [](const ::testing::TestParamInfo<FaultSeed>& row) {
-                             return row.param.name;
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Seeds, ScanFaultProperties,
+    ::testing::Values(FaultSeed{"Seed1", 1}, FaultSeed{"Seed2", 2},
+                      FaultSeed{"Seed20261207", 20261207},
+                      FaultSeed{"RestoreSeed3", 3, FaultAction::restore},
+                      FaultSeed{"ForcedRestoreSeed4", 4, FaultAction::forceRestore}),
+    [](const ::testing::TestParamInfo<FaultSeed>& row) { return row.param.name; });
 
 }  // namespace
 }  // namespace cirrowisp

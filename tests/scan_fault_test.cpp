@@ -10,6 +10,7 @@
 #include "patcher/aircraft_roots.h"
 #include "patcher/aircraft_scan.h"
 #include "patcher/cfg_rewrite.h"
+#include "patcher/restore_scan.h"
 #include "platform/fake_file_system.h"
 #include "platform/overlay_file_system.h"
 #include "tests/support/scan_fault_check.h"
@@ -178,6 +179,65 @@ INSTANTIATE_TEST_SUITE_P(
                       FaultCase{"NameTaken", FakeFault::NameTaken}),
     [](const ::testing::TestParamInfo<FaultCase>& row) { return row.param.name; });
 
+// A restore, forced or not, over the tree a run left: restored folders, one edited since the
+// run, one spelled otherwise, one whose edited file has an older kept copy beside it, one
+// backup without its aircraft.cfg, and a flyable aircraft the run left alone. Each error at
+// every operation; the promises are those of checkMidway, checked after every operation.
+struct RestoreFaultCase {
+    const char* name;
+    FaultAction action;
+    FakeFault fault;
+};
+
+void PrintTo(const RestoreFaultCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class RestoreFaultKinds : public ::testing::TestWithParam<RestoreFaultCase> {};
+
+TEST_P(RestoreFaultKinds, EveryFailingOperationKeepsTheTreeSoundAndARerunFinishes) {
+    TreeSpec tree;
+    tree.action = GetParam().action;
+    auto folder = [&](const std::string& path, std::optional<std::string> aircraft) {
+        FolderSpec spec;
+        spec.path = path;
+        spec.aircraft = std::move(aircraft);
+        tree.folders.push_back(spec);
+        return &tree.folders.back();
+    };
+    folder("/sim/SimObjects/Airplanes/Jet", kJet);
+    folder("/sim/MyTraffic/Aircraft/Prop", kTurboprop);
+    folder("/sim/SimObjects/Airplanes/Edited", kJet)->editAfterRun =
+        "[fltsim.1]\r\ntitle=Livery\r\n";
+    folder("/sim/SimObjects/Airplanes/Spelled", kTurboprop)->aircraftName = "Aircraft.CFG";
+    FolderSpec* kept = folder("/sim/MyTraffic/Aircraft/Kept", kJet);
+    kept->editAfterRun = "x=1\r\n";
+    kept->keptBefore = "older\r\n";
+    folder("/sim/SimObjects/Airplanes/OnlyBackup", std::nullopt)->backup = kJet;
+    folder("/sim/SimObjects/Airplanes/Player", kJet)->panel = true;
+
+    const FaultCheck check(tree);
+    ASSERT_GT(check.operations(), 30u);
+    for (std::size_t n = 1; n <= check.operations(); ++n) {
+        EXPECT_EQ(check.failAt(n, GetParam().fault), "") << "operation " << n << " fails";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    DiskErrors, RestoreFaultKinds,
+    ::testing::Values(
+        RestoreFaultCase{"RestoreNoSpace", FaultAction::restore, FakeFault::NoSpace},
+        RestoreFaultCase{"RestorePermissionDenied", FaultAction::restore,
+                         FakeFault::PermissionDenied},
+        RestoreFaultCase{"RestoreInUse", FaultAction::restore, FakeFault::InUse},
+        RestoreFaultCase{"RestoreNameTaken", FaultAction::restore, FakeFault::NameTaken},
+        RestoreFaultCase{"ForcedNoSpace", FaultAction::forceRestore, FakeFault::NoSpace},
+        RestoreFaultCase{"ForcedPermissionDenied", FaultAction::forceRestore,
+                         FakeFault::PermissionDenied},
+        RestoreFaultCase{"ForcedInUse", FaultAction::forceRestore, FakeFault::InUse},
+        RestoreFaultCase{"ForcedNameTaken", FaultAction::forceRestore, FakeFault::NameTaken}),
+    [](const ::testing::TestParamInfo<RestoreFaultCase>& row) { return row.param.name; });
+
 TEST_F(ScanFaults, HeldOpenAircraftFileIsSkippedAndNotCounted) {
     FakeFileSystem fs;
     build(fs);
@@ -283,6 +343,42 @@ TEST(ListedFolders, TreatedOnceAndSoundUnderAFaultAtEveryOperation) {
         for (std::size_t n = 1; n <= check.operations(); ++n) {
             EXPECT_EQ(check.failAt(n, fault), "")
                 << "operation " << n << " fails with " << FakeFileSystem::reasonText(fault);
+        }
+    }
+}
+
+// A restore walks the roots a run walked, the listed ones included: after a run and a restore
+// every file is back as it was, and a fault at any operation of the restore keeps its promises.
+TEST(ListedFolders, RestoreGivesBackEveryListedFolderAndIsSoundUnderFaults) {
+    const TreeSpec tree = listedTree();
+    FakeFileSystem fs;
+    FaultCheck(tree).build(fs);
+    const std::map<std::string, std::string> before = fs.filesBelow("/");
+    PatchOptions options = tree.options;
+    options.simulatorPath = "/sim";
+    AircraftScan(options, fs);
+    ASSERT_NE(fs.filesBelow("/"), before);
+    RestoreOptions restore;
+    restore.simulatorPath = "/sim";
+    restore.simObjectPaths = tree.options.simObjectPaths;
+    const RestoreTotals totals = RestoreOriginals(restore, fs);
+    EXPECT_EQ(totals.aiRestored, 4);
+    EXPECT_EQ(totals.leftAlone, 0);
+    std::map<std::string, std::string> expected = before;
+    // That folder's aircraft.cfg was already patched; its backup was the original.
+    expected.erase("ai/Aircraft/Done/without_contrails_aircraft.cfg");
+    expected["ai/Aircraft/Done/aircraft.cfg"] = kTurboprop;
+    EXPECT_EQ(fs.filesBelow("/"), expected);
+
+    for (const FaultAction action : {FaultAction::restore, FaultAction::forceRestore}) {
+        TreeSpec restoreTree = tree;
+        restoreTree.action = action;
+        const FaultCheck check(restoreTree);
+        for (const FakeFault fault : {FakeFault::NoSpace, FakeFault::InUse}) {
+            for (std::size_t n = 1; n <= check.operations(); ++n) {
+                EXPECT_EQ(check.failAt(n, fault), "")
+                    << "operation " << n << " fails with " << FakeFileSystem::reasonText(fault);
+            }
         }
     }
 }

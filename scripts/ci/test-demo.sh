@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The README's main command: the demo must patch the sample tree with the expected totals.
+# The README's main command: the demo must patch the sample tree with the expected totals, and
+# its restore, over the same folders, must give back the sample trees byte for byte.
 set -euo pipefail
 output=$(scripts/demo.sh)
 echo "$output"
@@ -19,4 +20,9 @@ expect "/sim/SimObjects/Rotorcraft/Petrel_EC130: AI, contrail line added"
 expect "/ai-outside/Aircraft/Skua_B767: AI, contrail line added"
 expect "/sim/SimObjects/Boats: listed in fsx.cfg, not there, passed over"
 expect "Scanned 12 AI and 0 flyable aircrafts files for contrails."
-rm -rf "$(sed -n 's/^The patched copy stays in \(.*\) for a closer look\.$/\1/p' <<<"$output")"
+# The restore over the same folders, the listed ones included.
+expect "Restored the original files of 11 AI and 0 flyable aircraft."
+expect "Gull_B757: AI, left alone, edited since the run"
+expect "exit status 3"
+expect "no difference"
+rm -rf "$(sed -n 's/^The restored copy stays in \(.*\) for a closer look\.$/\1/p' <<<"$output")"

@@ -4,7 +4,8 @@
 # whose own path is Cyrillic and so deep that every aircraft.cfg lies more than 300 characters
 # down, holding aircraft named in Latin, Cyrillic, Japanese, accented Latin and a character
 # outside the Basic Multilingual Plane. cirrowisp-cli.exe gets it as an argument, Cirrowisp.exe
-# typed into its path field; every aircraft must be treated and backed up. A Cyrillic setup path
+# typed into its path field; every aircraft must be treated and backed up (and, by the dialog's
+# Restore item, given back). A Cyrillic setup path
 # registered with `wine reg add` must show in the path field.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -71,6 +72,14 @@ check_tree() {  # check_tree SIMULATOR WHO
     done
     echo "unicode ($LANG): $2 treated and backed up ${#aircraft[@]} aircraft"
 }
+check_restored_tree() {  # check_restored_tree SIMULATOR WHO
+    for name in "${aircraft[@]}"; do
+        local folder="$1/SimObjects/Airplanes/$name"
+        printf '%s' "$jet" | cmp -s - "$folder/aircraft.cfg" || fail "$2 did not restore $name"
+        [ "$(ls -A "$folder")" = aircraft.cfg ] || fail "$2 left more than aircraft.cfg in $name: $(ls -A "$folder")"
+    done
+    echo "unicode ($LANG): $2 restored ${#aircraft[@]} aircraft"
+}
 # A folder stands where the backup of a Cyrillic aircraft would go: the run must stop and name it.
 make_failing_tree() {  # make_failing_tree SIMULATOR: prints the file the error must name
     local folder="$1/SimObjects/Airplanes/${aircraft[1]}"
@@ -121,7 +130,8 @@ make_tree "$gui_sim"
 wine "$build/tests/win32/cirrowisp_e2e.exe" "$(winepath -w "$build/ui/win32/Cirrowisp.exe")" \
     unicode "$registered" "$(winpath "$gui_sim")" "${#aircraft[@]}" \
     "$(make_failing_tree "$work/gui-failing/Симулятор")"
-check_tree "$gui_sim" Cirrowisp.exe
+# The dialog ran and then restored: the files are as they were made.
+check_restored_tree "$gui_sim" Cirrowisp.exe
 touch "$work/finished"
 SCRIPT
     # A command that reads its input would take the rest of the script and end it early, quietly.

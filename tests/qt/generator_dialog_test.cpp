@@ -26,6 +26,7 @@
 
 #include "cirrowisp_version.h"
 #include "patcher/aircraft_scan.h"
+#include "patcher/restore_scan.h"
 #include "patcher/simulator_location.h"
 #include "platform/host_file_system.h"
 #include "ui/common/generator_form.h"
@@ -609,6 +610,81 @@ private slots:
         QCOMPARE(readFile(folder + "/without_contrails_aircraft.cfg"), kJetCfg);
     }
 
+    // The Restore item, end to end: a run, an edit, then the item from the icon button's menu,
+    // answered No and then Yes.
+    void restoreFromMenu() {
+        QTemporaryDir sim;
+        const QString airplanes = sim.path() + "/SimObjects/Airplanes";
+        writeFile(airplanes + "/Jet1/aircraft.cfg", kJetCfg);
+        writeFile(airplanes + "/Edited1/aircraft.cfg", kJetCfg);
+        writeFile(sim.path() + "/MyTraffic/Aircraft/Turbo1/aircraft.cfg", kTurbopropCfg);
+        const auto beforeRun = snapshot(sim.path());
+
+        auto dialog = openDialog();
+        setPath(*dialog, sim.path());
+        QCOMPARE(clickStart(*dialog).text, summaryOf({3, 0, 3, 3}));
+        writeFile(
+            airplanes + "/Edited1/aircraft.cfg",
+            readFile(airplanes + "/Edited1/aircraft.cfg") + "\r\n[fltsim.1]\r\ntitle=Livery\r\n");
+        const auto afterRun = snapshot(sim.path());
+
+        // Above About, in the icon button's menu and in the context menu.
+        QAction* restore = dialog->restoreAction();
+        QCOMPARE(restore->text(), QStringLiteral("&Restore original files..."));
+        const QList<QAction*> items{restore, dialog->aboutAction()};
+        QCOMPARE(child<QToolButton>(*dialog, "menuButton")->menu()->actions(), items);
+        QCOMPARE(dialog->actions(), items);
+
+        QStringList titles;
+        QStringList texts;
+        QList<QMessageBox::Icon> icons;
+        auto answer = [&](QMessageBox::StandardButton choice) {
+            return whileModal([&] { restore->trigger(); },
+                              [&](QWidget* modal) {
+                                  auto* box = qobject_cast<QMessageBox*>(modal);
+                                  if (box == nullptr) {
+                                      modal->close();
+                                      return;
+                                  }
+                                  titles << box->windowTitle();
+                                  texts << box->text();
+                                  icons << box->icon();
+                                  QAbstractButton* button = box->button(QMessageBox::Ok);
+                                  if (button == nullptr) {
+                                      QCOMPARE(box->defaultButton(), box->button(QMessageBox::No));
+                                      button = box->button(choice);
+                                  }
+                                  button->click();
+                              });
+        };
+
+        QCOMPARE(answer(QMessageBox::No), 1);
+        QCOMPARE(snapshot(sim.path()), afterRun);
+        QVERIFY2(texts.value(0).contains(QDir::toNativeSeparators(sim.path())),
+                 qPrintable(texts.value(0)));
+        QCOMPARE(icons.value(0), QMessageBox::Question);
+
+        titles.clear();
+        texts.clear();
+        icons.clear();
+        QCOMPARE(answer(QMessageBox::Yes), 2);
+        QCOMPARE(titles, QStringList({QStringLiteral("Cirrowisp"), QStringLiteral("Cirrowisp")}));
+        const QString summary = QString::fromStdString(cirrowisp::restoreSummaryText({2, 0, 1, 0}));
+        QVERIFY2(texts.value(1).startsWith(summary), qPrintable(texts.value(1)));
+        QVERIFY2(texts.value(1).contains(QStringLiteral("Edited1: edited since the run")),
+                 qPrintable(texts.value(1)));
+        QCOMPARE(icons.value(1), QMessageBox::Warning);
+
+        // The tree before the run, but for the edited folder, which is as the run left it.
+        auto expected = beforeRun;
+        for (auto it = afterRun.begin(); it != afterRun.end(); ++it) {
+            if (it.key().contains(QStringLiteral("Edited1")))
+                expected.insert(it.key(), it.value());
+        }
+        QCOMPARE(snapshot(sim.path()), expected);
+        QVERIFY(dialog->isVisible());
+    }
+
     void browseButton_data() {
         QTest::addColumn<bool>("chosen");
         QTest::newRow("folder chosen") << true;
@@ -666,6 +742,27 @@ private slots:
         box = clickStart(*dialog);
         QCOMPARE(box.text, summaryOf({2, 0, 2, 2}));
         QVERIFY(readFile(sim + "/SimObjects/Rotorcraft/Helo1/aircraft.cfg").contains("contrail="));
+
+        // The Restore item walks the same folders: the listed one gets its file back too.
+        QStringList texts;
+        const int windows = whileModal([&] { dialog->restoreAction()->trigger(); },
+                                       [&](QWidget* modal) {
+                                           auto* question = qobject_cast<QMessageBox*>(modal);
+                                           QVERIFY(question != nullptr);
+                                           texts << question->text();
+                                           QAbstractButton* button =
+                                               question->button(QMessageBox::Ok);
+                                           if (button == nullptr)
+                                               button = question->button(QMessageBox::Yes);
+                                           button->click();
+                                       });
+        QCOMPARE(windows, 2);
+        QVERIFY2(texts.value(0).contains(QStringLiteral("fsx.cfg")), qPrintable(texts.value(0)));
+        QVERIFY2(texts.value(1).startsWith(
+                     QString::fromStdString(cirrowisp::restoreSummaryText({2, 0, 0, 0}))),
+                 qPrintable(texts.value(1)));
+        QCOMPARE(readFile(sim + "/SimObjects/Rotorcraft/Helo1/aircraft.cfg"), kHeloCfg);
+        QCOMPARE(snapshot(base.path()), before);
     }
 
     void aboutBox_data() {

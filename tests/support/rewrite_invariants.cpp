@@ -83,6 +83,11 @@ std::int32_t countExact(const std::vector<std::string>& lines, const std::string
 
 }  // namespace
 
+bool sameKeptLines(const std::string& a, const std::string& b) {
+    const CodePage& codePage = CodePage::active();
+    return keptLines(splitLines(a), codePage) == keptLines(splitLines(b), codePage);
+}
+
 std::string checkRewriteInvariants(PatchOptions options, const std::string& input) {
     const std::vector<std::string> inputLines = splitLines(input);
     std::string contrailLine;
@@ -113,6 +118,9 @@ std::string checkRewriteInvariants(PatchOptions options, const std::string& inpu
     const std::vector<std::string> outputLines = splitLines(output);
     if (keptLines(inputLines, codePage) != keptLines(outputLines, codePage)) {
         return "a line other than a blank or key line was changed, dropped, added or moved";
+    }
+    if (firstEditedLineOfText(input, output) != 0) {
+        return "restore would take the output for an edited file";
     }
 
     // An input line that already holds the wanted temperature is never removed, and no input

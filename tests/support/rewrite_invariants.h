@@ -16,6 +16,12 @@ namespace cirrowisp {
 //  - a second pass over the output writes the same bytes and counts nothing.
 // If an input line equals the contrail line the pass would insert, `_` is appended to the
 // effect name first: a removed copy and an inserted one could not be told apart otherwise.
+//  - restore's comparison (firstEditedLine) finds nothing edited between input and output.
 std::string checkRewriteInvariants(PatchOptions options, const std::string& input);
+
+// Whether two files hold the same lines once line ends, empty lines and contrail/temperature key
+// lines are left out, worked out here independently of the program: what restore's comparison
+// must agree with.
+bool sameKeptLines(const std::string& a, const std::string& b);
 
 }  // namespace cirrowisp

@@ -5,6 +5,8 @@
 #include "patcher/aircraft_scan.h"
 #include "patcher/cfg_rewrite.h"
 #include "patcher/file_error.h"
+#include "patcher/restore_scan.h"
+#include "tests/support/tree_transition.h"
 
 namespace cirrowisp {
 
@@ -52,6 +54,37 @@ std::optional<FileError> run(const TreeSpec& tree, FakeFileSystem& fs,
     }
 }
 
+// The restore of a restore action, with the run's folders and flyable choice.
+std::optional<FileError> restore(const TreeSpec& tree, FakeFileSystem& fs) {
+    RestoreOptions options;
+    options.simulatorPath = "/sim";
+    options.simObjectPaths = tree.options.simObjectPaths;
+    options.includeFlyable = tree.options.includeFlyable != 0;
+    options.force = tree.action == FaultAction::forceRestore;
+    try {
+        RestoreOriginals(options, fs);
+        return std::nullopt;
+    } catch (const FileError& error) {
+        return error;
+    }
+}
+
+// The tree a restore action starts from: the tree, a clean run over it (which may end early,
+// on a backup held open), then the pilot's edits.
+void prepareRestore(const TreeSpec& tree, FakeFileSystem& fs) {
+    buildTree(tree, fs);
+    run(tree, fs);
+    for (const FolderSpec& folder : tree.folders) {
+        const std::string path = folder.path + "/" + folder.aircraftName;
+        if (folder.editAfterRun && fs.exists(path)) {
+            fs.addFile(path, fs.content(path).value_or("") + *folder.editAfterRun);
+        }
+        if (folder.keptBefore) {
+            fs.addFile(folder.path + "/aircraft_before_restore.cfg", *folder.keptBefore);
+        }
+    }
+}
+
 // The file a treated folder ends with.
 std::string patched(const TreeSpec& tree, const std::string& original) {
     std::string output;
@@ -63,10 +96,22 @@ bool isHalfMade(const std::string& path) {
     return path.ends_with("new_aircraft.cfg") || path.ends_with(".tmp");
 }
 
+std::string firstProblem(const std::vector<std::string>& problems) {
+    return problems.empty() ? std::string() : problems.front();
+}
+
 }  // namespace
 
 FaultCheck::FaultCheck(TreeSpec tree) : tree_(std::move(tree)) {
     FakeFileSystem clean;
+    if (tree_.action != FaultAction::run) {
+        prepareRestore(tree_, clean);
+        const std::size_t before = clean.operationCount();
+        cleanRunFails_ = restore(tree_, clean).has_value();
+        endState_ = clean.filesBelow("/");
+        operations_ = clean.operationCount() - before;
+        return;
+    }
     buildTree(tree_, clean);
     cleanRunFails_ = run(tree_, clean, &totals_).has_value();
     endState_ = clean.filesBelow("/");
@@ -81,6 +126,9 @@ void FaultCheck::build(FakeFileSystem& fs) const {
 }
 
 std::string FaultCheck::failAt(std::size_t n, FakeFault fault) const {
+    if (tree_.action != FaultAction::run) {
+        return failRestoreAt(n, fault);
+    }
     const TreeSpec& tree = tree_;
     FakeFileSystem fs;
     buildTree(tree, fs);
@@ -148,6 +196,47 @@ std::string FaultCheck::failAt(std::size_t n, FakeFault fault) const {
     }
     if (!cleanRunFails_ && fs.filesBelow("/") != endState_) {
         return "the rerun did not reach the end state of a clean run";
+    }
+    return {};
+}
+
+std::string FaultCheck::failRestoreAt(std::size_t n, FakeFault fault) const {
+    FakeFileSystem fs;
+    prepareRestore(tree_, fs);
+    const TreeFiles start = fs.filesBelow("/");
+    std::string broken;
+    fs.setAfterEachOperation([&] {
+        if (broken.empty()) {
+            broken = firstProblem(
+                checkMidway(start, endState_, fs.filesBelow("/"), isHalfMade).problems);
+        }
+    });
+    fs.failOperation(n, fault);
+    const std::size_t before = fs.operationCount();
+    const std::optional<FileError> error = restore(tree_, fs);
+    if (!broken.empty()) {
+        return broken + " (after operation " + std::to_string(fs.operationCount() - before) + ")";
+    }
+    if (error && (error->path().rfind('/', 0) != 0 || error->reason().empty())) {
+        return "the error does not name a file and a reason: " + error->path() + ": " +
+               error->reason();
+    }
+    const std::string failed = before + n <= fs.log().size() ? fs.log()[before + n - 1] : "";
+    for (const auto& [path, bytes] : fs.filesBelow("/")) {
+        if (isHalfMade(path) && start.count(path) == 0 &&
+            failed != "remove /" + path + " [fails]") {
+            return "a half-made file is left: " + path;
+        }
+    }
+
+    fs.setAfterEachOperation({});
+    fs.failOperation(0);
+    const std::optional<FileError> rerunError = restore(tree_, fs);
+    if (!cleanRunFails_ && rerunError) {
+        return "the second restore failed: " + rerunError->path() + ": " + rerunError->reason();
+    }
+    if (!cleanRunFails_ && fs.filesBelow("/") != endState_) {
+        return "the second restore did not reach the end state of a clean one";
     }
     return {};
 }

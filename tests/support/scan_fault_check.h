@@ -22,11 +22,20 @@ struct FolderSpec {
     bool heldOpen = false;  // aircraft.cfg held open by another program
     bool backupHeldOpen = false;
     bool readOnly = false;  // nothing can be created in the folder
+    // Restore actions: appended to aircraft.cfg after the run that precedes the restore, as a
+    // pilot's edit.
+    std::optional<std::string> editAfterRun;
+    // Restore actions: an aircraft_before_restore.cfg already in the folder.
+    std::optional<std::string> keptBefore;
 };
+
+// What the checked change is: a run, or a restore after a clean run (forced or not).
+enum class FaultAction { run, restore, forceRestore };
 
 struct TreeSpec {
     std::vector<FolderSpec> folders;
     PatchOptions options;  // simulatorPath is set to "/sim"
+    FaultAction action = FaultAction::run;
 };
 
 // A tree and what a clean run over it does, to check runs in which one operation fails.
@@ -47,9 +56,13 @@ public:
     // own bytes is never written, renamed or given a backup; then that a failure names a file
     // and the reason, that no half-made file is left, and that a run after the fault is lifted
     // ends exactly where a clean run does. Returns the first broken promise, or "".
+    // For a restore action the same, over the tree as a clean run (and the edits) left it,
+    // with the promises of checkMidway (tests/support/tree_transition.h) after every operation.
     std::string failAt(std::size_t n, FakeFault fault) const;
 
 private:
+    std::string failRestoreAt(std::size_t n, FakeFault fault) const;
+
     TreeSpec tree_;
     std::vector<std::string> patched_;  // per folder: its aircraft.cfg once treated
     std::map<std::string, std::string> endState_;

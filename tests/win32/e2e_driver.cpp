@@ -4,11 +4,13 @@
 //   cirrowisp_e2e <Cirrowisp.exe> defaults <screenshot folder>
 //       no registry entry: the dialog against its table, typing, the About box
 //   cirrowisp_e2e <Cirrowisp.exe> registry <simulator folder> <scratch folder>
-//       the setup path registered: path field, refusals, real runs, a file error
+//       the setup path registered: path field, refusals, real runs, a restore from the system
+//       menu, a file error
 //   cirrowisp_e2e <Cirrowisp.exe> unicode <registered path> <simulator folder> <aircraft>
 //                 <failing file>
 //       paths in any script: the registered one shown, the simulator folder typed and run,
-//       then the simulator folder of <failing file> pasted, and that file named in the error
+//       restored from the system menu, then the simulator folder of <failing file> pasted,
+//       and that file named in the error
 //
 // Prints one line per check and closes with "N passed, M failed".
 #include <windows.h>
@@ -26,6 +28,7 @@
 
 #include "cirrowisp_version.h"
 #include "patcher/aircraft_scan.h"
+#include "patcher/restore_scan.h"
 #include "res/resource.h"
 
 namespace {
@@ -193,8 +196,9 @@ BOOL CALLBACK findOwned(HWND window, LPARAM data) {
     return TRUE;
 }
 
-// Waits for the message box the dialog opens, reads it and presses its OK button.
-MessageBoxSeen answerMessageBox(const App& app, DWORD milliseconds = 60000) {
+// Waits for the message box the dialog opens, reads it and presses its OK button (or the
+// one given).
+MessageBoxSeen answerMessageBox(const App& app, DWORD milliseconds = 60000, int button = IDOK) {
     MessageBoxSeen seen;
     FindOwned find{app.process.dwProcessId, app.dialog, nullptr};
     waitFor(
@@ -209,7 +213,7 @@ MessageBoxSeen answerMessageBox(const App& app, DWORD milliseconds = 60000) {
     seen.window = find.found;
     seen.title = windowText(find.found);
     EnumChildWindows(find.found, &collectStaticText, reinterpret_cast<LPARAM>(&seen.text));
-    PostMessageW(find.found, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    PostMessageW(find.found, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
     waitFor([&] { return !IsWindow(seen.window); });
     return seen;
 }
@@ -566,9 +570,9 @@ void checkResources(const std::string& exe) {
           images);
 
     const std::string manifest = resourceBytes(module, MAKEINTRESOURCEW(24), MAKEINTRESOURCEW(1));
-    check(manifest.find("name=\"Cirrowisp\" version=\"" CIRROWISP_VERSION "\"") !=
-              std::string::npos,
-          "manifest names Cirrowisp " CIRROWISP_VERSION);
+    check(
+        manifest.find("name=\"Cirrowisp\" version=\"" CIRROWISP_VERSION "\"") != std::string::npos,
+        "manifest names Cirrowisp " CIRROWISP_VERSION);
     check(manifest.find("Microsoft.Windows.Common-Controls") != std::string::npos &&
               manifest.find("version=\"6.0.0.0\"") != std::string::npos &&
               manifest.find("level=\"asInvoker\"") != std::string::npos &&
@@ -883,6 +887,47 @@ void checkRun(App& app, const std::string& root, const std::string& summary,
           what + ": no stray backup or temporary file");
 }
 
+// The system menu's Restore item after the runs: it asks first, naming the folder; No changes
+// nothing; Yes gives back the tree as it was before the first run (the flyable aircraft, left
+// alone by the runs, included), and the summary shows in a box titled like a run's.
+void checkRestore(App& app, const std::string& root, const std::string& scratch) {
+    const auto patched = snapshot(root);
+    PostMessageW(app.dialog, WM_SYSCOMMAND, IDM_RESTORE, 0);
+    MessageBoxSeen question = answerMessageBox(app, 60000, IDNO);
+    check(question.window && question.title == L"Cirrowisp" &&
+              narrow(question.text).find(root) != std::string::npos,
+          "Restore asks first, naming the folder", narrow(question.text));
+    check(snapshot(root) == patched, "Restore answered No changes nothing");
+
+    PostMessageW(app.dialog, WM_SYSCOMMAND, IDM_RESTORE, 0);
+    question = answerMessageBox(app, 60000, IDYES);
+    const MessageBoxSeen box = answerMessageBox(app);
+    cirrowisp::RestoreTotals totals;
+    totals.aiRestored = 2;
+    const std::string summary = cirrowisp::restoreSummaryText(totals);
+    check(question.window && box.window && box.title == L"Cirrowisp" &&
+              box.text == std::wstring(summary.begin(), summary.end()),
+          "Restore answered Yes: summary box equals restoreSummaryText",
+          narrow(box.title) + " / " + narrow(box.text));
+    const std::string fresh = scratch + "\\before-run";
+    makeSampleTree(fresh);
+    const auto restored = snapshot(root);
+    const auto wanted = snapshot(fresh);
+    std::string differences;
+    for (const auto& [path, bytes] : restored) {
+        const auto found = wanted.find(path);
+        if (found == wanted.end() || found->second != bytes)
+            differences += path + " ";
+    }
+    for (const auto& [path, bytes] : wanted) {
+        if (restored.count(path) == 0)
+            differences += path + " (missing) ";
+    }
+    check(differences.empty(), "Restore gives back the tree before the first run", differences);
+    removeTree(fresh);
+    check(running(app) && IsWindowEnabled(app.dialog), "dialog back after the restore");
+}
+
 void checkFileError(App& app, const std::string& scratch) {
     // A folder standing where the backup should go: the backup rename has to fail.
     const std::string root = scratch + "\\broken";
@@ -931,6 +976,7 @@ void phaseRegistry(const std::string& exe, const std::string& root, const std::s
     cirrowisp::ScanTotals second;
     second.aiAircraft = 2;
     checkRun(app, root, cirrowisp::summaryText(second), "second run");
+    checkRestore(app, root, scratch);
 
     checkFileError(app, scratch);
 
@@ -960,7 +1006,8 @@ void phaseRegistry(const std::string& exe, const std::string& root, const std::s
 
 // ---- phase 3: paths in any script ---------------------------------------------------------
 
-// `aircraft` jets wait below `simulator`; the script that made them checks the files. The
+// `aircraft` jets wait below `simulator`, treated and then restored; the script that made them
+// checks the files. The
 // backup of `failing` cannot be made: its simulator folder ends the run with a file error.
 void phaseUnicode(const std::string& exe, const std::wstring& registered,
                   const std::wstring& simulator, int aircraft, const std::wstring& failing) {
@@ -985,6 +1032,17 @@ void phaseUnicode(const std::string& exe, const std::wstring& registered,
     const std::string summary = cirrowisp::summaryText(totals);
     check(box.text == std::wstring(summary.begin(), summary.end()),
           "summary box: every aircraft treated", narrow(box.text));
+    // The restore's boxes show the path as it is too; every aircraft had its backup made.
+    PostMessageW(app.dialog, WM_SYSCOMMAND, IDM_RESTORE, 0);
+    const MessageBoxSeen question = answerMessageBox(app, 60000, IDYES);
+    check(question.text.find(simulator) != std::wstring::npos,
+          "Restore asks first, naming the folder as it is", narrow(question.text));
+    const MessageBoxSeen restored = answerMessageBox(app);
+    cirrowisp::RestoreTotals restoreTotals;
+    restoreTotals.aiRestored = aircraft;
+    const std::string restoreSummary = cirrowisp::restoreSummaryText(restoreTotals);
+    check(restored.text == std::wstring(restoreSummary.begin(), restoreSummary.end()),
+          "restore summary box: every aircraft restored", narrow(restored.text));
     const std::wstring failingSimulator = failing.substr(0, failing.find(L"\\SimObjects\\"));
     send(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(failingSimulator.c_str()));
     clickStart(app);

@@ -56,21 +56,24 @@ TEST(GeneratorDialogTest, OptionsStartFromTheDefaultsAndTheLookedUpPath) {
     EXPECT_EQ(dialog.options().simulatorPath, SimulatorPathLookup::lastKnownPath());
 }
 
-TEST(GeneratorDialogTest, SystemMenuEndsWithTheAboutItem) {
+TEST(GeneratorDialogTest, SystemMenuEndsWithTheRestoreAndTheAboutItem) {
     FakeFileSystem fileSystem;  // no run starts here
     GeneratorDialog dialog(fileSystem);
     whileDialogRuns(dialog, [](HWND window) {
         HMENU menu = GetSystemMenu(window, FALSE);
         ASSERT_NE(menu, nullptr);
         const int count = GetMenuItemCount(menu);
-        ASSERT_GE(count, 2);
+        ASSERT_GE(count, 3);
         MENUITEMINFOW separator{};
         separator.cbSize = sizeof separator;
         separator.fMask = MIIM_FTYPE;
-        ASSERT_TRUE(GetMenuItemInfoW(menu, static_cast<UINT>(count - 2), TRUE, &separator));
+        ASSERT_TRUE(GetMenuItemInfoW(menu, static_cast<UINT>(count - 3), TRUE, &separator));
         EXPECT_TRUE(separator.fType & MFT_SEPARATOR);
-        EXPECT_EQ(GetMenuItemID(menu, count - 1), static_cast<UINT>(IDM_ABOUTBOX));
         wchar_t text[64] = {};
+        EXPECT_EQ(GetMenuItemID(menu, count - 2), static_cast<UINT>(IDM_RESTORE));
+        GetMenuStringW(menu, static_cast<UINT>(count - 2), text, 64, MF_BYPOSITION);
+        EXPECT_EQ(std::wstring(text), L"&Restore original files...");
+        EXPECT_EQ(GetMenuItemID(menu, count - 1), static_cast<UINT>(IDM_ABOUTBOX));
         GetMenuStringW(menu, static_cast<UINT>(count - 1), text, 64, MF_BYPOSITION);
         EXPECT_EQ(std::wstring(text), L"&About Cirrowisp...");
     });

@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include "patcher/simulator_location.h"
+#include "ui/common/restore_action.h"
 #include "ui/qt/about_dialog.h"
 #include "ui/qt/app_icon.h"
 #include "ui/qt/temperature_edit.h"
@@ -121,6 +122,12 @@ void GeneratorDialog::buildControls() {
         setTabOrder(tabChain[i - 1], tabChain[i]);
     }
 
+    // The Restore item, above About in both menus, as in the Windows system menu.
+    restoreAction_ = new QAction(QStringLiteral("&Restore original files..."), this);
+    restoreAction_->setObjectName(QStringLiteral("restoreAction"));
+    connect(restoreAction_, &QAction::triggered, this, &GeneratorDialog::restoreOriginals);
+    addAction(restoreAction_);
+
     // The About item: in the menu behind the icon button (where Windows has its system menu),
     // in the dialog's context menu, and on F1.
     aboutAction_ = new QAction(QStringLiteral("&About Cirrowisp..."), this);
@@ -131,6 +138,7 @@ void GeneratorDialog::buildControls() {
     setContextMenuPolicy(Qt::ActionsContextMenu);
 
     auto* menu = new QMenu(this);
+    menu->addAction(restoreAction_);
     menu->addAction(aboutAction_);
     menuButton_ = new QToolButton(this);
     menuButton_->setObjectName(QStringLiteral("menuButton"));
@@ -244,6 +252,32 @@ void GeneratorDialog::start() {
             QMessageBox::information(this, kMessageTitle, message);
             break;
         case StartOutcome::Kind::failed:
+            QMessageBox::critical(this, kMessageTitle, message);
+            break;
+    }
+}
+
+void GeneratorDialog::restoreOriginals() {
+    const FormValues form = formFromControls();
+    if (QMessageBox::question(this, kMessageTitle, fromBytes(restoreQuestionText(form)),
+                              QMessageBox::Yes | QMessageBox::No,
+                              QMessageBox::No) != QMessageBox::Yes) {
+        return;
+    }
+    RestoreOutcome outcome;
+    {
+        WaitCursor wait;
+        outcome = runRestoreFromForm(form, fileSystem_, simulatorConfig_);
+    }
+    const QString message = fromBytes(outcome.message);
+    switch (outcome.kind) {
+        case RestoreOutcome::Kind::finished:
+            QMessageBox::information(this, kMessageTitle, message);
+            break;
+        case RestoreOutcome::Kind::leftAlone:
+            QMessageBox::warning(this, kMessageTitle, message);
+            break;
+        case RestoreOutcome::Kind::failed:
             QMessageBox::critical(this, kMessageTitle, message);
             break;
     }

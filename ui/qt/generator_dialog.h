@@ -30,12 +30,17 @@ public:
 
     const PatchOptions& options() const { return options_; }
     QAction* aboutAction() const { return aboutAction_; }
-    // The fsx.cfg a Start reads when its check box is ticked, instead of the user's.
+    QAction* restoreAction() const { return restoreAction_; }
+    // The fsx.cfg a Start (and a restore) reads when its check box is ticked, instead of the
+    // user's.
     void setSimulatorConfig(const std::string& path) { simulatorConfig_ = path; }
 
 public slots:
     // The Start command: exchange into the record, the run, then the summary or the error.
     void start();
+    // The Restore item: asks, then puts the original files back with the form's path, fsx.cfg
+    // and flyable choices, and shows the summary or the error as Start does.
+    void restoreOriginals();
     void showAbout();
     // The desktop's folder chooser for the path field.
     void browseForFolder();
@@ -65,6 +70,7 @@ private:
     QCheckBox* simObjectPathsBox_ = nullptr;
     QLineEdit* effectEdit_ = nullptr;
     QToolButton* menuButton_ = nullptr;
+    QAction* restoreAction_ = nullptr;
     QAction* aboutAction_ = nullptr;
 };
 

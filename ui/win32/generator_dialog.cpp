@@ -5,6 +5,7 @@
 #include "patcher/simulator_location.h"
 #include "platform/win32_text.h"
 #include "res/resource.h"
+#include "ui/common/restore_action.h"
 #include "ui/win32/about_dialog.h"
 #include "ui/win32/win32_support.h"
 
@@ -107,6 +108,9 @@ void GeneratorDialog::onInitDialog() {
         char text[256] = {};
         if (LoadStringA(GetModuleHandleA(nullptr), IDS_ABOUTBOX, text, sizeof text) > 0) {
             AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
+            char restore[256] = {};
+            if (LoadStringA(GetModuleHandleA(nullptr), IDS_RESTORE, restore, sizeof restore) > 0)
+                AppendMenuA(systemMenu, MF_STRING, IDM_RESTORE, restore);
             AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, text);
         }
     }
@@ -116,6 +120,10 @@ void GeneratorDialog::onInitDialog() {
 }
 
 bool GeneratorDialog::onSysCommand(WPARAM command) {
+    if ((command & 0xFFF0) == IDM_RESTORE) {
+        onRestore();
+        return true;
+    }
     if ((command & 0xFFF0) != IDM_ABOUTBOX)
         return false;
     AboutDialog about;
@@ -158,6 +166,21 @@ void GeneratorDialog::onStart() {
             showMessage(window_, outcome.message, MB_OK | MB_ICONEXCLAMATION);
             break;
     }
+}
+
+// The system menu's Restore item: asks, then restores with the form's path and flyable choice;
+// the summary and a file error show as a run's do.
+void GeneratorDialog::onRestore() {
+    const FormValues form = readForm();
+    if (showMessage(window_, restoreQuestionText(form),
+                    MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+        return;
+    WaitCursor wait;
+    const RestoreOutcome outcome = runRestoreFromForm(form, fileSystem_);
+    wait.restore();
+    const bool clean = outcome.kind == RestoreOutcome::Kind::finished;
+    showMessage(window_, outcome.message,
+                clean ? MB_OK | MB_ICONINFORMATION : MB_OK | MB_ICONEXCLAMATION);
 }
 
 void GeneratorDialog::showForm(const FormValues& form) {

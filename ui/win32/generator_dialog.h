@@ -30,6 +30,7 @@ private:
     bool onSysCommand(WPARAM command);
     bool onPaint();
     void onStart();
+    void onRestore();
 
     void showForm(const FormValues& form);
     FormValues readForm() const;

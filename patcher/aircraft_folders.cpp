@@ -1,0 +1,69 @@
+#include "patcher/aircraft_folders.h"
+
+#include "platform/file_system.h"
+
+namespace cirrowisp {
+
+bool sameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
+        if (fold(a[i]) != fold(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+FolderNames readFolderNames(DirectoryListing& listing) {
+    FolderNames names;
+    DirEntry entry;
+    while (listing.next(entry)) {
+        if (sameName(entry.name, "panel")) {
+            names.hasPanel = true;  // a file or a folder, as the simulator's "panel." matches
+        } else if (!entry.isFolder && sameName(entry.name, kAircraftFileName)) {
+            // Two spellings can only meet on a case-sensitive disk; the exact one wins.
+            if (!names.aircraft || entry.name == kAircraftFileName) {
+                names.aircraft = entry.name;
+            }
+        } else if (sameName(entry.name, kBackupFileName)) {
+            names.backups.push_back(entry.name);
+        }
+    }
+    return names;
+}
+
+std::string joinPath(const std::string& folder, std::string_view name, char separator) {
+    std::string path = folder;
+    if (path.empty() || path.back() != separator) {
+        path += separator;
+    }
+    path += name;
+    return path;
+}
+
+void forEachAircraftFolder(const std::vector<std::string>& roots, FileSystem& fileSystem,
+                           const std::function<void(const std::string& folder)>& visit) {
+    const char separator = fileSystem.separator();
+    for (const std::string& root : roots) {
+        auto listing = fileSystem.listFolder(root);
+        if (listing == nullptr) {
+            continue;  // gone since the roots were found
+        }
+        // Folders are visited while the root is listed, so nothing here grows with the number
+        // of folders; the files the listing may or may not show once a visit has added or
+        // removed some are skipped anyway.
+        DirEntry entry;
+        while (listing->next(entry)) {
+            // "*." finds names without an extension, and "." and ".." like any other folder.
+            const bool noExtension = entry.name.find('.') == std::string::npos;
+            if (entry.isFolder && (noExtension || entry.name == "." || entry.name == "..")) {
+                visit(joinPath(root, entry.name, separator));
+            }
+        }
+    }
+}
+
+}  // namespace cirrowisp

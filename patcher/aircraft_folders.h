@@ -1,0 +1,49 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace cirrowisp {
+
+class DirectoryListing;
+class FileSystem;
+
+// Fixed names inside an aircraft folder.
+inline constexpr const char* kAircraftFileName = "aircraft.cfg";
+inline constexpr const char* kNewAircraftFileName = "new_aircraft.cfg";
+inline constexpr const char* kBackupFileName = "without_contrails_aircraft.cfg";
+// The backup is written under this name first and renamed into place only when complete.
+inline constexpr const char* kBackupTempFileName = "without_contrails_aircraft.tmp";
+
+// The simulator's own file system ignores case; a tree copied to Linux keeps whatever case its
+// author typed, so "Aircraft.cfg" and "PANEL" must still be found. The names we look for are
+// ASCII, and every byte of a non-ASCII character in a UTF-8 name (as on Windows and Linux) is
+// above 0x7F, so plain ASCII folding is exact.
+bool sameName(std::string_view a, std::string_view b);
+
+// The names in one aircraft folder that a run (and a restore) cares about, with their
+// spelling on disk.
+struct FolderNames {
+    std::optional<std::string> aircraft;
+    std::vector<std::string> backups;
+    bool hasPanel = false;
+};
+
+FolderNames readFolderNames(DirectoryListing& listing);
+
+// `folder` and `name` joined with the host's separator.
+std::string joinPath(const std::string& folder, std::string_view name, char separator);
+
+// The walk of a run: every aircraft folder directly inside `roots` (see findAircraftRoots), in
+// the order a run treats them. A run and a restore both go through here, so given the same
+// roots they always visit the same folders. `visit` gets the folder's full path and may add
+// and remove files inside it (or inside the root itself, for "."): a root is listed while its
+// folders are visited, and a listing still delivers every folder that stays in place exactly
+// once.
+void forEachAircraftFolder(const std::vector<std::string>& roots, FileSystem& fileSystem,
+                           const std::function<void(const std::string& folder)>& visit);
+
+}  // namespace cirrowisp

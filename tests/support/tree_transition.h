@@ -1,0 +1,120 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace cirrowisp {
+
+// Every file of a tree by relative path ('/' separated), with its bytes.
+using TreeFiles = std::map<std::string, std::string>;
+
+struct Midway {
+    std::vector<std::string> problems;  // empty when every promise holds
+    int foldersDone = 0;  // aircraft files that already hold their new bytes
+};
+
+// What may be seen of a tree at any instant of a change (a run, a restore) that takes it from
+// `start` to `end`, whether the change is still going, was killed or failed; the promises of
+// docs/reliability.md, phrased for any such change:
+//  - a file of both `start` and `end` is there, with its bytes of the one or the other;
+//  - a file only of `start` (a backup a restore removes) is unchanged while it is there, and
+//    goes only once its folder's aircraft.cfg holds its end bytes;
+//  - a file only of `end` (a backup, a kept file) appears only complete, and is in place
+//    before its folder's aircraft.cfg changes;
+//  - half-made files (`isHalfMade`) are in one folder at most; nothing else is new.
+// Header-only: the kill test is a program of its own, without the test libraries.
+inline Midway checkMidway(const TreeFiles& start, const TreeFiles& end, const TreeFiles& now,
+                          const std::function<bool(const std::string&)>& isHalfMade) {
+    Midway result;
+    auto folderOf = [](const std::string& path) {
+        const std::size_t slash = path.rfind('/');
+        return slash == std::string::npos ? std::string() : path.substr(0, slash);
+    };
+    auto isAircraftName = [&](const std::string& path) {
+        std::string name = path.substr(folderOf(path).empty() ? 0 : folderOf(path).size() + 1);
+        for (char& c : name) {
+            c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+        }
+        return name == "aircraft.cfg";
+    };
+    // Each folder's aircraft file, before or after.
+    std::map<std::string, std::string> aircraftOf;
+    for (const TreeFiles* tree : {&start, &end}) {
+        for (const auto& [path, bytes] : *tree) {
+            if (isAircraftName(path) && aircraftOf.count(folderOf(path)) == 0) {
+                aircraftOf[folderOf(path)] = path;
+            }
+        }
+    }
+    auto holdsEndBytes = [&](const std::string& aircraft) {
+        const auto wanted = end.find(aircraft);
+        const auto seen = now.find(aircraft);
+        return wanted == end.end() ? seen == now.end()
+                                   : seen != now.end() && seen->second == wanted->second;
+    };
+
+    for (const auto& [path, bytes] : start) {
+        const auto after = end.find(path);
+        const auto seen = now.find(path);
+        if (after != end.end()) {
+            if (seen == now.end()) {
+                result.problems.push_back("gone: " + path);
+            } else if (seen->second != bytes && seen->second != after->second) {
+                result.problems.push_back("neither its bytes before nor after: " + path);
+            }
+        } else if (seen != now.end()) {
+            if (seen->second != bytes) {
+                result.problems.push_back("changed before it went: " + path);
+            }
+        } else {
+            const auto aircraft = aircraftOf.find(folderOf(path));
+            if (aircraft != aircraftOf.end() && !holdsEndBytes(aircraft->second)) {
+                result.problems.push_back("removed before aircraft.cfg held its end bytes: " +
+                                          path);
+            }
+        }
+    }
+    std::set<std::string> halfMadeFolders;
+    for (const auto& [path, bytes] : now) {
+        if (start.count(path) != 0) {
+            continue;
+        }
+        const auto after = end.find(path);
+        if (after != end.end()) {
+            if (bytes != after->second) {
+                result.problems.push_back("there before it was complete: " + path);
+            }
+        } else if (isHalfMade(path)) {
+            halfMadeFolders.insert(folderOf(path));
+            if (halfMadeFolders.size() > 1) {
+                result.problems.push_back("half-made files in a second folder: " + path);
+            }
+        } else {
+            result.problems.push_back("unexpected file: " + path);
+        }
+    }
+    for (const auto& [folder, aircraft] : aircraftOf) {
+        const auto before = start.find(aircraft);
+        const auto seen = now.find(aircraft);
+        const bool changed = (before == start.end()) != (seen == now.end()) ||
+                             (seen != now.end() && seen->second != before->second);
+        if (!changed) {
+            continue;
+        }
+        if (holdsEndBytes(aircraft)) {
+            ++result.foldersDone;
+        }
+        for (const auto& [path, bytes] : end) {
+            if (path != aircraft && folderOf(path) == folder && start.count(path) == 0 &&
+                now.count(path) == 0) {
+                result.problems.push_back(aircraft + " changed before " + path + " was there");
+            }
+        }
+    }
+    return result;
+}
+
+}  // namespace cirrowisp
