@@ -6,6 +6,7 @@
 #include "cli/scan_roots.h"
 #include "patcher/aircraft_scan.h"
 #include "patcher/simulator_location.h"
+#include "platform/host_registry.h"
 #include "platform/host_file_system.h"
 #include "platform/overlay_file_system.h"
 

@@ -1,7 +1,7 @@
 #include "cli/scan_roots.h"
 
 #include "patcher/file_error.h"
-#include "platform/file_system.h"
+#include "patcher/file_system.h"
 #include "platform/simulator_config.h"
 
 namespace cirrowisp {

@@ -1,6 +1,6 @@
 #include "patcher/aircraft_folders.h"
 
-#include "platform/file_system.h"
+#include "patcher/file_system.h"
 
 namespace cirrowisp {
 

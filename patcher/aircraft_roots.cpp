@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "patcher/byte_text.h"
-#include "platform/file_system.h"
+#include "patcher/file_system.h"
 
 namespace cirrowisp {
 

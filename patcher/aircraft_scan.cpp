@@ -10,7 +10,7 @@
 
 #include "patcher/aircraft_roots.h"
 #include "patcher/aircraft_update.h"
-#include "platform/file_system.h"
+#include "patcher/file_system.h"
 
 namespace cirrowisp {
 

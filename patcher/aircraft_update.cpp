@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "platform/file_system.h"
+#include "patcher/file_system.h"
 
 namespace cirrowisp {
 

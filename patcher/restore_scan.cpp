@@ -10,7 +10,7 @@
 #include "patcher/aircraft_roots.h"
 #include "patcher/cfg_rewrite.h"
 #include "patcher/line_io.h"
-#include "platform/file_system.h"
+#include "patcher/file_system.h"
 
 namespace cirrowisp {
 

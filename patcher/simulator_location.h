@@ -27,8 +27,4 @@ public:
     static int lookupSimulatorPath(Registry& registry);
 };
 
-// The lookup against this host's registry (Windows) or Wine prefix (Linux). Defined by the
-// platform library (platform/host_registry.cpp), since the core knows no host.
-int lookupSimulatorPath();
-
 }  // namespace cirrowisp

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "platform/file_system.h"
+#include "patcher/file_system.h"
 
 namespace cirrowisp {
 

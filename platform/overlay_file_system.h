@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/file_system.h"
+#include "patcher/file_system.h"
 
 namespace cirrowisp {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/file_system.h"
+#include "patcher/file_system.h"
 
 namespace cirrowisp {
 

@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/file_system.h"
+#include "patcher/file_system.h"
 
 namespace cirrowisp {
 

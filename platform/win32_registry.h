@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/registry.h"
+#include "patcher/registry.h"
 
 namespace cirrowisp {
 

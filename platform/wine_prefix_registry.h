@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/registry.h"
+#include "patcher/registry.h"
 
 namespace cirrowisp {
 

@@ -6,7 +6,7 @@
 #include <set>
 #include <string>
 
-#include "platform/fake_file_system.h"
+#include "tests/support/fake_file_system.h"
 #include "platform/host_file_system.h"
 #include "platform/overlay_file_system.h"
 #include "temp_tree.h"

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "patcher/file_error.h"
-#include "platform/fake_file_system.h"
+#include "tests/support/fake_file_system.h"
 #include "ui/common/restore_action.h"
 
 namespace cirrowisp {

@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "patcher/simulator_location.h"
+#include "platform/host_registry.h"
 
 int main() {
     const int result = cirrowisp::lookupSimulatorPath();

@@ -11,7 +11,7 @@
 #include "patcher/aircraft_scan.h"
 #include "patcher/cfg_rewrite.h"
 #include "patcher/restore_scan.h"
-#include "platform/fake_file_system.h"
+#include "tests/support/fake_file_system.h"
 #include "platform/overlay_file_system.h"
 #include "tests/support/scan_fault_check.h"
 

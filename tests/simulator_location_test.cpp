@@ -6,7 +6,7 @@
 #include <ostream>
 #include <string>
 
-#include "platform/fake_registry.h"
+#include "tests/support/fake_registry.h"
 #include "tests/support/repeated.h"
 
 namespace cirrowisp {

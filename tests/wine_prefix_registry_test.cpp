@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "patcher/simulator_location.h"
+#include "platform/host_registry.h"
 #include "tests/support/repeated.h"
 #include "platform/simulator_config.h"
 

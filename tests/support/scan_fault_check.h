@@ -8,7 +8,7 @@
 
 #include "patcher/aircraft_scan.h"
 #include "patcher/patch_options.h"
-#include "platform/fake_file_system.h"
+#include "tests/support/fake_file_system.h"
 
 namespace cirrowisp {
 

@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "patcher/simulator_location.h"
-#include "platform/fake_file_system.h"
+#include "tests/support/fake_file_system.h"
 #include "res/resource.h"
 
 namespace cirrowisp::win32 {

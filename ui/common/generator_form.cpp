@@ -5,7 +5,7 @@
 
 #include "patcher/file_error.h"
 #include "patcher/simobject_paths.h"
-#include "platform/file_system.h"
+#include "patcher/file_system.h"
 #include "platform/simulator_config.h"
 
 namespace cirrowisp {

@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include "patcher/simulator_location.h"
+#include "platform/host_registry.h"
 #include "ui/common/restore_action.h"
 #include "ui/qt/about_dialog.h"
 #include "ui/qt/app_icon.h"

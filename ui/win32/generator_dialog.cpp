@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "patcher/simulator_location.h"
+#include "platform/host_registry.h"
 #include "platform/win32_text.h"
 #include "res/resource.h"
 #include "ui/common/restore_action.h"

@@ -10,7 +10,7 @@
 #include <utility>
 
 #include "patcher/utf16_text.h"
-#include "platform/registry.h"
+#include "patcher/registry.h"
 
 namespace cirrowisp {
 

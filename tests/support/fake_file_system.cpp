@@ -1,4 +1,4 @@
-#include "platform/fake_file_system.h"
+#include "tests/support/fake_file_system.h"
 
 #include "platform/vector_listing.h"
 
