@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 if [ -x scripts/ci/install-deps.sh ]; then
-    scripts/ci/install-deps.sh
+    scripts/ci/install-deps.sh cli   # only what the command line needs to build
 fi
 
 cli=build/release/cli/cirrowisp-cli
