@@ -4,6 +4,16 @@
 
 namespace cirrowisp {
 
+StrayFiles::~StrayFiles() {
+    for (const std::string& path : paths_) {
+        try {
+            fs_.removeFile(path);
+        } catch (const FileError&) {
+            // Best effort, as the class says.
+        }
+    }
+}
+
 bool sameName(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) {
         return false;

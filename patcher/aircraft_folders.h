@@ -18,6 +18,27 @@ inline constexpr const char* kBackupFileName = "without_contrails_aircraft.cfg";
 // The backup is written under this name first and renamed into place only when complete.
 inline constexpr const char* kBackupTempFileName = "without_contrails_aircraft.tmp";
 
+// Removes the files a folder's treatment created when it is given up (a failure, a folder left
+// alone), so the folder keeps nothing but what was there before. Declared before the files it
+// guards, so they are closed before it removes them (Windows cannot remove an open file).
+// Removal is best effort: the error that ended the folder is the one to report, and the next
+// run or restore overwrites what is left.
+class StrayFiles {
+public:
+    explicit StrayFiles(FileSystem& fs) : fs_(fs) {}
+    ~StrayFiles();
+    StrayFiles(const StrayFiles&) = delete;
+    StrayFiles& operator=(const StrayFiles&) = delete;
+
+    void add(const std::string& path) { paths_.push_back(path); }
+    void forget(const std::string& path) { std::erase(paths_, path); }
+    void forgetAll() { paths_.clear(); }
+
+private:
+    FileSystem& fs_;
+    std::vector<std::string> paths_;
+};
+
 // The simulator's own file system ignores case; a tree copied to Linux keeps whatever case its
 // author typed, so "Aircraft.cfg" and "PANEL" must still be found. The names we look for are
 // ASCII, and every byte of a non-ASCII character in a UTF-8 name (as on Windows and Linux) is

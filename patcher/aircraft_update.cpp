@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "patcher/aircraft_folders.h"
 #include "patcher/file_system.h"
 
 namespace cirrowisp {
@@ -67,32 +68,6 @@ private:
     std::uint64_t size_ = 0;
     std::array<char, kBlock> tail_{};
     std::size_t tailCount_ = 0;
-};
-
-// Removes the files a failed folder created, so a failure leaves nothing behind but what was
-// there before. Declared before the files it guards, so they are closed before it runs.
-class StrayFiles {
-public:
-    explicit StrayFiles(FileSystem& fs) : fs_(fs) {}
-    ~StrayFiles() {
-        for (const std::string& path : paths_) {
-            try {
-                fs_.removeFile(path);
-            } catch (const FileError&) {
-                // Best effort: the error that ended the run is the one to report.
-            }
-        }
-    }
-    StrayFiles(const StrayFiles&) = delete;
-    StrayFiles& operator=(const StrayFiles&) = delete;
-
-    void add(const std::string& path) { paths_.push_back(path); }
-    void forget(const std::string& path) { std::erase(paths_, path); }
-    void forgetAll() { paths_.clear(); }
-
-private:
-    FileSystem& fs_;
-    std::vector<std::string> paths_;
 };
 
 // new_aircraft.cfg cannot be created: the folder is left alone and not counted.

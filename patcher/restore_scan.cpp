@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "patcher/aircraft_folders.h"
 #include "patcher/aircraft_roots.h"
 #include "patcher/cfg_rewrite.h"
 #include "patcher/line_io.h"
@@ -53,31 +54,6 @@ void copyAll(ByteSource& source, ByteSink& sink) {
         sink.write(buffer.data(), got);
     }
 }
-
-// Removes the files a folder created when it is given up, so it is left with nothing but what
-// was there before. Declared before the files it guards, so they are closed before it runs.
-class TemporaryFiles {
-public:
-    explicit TemporaryFiles(FileSystem& fs) : fs_(fs) {}
-    ~TemporaryFiles() {
-        for (const std::string& path : paths_) {
-            try {
-                fs_.removeFile(path);
-            } catch (const FileError&) {
-                // Best effort: the next restore overwrites it.
-            }
-        }
-    }
-    TemporaryFiles(const TemporaryFiles&) = delete;
-    TemporaryFiles& operator=(const TemporaryFiles&) = delete;
-
-    void add(const std::string& path) { paths_.push_back(path); }
-    void forget(const std::string& path) { std::erase(paths_, path); }
-
-private:
-    FileSystem& fs_;
-    std::vector<std::string> paths_;
-};
 
 class Restore {
 public:
@@ -178,7 +154,7 @@ private:
             return;
         }
 
-        TemporaryFiles temporary(fs_);
+        StrayFiles temporary(fs_);
         bool changedSomething = false;
         if (report.edited && names.aircraft) {
             // Forced: the file the pilot may have edited is kept, complete and on the disk,

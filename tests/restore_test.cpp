@@ -16,6 +16,7 @@
 #include "patcher/line_io.h"
 #include "patcher/restore_scan.h"
 #include "platform/host_file_system.h"
+#include "tests/support/cli_run.h"
 #include "temp_tree.h"
 
 namespace cirrowisp {
@@ -245,26 +246,6 @@ TEST_F(RestoreTree, ForcedRestoreNeverOverwritesAnotherKeptFile) {
 }
 
 // ---- the command line -----------------------------------------------------------------------
-
-std::filesystem::path sampleTree() {
-    return std::filesystem::path(CIRROWISP_TEST_DATA).parent_path().parent_path() / "examples" /
-           "sim";
-}
-
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-Outcome cli(const std::vector<std::string>& args) {
-    StringSource in("");
-    StringSink out;
-    std::ostringstream err;
-    CliIo io{in, out, err, false};
-    const int status = runCli(args, io);
-    return {status, out.data(), err.str()};
-}
 
 class RestoreCommand : public ::testing::Test {
 protected:

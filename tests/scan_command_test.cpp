@@ -12,32 +12,13 @@
 #include "patcher/aircraft_scan.h"
 #include "patcher/line_io.h"
 #include "platform/host_file_system.h"
+#include "tests/support/cli_run.h"
 #include "temp_tree.h"
 
 namespace cirrowisp {
 namespace {
 
 using testing::TempTree;
-
-std::filesystem::path sampleTree() {
-    return std::filesystem::path(CIRROWISP_TEST_DATA).parent_path().parent_path() / "examples" /
-           "sim";
-}
-
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-Outcome cli(const std::vector<std::string>& args) {
-    StringSource in("");
-    StringSink out;
-    std::ostringstream err;
-    CliIo io{in, out, err, false};
-    const int status = runCli(args, io);
-    return {status, out.data(), err.str()};
-}
 
 // Bytes and modification times of every file and folder: what "touches nothing" means.
 std::map<std::string, std::pair<std::string, std::filesystem::file_time_type>> snapshot(

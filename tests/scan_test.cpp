@@ -9,6 +9,7 @@
 #include "patcher/aircraft_scan.h"
 #include "patcher/cfg_rewrite.h"
 #include "platform/host_file_system.h"
+#include "tests/support/cli_run.h"
 #include "temp_tree.h"
 
 namespace cirrowisp {
@@ -24,11 +25,6 @@ std::string patched(const std::string& original, const PatchOptions& options = {
     std::string output;
     rewriteText(options, original, output);
     return output;
-}
-
-std::filesystem::path sampleTree() {
-    return std::filesystem::path(CIRROWISP_TEST_DATA).parent_path().parent_path() / "examples" /
-           "sim";
 }
 
 class ScanTest : public ::testing::Test {

@@ -3,13 +3,11 @@
 #include <windows.h>
 
 #include <cstdlib>
-#include <sstream>
 #include <string>
 
-#include "cli/cli_app.h"
-#include "patcher/line_io.h"
 #include "platform/host_file_system.h"
 #include "temp_tree.h"
+#include "tests/support/cli_run.h"
 #include "ui/common/generator_form.h"
 
 namespace cirrowisp {
@@ -40,11 +38,8 @@ TEST(SystemCodePage, DialogStartAndCommandLineWriteTheSameBytes) {
     const StartOutcome start = runStart(form, options, *fileSystem);
     ASSERT_EQ(start.kind, StartOutcome::Kind::finished) << start.message;
 
-    StringSource in("");
-    StringSink out;
-    std::ostringstream err;
-    CliIo io{in, out, err, false};
-    ASSERT_EQ(runCli({tree.path("cli")}, io), kExitOk) << err.str();
+    const Outcome run = cli({tree.path("cli")});
+    ASSERT_EQ(run.status, kExitOk) << run.err;
 
     EXPECT_EQ(tree.read("dialog" + kAircraft), tree.read("cli" + kAircraft));
     const bool added =
