@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-#include "patcher/cfg_rewrite.h"
+#include "tests/support/samples.h"
 #include "tests/temp_tree.h"
 
 namespace cirrowisp {
@@ -32,15 +32,6 @@ namespace {
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 using testing::TempTree;
-
-const std::string kJet =
-    "[GeneralEngineData]\r\nengine_type=1\r\n\r\n[effects]\r\nwake=fx_wake\r\n\r\n[end]\r\n";
-
-std::string patched(const std::string& original) {
-    std::string output;
-    rewriteText(PatchOptions{}, original, output);
-    return output;
-}
 
 std::string summary(int ai, int flyable, int contrails, int temperatures) {
     return "Scanned " + std::to_string(ai) + " AI and " + std::to_string(flyable) +

@@ -9,7 +9,7 @@
 
 #include "patcher/aircraft_roots.h"
 #include "patcher/aircraft_scan.h"
-#include "patcher/cfg_rewrite.h"
+#include "tests/support/samples.h"
 #include "patcher/restore_scan.h"
 #include "tests/support/fake_file_system.h"
 #include "platform/overlay_file_system.h"
@@ -18,16 +18,8 @@
 namespace cirrowisp {
 namespace {
 
-const std::string kJet =
-    "[GeneralEngineData]\r\nengine_type=1\r\n\r\n[effects]\r\nwake=fx_wake\r\n\r\n[end]\r\n";
 const std::string kTurboprop =
     "[GeneralEngineData]\r\nengine_type=5\r\n[effects]\r\nwater=fx_spray\r\n[end]\r\n";
-
-std::string patched(const std::string& original) {
-    std::string output;
-    rewriteText(PatchOptions{}, original, output);
-    return output;
-}
 
 // A small simulator: two aircraft that need a backup, one patched earlier (with its backup),
 // one flyable that is left alone, and a folder without aircraft.cfg.

@@ -9,7 +9,7 @@
 #include <ostream>
 #include <string>
 
-#include "patcher/cfg_rewrite.h"
+#include "tests/support/samples.h"
 #include "platform/host_file_system.h"
 #include "tests/temp_tree.h"
 #include "ui/common/generator_form.h"
@@ -21,15 +21,7 @@ namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 using testing::TempTree;
 
-const std::string kJet =
-    "[GeneralEngineData]\r\nengine_type=1\r\n\r\n[effects]\r\nwake=fx_wake\r\n\r\n[end]\r\n";
 const std::string kAirplanes = "sim/SimObjects/Airplanes/";
-
-std::string patched(const std::string& original) {
-    std::string output;
-    rewriteText(PatchOptions{}, original, output);
-    return output;
-}
 
 StartOutcome start(const std::string& simulatorPath, bool flyable = false) {
     PatchOptions options;
