@@ -35,12 +35,7 @@ public:
 
 private:
     std::string join(const std::string& folder, std::string_view name) const {
-        std::string path = folder;
-        if (path.empty() || path.back() != sep_) {
-            path += sep_;
-        }
-        path += name;
-        return path;
+        return joinPath(folder, name, sep_);
     }
 
     void treatFolder(FolderReport& report) {
