@@ -57,7 +57,10 @@ constexpr bool rowsAreConsistent() {
     for (std::size_t i = 0; i < kEngineTypeCount; ++i) {
         for (std::size_t j = 0; j < i; ++j) {
             if (kEngineTypes[i].code == kEngineTypes[j].code ||
-                kEngineTypes[i].exchangeStep == kEngineTypes[j].exchangeStep)
+                kEngineTypes[i].cliName == kEngineTypes[j].cliName ||
+                kEngineTypes[i].controlId == kEngineTypes[j].controlId ||
+                kEngineTypes[i].exchangeStep == kEngineTypes[j].exchangeStep ||
+                kEngineTypes[i].field == kEngineTypes[j].field)
                 return false;
         }
         if (kEngineTypes[i].code == kEngineUnknown ||
@@ -68,7 +71,8 @@ constexpr bool rowsAreConsistent() {
 }
 }  // namespace engine_types_detail
 
-// Codes and exchange steps are each used once, so every lookup and every order is well defined.
+// Every code, name, control, step and flag belongs to one row, so each lookup and each order is
+// well defined.
 static_assert(engine_types_detail::rowsAreConsistent());
 
 }  // namespace cirrowisp
