@@ -1,11 +1,13 @@
 #include "cli/cli_app.h"
 
+#include <algorithm>
 #include <charconv>
 #include <string_view>
 
 #include "cirrowisp_version.h"
 #include "cli/restore_command.h"
 #include "patcher/cfg_rewrite.h"
+#include "patcher/engine_types.h"
 #include "patcher/file_error.h"
 #include "platform/system_code_page.h"
 
@@ -13,7 +15,7 @@ namespace cirrowisp {
 
 namespace {
 
-constexpr std::string_view kUsage =
+constexpr std::string_view kUsageBeforeEngines =
     "Usage: cirrowisp-cli [OPTIONS] [SIMULATOR_FOLDER]\n"
     "       cirrowisp-cli --restore [--force] [OPTIONS] [SIMULATOR_FOLDER]\n"
     "       cirrowisp-cli --filter [--engines LIST] [--temperature N] [--effect NAME]\n"
@@ -39,10 +41,10 @@ constexpr std::string_view kUsage =
     "Any folder name works, in any script and at any depth. On Windows, text written to a\n"
     "file or a pipe is UTF-8; a console gets it as wide characters.\n"
     "\n"
-    "Options:\n"
-    "  --engines LIST      engine types to treat, comma-separated from piston, jet, none,\n"
-    "                      helo-turbine, rocket, turboprop (default: jet,turboprop);\n"
-    "                      --engines= selects none\n"
+    "Options:\n";
+
+// The --engines entry comes from the engine types' table, between these two.
+constexpr std::string_view kUsageAfterEngines =
     "  --temperature N     contrail temperature in degrees Celsius, -50 to 0 (default: -27)\n"
     "  --effect NAME       effect file name written after contrail= (default: fx_Cirrowisp)\n"
     "  --flyable           treat player-flyable aircraft (folders with a panel) too\n"
@@ -69,12 +71,14 @@ constexpr std::string_view kUsage =
     "folder without any of the aircraft folders is scanned all the same, with a warning that\n"
     "names the folders looked for.\n";
 
-constexpr std::string_view kVersion =
-    "cirrowisp-cli " CIRROWISP_VERSION "\n" CIRROWISP_COPYRIGHT "\n"
-    "Free software under the MIT licence, without any warranty;\n"
-    "the licence text comes with the program.\n";
+constexpr std::string_view kVersion = "cirrowisp-cli " CIRROWISP_VERSION "\n" CIRROWISP_COPYRIGHT
+                                      "\n"
+                                      "Free software under the MIT licence, without any warranty;\n"
+                                      "the licence text comes with the program.\n";
 
-void print(ByteSink& sink, std::string_view text) { sink.write(text.data(), text.size()); }
+void print(ByteSink& sink, std::string_view text) {
+    sink.write(text.data(), text.size());
+}
 
 bool parseTemperature(std::string_view text, std::int32_t& value) {
     std::size_t start = (!text.empty() && text.front() == '+') ? 1 : 0;
@@ -88,30 +92,79 @@ bool parseTemperature(std::string_view text, std::int32_t& value) {
            value <= kMaxContrailTemperature;
 }
 
+// The engine types' names in table order, "piston, jet, ..., rocket" + `last` + "turboprop".
+std::string engineNameList(std::string_view last) {
+    std::string names;
+    for (std::size_t i = 0; i < kEngineTypeCount; ++i) {
+        if (i > 0)
+            names += i + 1 == kEngineTypeCount ? last : ", ";
+        names += kEngineTypes[i].cliName;
+    }
+    return names;
+}
+
+// One entry of the options list: the option, then its text from the entries' column on,
+// broken between words so that no line grows wider than the others.
+std::string optionHelp(std::string_view option, std::string_view text) {
+    constexpr std::size_t kTextColumn = 22;
+    constexpr std::size_t kWidth = 88;
+    std::string entry = "  " + std::string(option);
+    entry.resize(kTextColumn, ' ');
+    std::size_t column = kTextColumn;
+    bool lineEmpty = true;
+    while (!text.empty()) {
+        const std::size_t blank = text.find(' ');
+        const std::string_view word = text.substr(0, blank);
+        text = blank == std::string_view::npos ? std::string_view{} : text.substr(blank + 1);
+        if (!lineEmpty && column + 1 + word.size() > kWidth) {
+            entry += '\n';
+            entry.append(kTextColumn, ' ');
+            column = kTextColumn;
+            lineEmpty = true;
+        }
+        if (!lineEmpty) {
+            entry += ' ';
+            ++column;
+        }
+        entry += word;
+        column += word.size();
+        lineEmpty = false;
+    }
+    return entry + '\n';
+}
+
+// The help's list of engine types and its default follow the table and the record.
+std::string usageText() {
+    const PatchOptions defaults;
+    std::string selected;
+    for (const EngineTypeRow& row : kEngineTypes) {
+        if (defaults.*row.field == 0)
+            continue;
+        if (!selected.empty())
+            selected += ',';
+        selected += row.cliName;
+    }
+    return std::string(kUsageBeforeEngines) +
+           optionHelp("--engines LIST", "engine types to treat, comma-separated from " +
+                                            engineNameList(", ") + " (default: " + selected +
+                                            "); --engines= selects none") +
+           std::string(kUsageAfterEngines);
+}
+
 bool setEngines(std::string_view list, PatchOptions& patch, std::string& error) {
-    patch.enginePiston = patch.engineJet = patch.engineNone = 0;
-    patch.engineHeloTurbine = patch.engineRocket = patch.engineTurboprop = 0;
+    for (const EngineTypeRow& row : kEngineTypes) patch.*row.field = 0;
     while (!list.empty()) {
         const std::size_t comma = list.find(',');
         const std::string_view name = list.substr(0, comma);
         list = comma == std::string_view::npos ? std::string_view{} : list.substr(comma + 1);
-        if (name == "piston") {
-            patch.enginePiston = 1;
-        } else if (name == "jet") {
-            patch.engineJet = 1;
-        } else if (name == "none") {
-            patch.engineNone = 1;
-        } else if (name == "helo-turbine") {
-            patch.engineHeloTurbine = 1;
-        } else if (name == "rocket") {
-            patch.engineRocket = 1;
-        } else if (name == "turboprop") {
-            patch.engineTurboprop = 1;
-        } else {
-            error = "unknown engine type '" + std::string(name) +
-                    "' (expected piston, jet, none, helo-turbine, rocket or turboprop)";
+        const auto row = std::find_if(kEngineTypes.begin(), kEngineTypes.end(),
+                                      [&](const EngineTypeRow& r) { return r.cliName == name; });
+        if (row == kEngineTypes.end()) {
+            error = "unknown engine type '" + std::string(name) + "' (expected " +
+                    engineNameList(" or ") + ")";
             return false;
         }
+        patch.*row->field = 1;
     }
     return true;
 }
@@ -128,7 +181,7 @@ int runFilter(const CliOptions& options, CliIo& io) {
 std::optional<CliOptions> parseArguments(const std::vector<std::string>& args, std::string& error) {
     CliOptions options;
     bool filter = false;
-    bool scanOnly = false;  // an option that means something only for a run over folders
+    bool scanOnly = false;   // an option that means something only for a run over folders
     bool patchOnly = false;  // an option that means something only when patching
     bool restore = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -166,20 +219,24 @@ std::optional<CliOptions> parseArguments(const std::vector<std::string>& args, s
             options.mode = CliOptions::Mode::version;
             return options;
         } else if (arg == "--filter") {
-            if (!noValue()) return std::nullopt;
+            if (!noValue())
+                return std::nullopt;
             filter = true;
         } else if (arg == "--engines") {
-            if (!value(text) || !setEngines(text, options.patch, error)) return std::nullopt;
+            if (!value(text) || !setEngines(text, options.patch, error))
+                return std::nullopt;
             patchOnly = true;
         } else if (arg == "--temperature") {
-            if (!value(text)) return std::nullopt;
+            if (!value(text))
+                return std::nullopt;
             if (!parseTemperature(text, options.patch.maxContrailTemperature)) {
                 error = "the temperature must be a whole number from -50 to 0, not '" + text + "'";
                 return std::nullopt;
             }
             patchOnly = true;
         } else if (arg == "--effect") {
-            if (!value(text)) return std::nullopt;
+            if (!value(text))
+                return std::nullopt;
             // A line break or an end-of-file byte in the name would split the written line or
             // cut the file short when the simulator reads it.
             if (text.find_first_of(std::string("\r\n\x1a", 3)) != std::string::npos) {
@@ -195,15 +252,18 @@ std::optional<CliOptions> parseArguments(const std::vector<std::string>& args, s
             options.patch.effectName = *bytes;
             patchOnly = true;
         } else if (arg == "--flyable") {
-            if (!noValue()) return std::nullopt;
+            if (!noValue())
+                return std::nullopt;
             options.patch.includeFlyable = 1;
             scanOnly = true;
         } else if (arg == "--simobject-paths") {
-            if (!noValue()) return std::nullopt;
+            if (!noValue())
+                return std::nullopt;
             options.simObjectPaths = true;
             scanOnly = true;
         } else if (arg == "--fsx-cfg") {
-            if (!value(text)) return std::nullopt;
+            if (!value(text))
+                return std::nullopt;
             if (text.empty()) {
                 error = "the fsx.cfg path is empty";
                 return std::nullopt;
@@ -212,17 +272,21 @@ std::optional<CliOptions> parseArguments(const std::vector<std::string>& args, s
             options.simObjectPaths = true;
             scanOnly = true;
         } else if (arg == "--dry-run") {
-            if (!noValue()) return std::nullopt;
+            if (!noValue())
+                return std::nullopt;
             options.dryRun = true;
             scanOnly = true;
         } else if (arg == "--restore") {
-            if (!noValue()) return std::nullopt;
+            if (!noValue())
+                return std::nullopt;
             restore = true;
         } else if (arg == "--force") {
-            if (!noValue()) return std::nullopt;
+            if (!noValue())
+                return std::nullopt;
             options.force = true;
         } else if (arg == "--verbose" || arg == "-v") {
-            if (!noValue()) return std::nullopt;
+            if (!noValue())
+                return std::nullopt;
             options.verbose = true;
             scanOnly = true;
         } else if (arg == "--" && !inlineValue) {
@@ -252,16 +316,18 @@ std::optional<CliOptions> parseArguments(const std::vector<std::string>& args, s
     }
     if (restore) {
         if (filter || patchOnly) {
-            error = "--restore puts the original files back; --filter, --engines, --temperature "
-                    "and --effect do not apply";
+            error =
+                "--restore puts the original files back; --filter, --engines, --temperature "
+                "and --effect do not apply";
             return std::nullopt;
         }
         options.mode = CliOptions::Mode::restore;
     }
     if (filter) {
         if (scanOnly) {
-            error = "--filter reads one file from standard input; --flyable, --dry-run, --verbose, "
-                    "--simobject-paths, --fsx-cfg and a simulator folder do not apply";
+            error =
+                "--filter reads one file from standard input; --flyable, --dry-run, --verbose, "
+                "--simobject-paths, --fsx-cfg and a simulator folder do not apply";
             return std::nullopt;
         }
         options.mode = CliOptions::Mode::filter;
@@ -279,16 +345,24 @@ int runCli(const std::vector<std::string>& args, CliIo& io) {
     std::string error;
     const std::optional<CliOptions> options = parseArguments(args, error);
     if (!options) {
-        io.err << "cirrowisp-cli: " << error << "\nTry 'cirrowisp-cli --help' for more information.\n";
+        io.err << "cirrowisp-cli: " << error
+               << "\nTry 'cirrowisp-cli --help' for more information.\n";
         return kExitUsage;
     }
     try {
         switch (options->mode) {
-            case CliOptions::Mode::help: print(io.out, kUsage); return kExitOk;
-            case CliOptions::Mode::version: print(io.out, kVersion); return kExitOk;
-            case CliOptions::Mode::filter: return runFilter(*options, io);
-            case CliOptions::Mode::scan: return runScan(*options, io);
-            case CliOptions::Mode::restore: return runRestore(*options, io);
+            case CliOptions::Mode::help:
+                print(io.out, usageText());
+                return kExitOk;
+            case CliOptions::Mode::version:
+                print(io.out, kVersion);
+                return kExitOk;
+            case CliOptions::Mode::filter:
+                return runFilter(*options, io);
+            case CliOptions::Mode::scan:
+                return runScan(*options, io);
+            case CliOptions::Mode::restore:
+                return runRestore(*options, io);
         }
     } catch (const FileError& failure) {
         io.err << "cirrowisp-cli: " << failure.what() << '\n';

@@ -25,6 +25,7 @@ inline constexpr std::int32_t kMaxContrailTemperature = 0;
 // simulator lives. Strings are byte strings in the system's ANSI code page, never converted.
 struct PatchOptions {
     std::int32_t maxContrailTemperature = -27;
+    // One flag per engine type; engine_types.h ties each to its code, name and check box.
     std::int32_t engineHeloTurbine = 0;
     std::int32_t engineNone = 0;
     std::int32_t engineJet = 1;

@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -5,6 +6,7 @@
 #include <vector>
 
 #include "cli/cli_app.h"
+#include "tests/support/cli_run.h"
 
 #ifdef _WIN32
 #ifndef WIN32_LEAN_AND_MEAN
@@ -15,6 +17,8 @@
 
 namespace cirrowisp {
 namespace {
+
+using testing::HasSubstr;
 
 // One command line per row: either the options it must give, or that it must be refused.
 struct ArgumentsCase {
@@ -121,6 +125,21 @@ TEST(CliArguments, EffectNameIsWrittenInTheSystemCodePage) {
     ASSERT_TRUE(beyondThePlane.has_value());
     EXPECT_EQ(beyondThePlane->patch.effectName, "fx_\xF0\x9F\x9B\xA9");
 #endif
+}
+
+// The --engines entry of the help and the refusal of an unknown name are made from the engine
+// types' table; they must read as they always have.
+TEST(CliArguments, EngineTypesListedInHelpAndRefusalAsBefore) {
+    EXPECT_THAT(cli({"--help"}).out,
+                HasSubstr("\n  --engines LIST      engine types to treat, comma-separated from "
+                          "piston, jet, none,\n"
+                          "                      helo-turbine, rocket, turboprop (default: "
+                          "jet,turboprop);\n"
+                          "                      --engines= selects none\n"
+                          "  --temperature N "));
+    EXPECT_THAT(cli({"--engines", "jet,steam"}).err,
+                HasSubstr("cirrowisp-cli: unknown engine type 'steam' (expected piston, jet, "
+                          "none, helo-turbine, rocket or turboprop)\n"));
 }
 
 }  // namespace

@@ -27,15 +27,25 @@ TEST(GeneratorFormTest, DefaultsShowAsTheDialogOpensWithThem) {
     options.simulatorPath = ".\\Aircraft\\";
     const FormValues form = formFromOptions(options);
     EXPECT_EQ(form.temperatureText, "-27");
-    EXPECT_FALSE(form.heloTurbine);
-    EXPECT_FALSE(form.none);
-    EXPECT_TRUE(form.jet);
-    EXPECT_FALSE(form.piston);
-    EXPECT_FALSE(form.rocket);
-    EXPECT_TRUE(form.turboprop);
+    EXPECT_FALSE(form.engine(kEngineHeloTurbine));
+    EXPECT_FALSE(form.engine(kEngineNone));
+    EXPECT_TRUE(form.engine(kEngineJet));
+    EXPECT_FALSE(form.engine(kEnginePiston));
+    EXPECT_FALSE(form.engine(kEngineRocket));
+    EXPECT_TRUE(form.engine(kEngineTurboprop));
     EXPECT_FALSE(form.flyable);
     EXPECT_EQ(form.effectName, "fx_Cirrowisp");
     EXPECT_EQ(form.simulatorPath, ".\\Aircraft\\");
+}
+
+// A check box of the form, for rows that name either kind.
+template <EngineType code>
+bool& engineBox(FormValues& form) {
+    return form.engine(code);
+}
+template <bool FormValues::*field>
+bool& box(FormValues& form) {
+    return form.*field;
 }
 
 // Each check box must land in its own flag and nowhere else: a swapped binding would treat the
@@ -43,30 +53,31 @@ TEST(GeneratorFormTest, DefaultsShowAsTheDialogOpensWithThem) {
 TEST(GeneratorFormTest, EachCheckBoxSetsExactlyItsOwnFlag) {
     struct Row {
         const char* name;
-        bool FormValues::*box;
+        bool& (*box)(FormValues&);
         std::int32_t PatchOptions::*flag;
     };
     const Row rows[] = {
-        {"helo-turbine", &FormValues::heloTurbine, &PatchOptions::engineHeloTurbine},
-        {"none", &FormValues::none, &PatchOptions::engineNone},
-        {"jet", &FormValues::jet, &PatchOptions::engineJet},
-        {"piston", &FormValues::piston, &PatchOptions::enginePiston},
-        {"rocket", &FormValues::rocket, &PatchOptions::engineRocket},
-        {"turboprop", &FormValues::turboprop, &PatchOptions::engineTurboprop},
-        {"flyable", &FormValues::flyable, &PatchOptions::includeFlyable},
-        {"simobject-paths", &FormValues::simObjectPaths, &PatchOptions::includeSimObjectPaths},
+        {"helo-turbine", engineBox<kEngineHeloTurbine>, &PatchOptions::engineHeloTurbine},
+        {"none", engineBox<kEngineNone>, &PatchOptions::engineNone},
+        {"jet", engineBox<kEngineJet>, &PatchOptions::engineJet},
+        {"piston", engineBox<kEnginePiston>, &PatchOptions::enginePiston},
+        {"rocket", engineBox<kEngineRocket>, &PatchOptions::engineRocket},
+        {"turboprop", engineBox<kEngineTurboprop>, &PatchOptions::engineTurboprop},
+        {"flyable", box<&FormValues::flyable>, &PatchOptions::includeFlyable},
+        {"simobject-paths", box<&FormValues::simObjectPaths>, &PatchOptions::includeSimObjectPaths},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         FormValues form;
         form.temperatureText = "-27";
-        form.*row.box = true;
+        row.box(form) = true;
         PatchOptions options;
         ASSERT_FALSE(optionsFromForm(form, options).has_value());
         for (const Row& other : rows) {
             EXPECT_EQ(options.*other.flag, &other == &row ? 1 : 0) << other.name;
         }
-        EXPECT_TRUE(formFromOptions(options).*row.box);
+        FormValues shown = formFromOptions(options);
+        EXPECT_TRUE(row.box(shown));
     }
 }
 
@@ -142,7 +153,7 @@ TEST(GeneratorFormTest, TemperatureRefusedWithTheMatchingMessage) {
 TEST(GeneratorFormTest, RefusalLeavesTheRecordAsItWas) {
     FormValues form;
     form.temperatureText = "5";
-    form.piston = true;
+    form.engine(kEnginePiston) = true;
     form.effectName = "fx_other";
     form.simulatorPath = "D:\\elsewhere";
     PatchOptions options;

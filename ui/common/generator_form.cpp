@@ -4,8 +4,8 @@
 #include <string_view>
 
 #include "patcher/file_error.h"
-#include "patcher/simobject_paths.h"
 #include "patcher/file_system.h"
+#include "patcher/simobject_paths.h"
 #include "platform/simulator_config.h"
 
 namespace cirrowisp {
@@ -61,12 +61,9 @@ ExchangeRefusal temperatureRefusal(std::string message) {
 FormValues formFromOptions(const PatchOptions& options) {
     FormValues form;
     form.temperatureText = std::to_string(options.maxContrailTemperature);
-    form.heloTurbine = options.engineHeloTurbine != 0;
-    form.none = options.engineNone != 0;
-    form.jet = options.engineJet != 0;
-    form.piston = options.enginePiston != 0;
-    form.rocket = options.engineRocket != 0;
-    form.turboprop = options.engineTurboprop != 0;
+    for (const std::size_t i : kEngineExchangeOrder) {
+        form.engines[i] = options.*kEngineTypes[i].field != 0;
+    }
     form.flyable = options.includeFlyable != 0;
     form.simObjectPaths = options.includeSimObjectPaths != 0;
     form.effectName = options.effectName;
@@ -84,12 +81,9 @@ std::optional<ExchangeRefusal> optionsFromForm(const FormValues& form, PatchOpti
                                   std::to_string(kMaxContrailTemperature) + ".");
     }
     options.maxContrailTemperature = *temperature;
-    options.engineHeloTurbine = flag(form.heloTurbine);
-    options.engineNone = flag(form.none);
-    options.engineJet = flag(form.jet);
-    options.enginePiston = flag(form.piston);
-    options.engineRocket = flag(form.rocket);
-    options.engineTurboprop = flag(form.turboprop);
+    for (const std::size_t i : kEngineExchangeOrder) {
+        options.*kEngineTypes[i].field = flag(form.engines[i]);
+    }
     options.includeFlyable = flag(form.flyable);
     options.includeSimObjectPaths = flag(form.simObjectPaths);
     options.effectName = form.effectName;

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 
 #include "patcher/aircraft_scan.h"
+#include "patcher/engine_types.h"
 #include "patcher/patch_options.h"
 
 namespace cirrowisp {
@@ -15,16 +17,16 @@ class FileSystem;
 // move into and out of their widgets.
 struct FormValues {
     std::string temperatureText;  // control 1007
-    bool heloTurbine = false;     // 1004
-    bool none = false;            // 1003
-    bool jet = false;             // 1002
-    bool piston = false;          // 1001
-    bool rocket = false;          // 1005
-    bool turboprop = false;       // 1006
+    // The engine types' check boxes, in the order of kEngineTypes (controls 1001 to 1006).
+    std::array<bool, kEngineTypeCount> engines{};
     bool flyable = false;         // 1009
     bool simObjectPaths = false;  // the Linux dialog only: "Aircraft folders from fsx.cfg"
     std::string effectName;       // 1010
     std::string simulatorPath;    // 1008
+
+    // The check box of the engine type with that code.
+    bool& engine(EngineType code) { return engines.at(engineTypeIndex(code)); }
+    bool engine(EngineType code) const { return engines.at(engineTypeIndex(code)); }
 };
 
 // The control that refused its value.

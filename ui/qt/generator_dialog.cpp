@@ -1,5 +1,8 @@
 #include "ui/qt/generator_dialog.h"
 
+#include <string_view>
+#include <vector>
+
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -55,6 +58,23 @@ QCheckBox* checkBox(const QString& caption, const QString& name, QWidget* parent
     return box;
 }
 
+// An engine type's check box is named after its command-line name: "helo-turbine" gives
+// "heloTurbineBox".
+QString engineBoxName(std::string_view cliName) {
+    QString name;
+    bool upper = false;
+    for (const char c : cliName) {
+        if (c == '-') {
+            upper = true;
+            continue;
+        }
+        const QChar letter = QChar::fromLatin1(c);
+        name += upper ? letter.toUpper() : letter;
+        upper = false;
+    }
+    return name + QStringLiteral("Box");
+}
+
 QLabel* caption(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     label->setTextFormat(Qt::PlainText);
@@ -89,14 +109,12 @@ void GeneratorDialog::buildControls() {
 
     auto* engineGroup = new QGroupBox(QStringLiteral("Engine Type"), this);
     engineGroup->setObjectName(QStringLiteral("engineTypeGroup"));
-    pistonBox_ = checkBox(QStringLiteral("Piston"), QStringLiteral("pistonBox"), engineGroup);
-    jetBox_ = checkBox(QStringLiteral("Jet"), QStringLiteral("jetBox"), engineGroup);
-    noneBox_ = checkBox(QStringLiteral("None"), QStringLiteral("noneBox"), engineGroup);
-    heloTurbineBox_ =
-        checkBox(QStringLiteral("Helo-Turbine"), QStringLiteral("heloTurbineBox"), engineGroup);
-    rocketBox_ = checkBox(QStringLiteral("Rocket"), QStringLiteral("rocketBox"), engineGroup);
-    turbopropBox_ =
-        checkBox(QStringLiteral("Turboprop"), QStringLiteral("turbopropBox"), engineGroup);
+    for (std::size_t i = 0; i < kEngineTypeCount; ++i) {
+        const std::string_view caption = kEngineTypes[i].caption;
+        engineBoxes_[i] =
+            checkBox(QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())),
+                     engineBoxName(kEngineTypes[i].cliName), engineGroup);
+    }
 
     temperatureEdit_ = new TemperatureEdit(this);
     temperatureEdit_->setObjectName(QStringLiteral("temperatureEdit"));
@@ -115,11 +133,11 @@ void GeneratorDialog::buildControls() {
     effectEdit_ = new QLineEdit(this);
     effectEdit_->setObjectName(QStringLiteral("effectEdit"));
 
-    QWidget* const tabChain[] = {cancelButton_,      startButton_,    pistonBox_,    jetBox_,
-                                 noneBox_,           heloTurbineBox_, rocketBox_,    turbopropBox_,
-                                 temperatureEdit_,   pathEdit_,       browseButton_, flyableBox_,
-                                 simObjectPathsBox_, effectEdit_};
-    for (std::size_t i = 1; i < std::size(tabChain); ++i) {
+    std::vector<QWidget*> tabChain = {cancelButton_, startButton_};
+    tabChain.insert(tabChain.end(), engineBoxes_.begin(), engineBoxes_.end());
+    tabChain.insert(tabChain.end(), {temperatureEdit_, pathEdit_, browseButton_, flyableBox_,
+                                     simObjectPathsBox_, effectEdit_});
+    for (std::size_t i = 1; i < tabChain.size(); ++i) {
         setTabOrder(tabChain[i - 1], tabChain[i]);
     }
 
@@ -162,8 +180,7 @@ void GeneratorDialog::buildControls() {
     temperatureEdit_->setFixedWidth(charWidth * 8);
 
     auto* engineLayout = new QVBoxLayout(engineGroup);
-    for (QCheckBox* box :
-         {pistonBox_, jetBox_, noneBox_, heloTurbineBox_, rocketBox_, turbopropBox_}) {
+    for (QCheckBox* box : engineBoxes_) {
         engineLayout->addWidget(box);
     }
 
@@ -208,12 +225,9 @@ void GeneratorDialog::buildControls() {
 FormValues GeneratorDialog::formFromControls() const {
     FormValues form;
     form.temperatureText = toBytes(temperatureEdit_->text());
-    form.heloTurbine = heloTurbineBox_->isChecked();
-    form.none = noneBox_->isChecked();
-    form.jet = jetBox_->isChecked();
-    form.piston = pistonBox_->isChecked();
-    form.rocket = rocketBox_->isChecked();
-    form.turboprop = turbopropBox_->isChecked();
+    for (const std::size_t i : kEngineExchangeOrder) {
+        form.engines[i] = engineBoxes_[i]->isChecked();
+    }
     form.flyable = flyableBox_->isChecked();
     form.simObjectPaths = simObjectPathsBox_->isChecked();
     form.effectName = toBytes(effectEdit_->text());
@@ -223,12 +237,9 @@ FormValues GeneratorDialog::formFromControls() const {
 
 void GeneratorDialog::showForm(const FormValues& form) {
     temperatureEdit_->setText(fromBytes(form.temperatureText));
-    heloTurbineBox_->setChecked(form.heloTurbine);
-    noneBox_->setChecked(form.none);
-    jetBox_->setChecked(form.jet);
-    pistonBox_->setChecked(form.piston);
-    rocketBox_->setChecked(form.rocket);
-    turbopropBox_->setChecked(form.turboprop);
+    for (const std::size_t i : kEngineExchangeOrder) {
+        engineBoxes_[i]->setChecked(form.engines[i]);
+    }
     flyableBox_->setChecked(form.flyable);
     simObjectPathsBox_->setChecked(form.simObjectPaths);
     effectEdit_->setText(fromBytes(form.effectName));

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <array>
+
 #include <QDialog>
 #include <QIcon>
 
+#include "patcher/engine_types.h"
 #include "patcher/patch_options.h"
 #include "ui/common/generator_form.h"
 
@@ -57,12 +60,8 @@ private:
 
     QPushButton* cancelButton_ = nullptr;
     QPushButton* startButton_ = nullptr;
-    QCheckBox* pistonBox_ = nullptr;
-    QCheckBox* jetBox_ = nullptr;
-    QCheckBox* noneBox_ = nullptr;
-    QCheckBox* heloTurbineBox_ = nullptr;
-    QCheckBox* rocketBox_ = nullptr;
-    QCheckBox* turbopropBox_ = nullptr;
+    // In the order of kEngineTypes.
+    std::array<QCheckBox*, kEngineTypeCount> engineBoxes_{};
     TemperatureEdit* temperatureEdit_ = nullptr;
     QLineEdit* pathEdit_ = nullptr;
     QPushButton* browseButton_ = nullptr;

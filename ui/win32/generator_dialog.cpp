@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "patcher/engine_types.h"
 #include "patcher/simulator_location.h"
 #include "platform/host_registry.h"
 #include "platform/win32_text.h"
@@ -13,6 +14,15 @@
 namespace cirrowisp::win32 {
 
 namespace {
+
+// The resource script places the engine check boxes by their ids in resource.h, the code finds
+// them through the table: both must name the same controls.
+static_assert(kEngineTypes[engineTypeIndex(kEnginePiston)].controlId == IDC_PISTON);
+static_assert(kEngineTypes[engineTypeIndex(kEngineJet)].controlId == IDC_JET);
+static_assert(kEngineTypes[engineTypeIndex(kEngineNone)].controlId == IDC_NONE);
+static_assert(kEngineTypes[engineTypeIndex(kEngineHeloTurbine)].controlId == IDC_HELO_TURBINE);
+static_assert(kEngineTypes[engineTypeIndex(kEngineRocket)].controlId == IDC_ROCKET);
+static_assert(kEngineTypes[engineTypeIndex(kEngineTurboprop)].controlId == IDC_TURBOPROP);
 
 void setCheck(HWND dialog, int id, bool ticked) {
     CheckDlgButton(dialog, id, ticked ? BST_CHECKED : BST_UNCHECKED);
@@ -186,12 +196,9 @@ void GeneratorDialog::onRestore() {
 
 void GeneratorDialog::showForm(const FormValues& form) {
     SetDlgItemTextA(window_, IDC_TEMPERATURE, form.temperatureText.c_str());
-    setCheck(window_, IDC_HELO_TURBINE, form.heloTurbine);
-    setCheck(window_, IDC_NONE, form.none);
-    setCheck(window_, IDC_JET, form.jet);
-    setCheck(window_, IDC_PISTON, form.piston);
-    setCheck(window_, IDC_ROCKET, form.rocket);
-    setCheck(window_, IDC_TURBOPROP, form.turboprop);
+    for (const std::size_t i : kEngineExchangeOrder) {
+        setCheck(window_, kEngineTypes[i].controlId, form.engines[i]);
+    }
     setCheck(window_, IDC_FLYABLE, form.flyable);
     SetDlgItemTextA(window_, IDC_EFFECT_NAME, form.effectName.c_str());
     SetDlgItemTextW(window_, IDC_SIMULATOR_PATH, toWide(form.simulatorPath).c_str());
@@ -200,12 +207,9 @@ void GeneratorDialog::showForm(const FormValues& form) {
 FormValues GeneratorDialog::readForm() const {
     FormValues form;
     form.temperatureText = controlText(GetDlgItem(window_, IDC_TEMPERATURE));
-    form.heloTurbine = isChecked(window_, IDC_HELO_TURBINE);
-    form.none = isChecked(window_, IDC_NONE);
-    form.jet = isChecked(window_, IDC_JET);
-    form.piston = isChecked(window_, IDC_PISTON);
-    form.rocket = isChecked(window_, IDC_ROCKET);
-    form.turboprop = isChecked(window_, IDC_TURBOPROP);
+    for (const std::size_t i : kEngineExchangeOrder) {
+        form.engines[i] = isChecked(window_, kEngineTypes[i].controlId);
+    }
     form.flyable = isChecked(window_, IDC_FLYABLE);
     form.effectName = controlText(GetDlgItem(window_, IDC_EFFECT_NAME));
     form.simulatorPath = controlTextUtf8(GetDlgItem(window_, IDC_SIMULATOR_PATH));
