@@ -13,6 +13,12 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__GNUC__) && defined(__x86_64__)
+// 32 bytes a step where the processor has AVX2, chosen at run time: the build targets every
+// x86-64 processor, and only the functions marked for AVX2 use it.
+#define CIRROWISP_AVX2_SCAN 1
+#include <immintrin.h>
+#endif
 
 namespace cirrowisp {
 
@@ -100,41 +106,71 @@ struct BlockMasks {
     std::uint64_t bracket = 0;
 };
 
-#if defined(__SSE2__)
-std::uint64_t matches(__m128i a, __m128i b, __m128i c, __m128i d, char byte) {
-    const __m128i wanted = _mm_set1_epi8(byte);
-    const auto bits = [&](__m128i block, int shift) {
-        return static_cast<std::uint64_t>(
-                   static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, wanted))))
-               << shift;
-    };
-    return bits(a, 0) | bits(b, 16) | bits(c, 32) | bits(d, 48);
-}
+#if defined(__GNUC__)
+#define CIRROWISP_ALWAYS_INLINE [[gnu::always_inline]] inline
+#else
+#define CIRROWISP_ALWAYS_INLINE inline
 #endif
 
-BlockMasks classify(const char* block) {
-    BlockMasks masks;
+// Sixteen bytes a compare: SSE2 where the compiler offers it (every x86-64), one byte at a
+// time elsewhere.
+struct BaseBlocks {
+    CIRROWISP_ALWAYS_INLINE static BlockMasks classify(const char* block) {
+        BlockMasks masks;
 #if defined(__SSE2__)
-    const auto load = [&](int offset) {
-        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + offset));
-    };
-    const __m128i a = load(0);
-    const __m128i b = load(16);
-    const __m128i c = load(32);
-    const __m128i d = load(48);
-    masks.lf = matches(a, b, c, d, '\n');
-    masks.cr = matches(a, b, c, d, '\r');
-    masks.bracket = matches(a, b, c, d, '[');
+        const auto load = [&](int offset) {
+            return _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + offset));
+        };
+        const __m128i a = load(0);
+        const __m128i b = load(16);
+        const __m128i c = load(32);
+        const __m128i d = load(48);
+        const auto matches = [&](char byte) {
+            const __m128i wanted = _mm_set1_epi8(byte);
+            const auto bits = [&](__m128i part, int shift) {
+                return static_cast<std::uint64_t>(
+                           static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(part, wanted))))
+                       << shift;
+            };
+            return bits(a, 0) | bits(b, 16) | bits(c, 32) | bits(d, 48);
+        };
+        masks.lf = matches('\n');
+        masks.cr = matches('\r');
+        masks.bracket = matches('[');
 #else
-    for (int i = 0; i < 64; ++i) {
-        const std::uint64_t bit = std::uint64_t{1} << i;
-        masks.lf |= block[i] == '\n' ? bit : 0;
-        masks.cr |= block[i] == '\r' ? bit : 0;
-        masks.bracket |= block[i] == '[' ? bit : 0;
-    }
+        for (int i = 0; i < 64; ++i) {
+            const std::uint64_t bit = std::uint64_t{1} << i;
+            masks.lf |= block[i] == '\n' ? bit : 0;
+            masks.cr |= block[i] == '\r' ? bit : 0;
+            masks.bracket |= block[i] == '[' ? bit : 0;
+        }
 #endif
-    return masks;
-}
+        return masks;
+    }
+};
+
+#if defined(CIRROWISP_AVX2_SCAN)
+// Thirty-two bytes a compare, half the work of SSE2 for the same masks.
+struct Avx2Blocks {
+    [[gnu::target("avx2")]] static std::uint64_t bits(__m256i equal) {
+        return static_cast<std::uint32_t>(_mm256_movemask_epi8(equal));
+    }
+    [[gnu::target("avx2")]] static BlockMasks classify(const char* block) {
+        // No lambdas here: they would not inherit the function's AVX2 target.
+        const __m256i low = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(block));
+        const __m256i high = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(block + 32));
+        const __m256i lf = _mm256_set1_epi8('\n');
+        const __m256i cr = _mm256_set1_epi8('\r');
+        const __m256i bracket = _mm256_set1_epi8('[');
+        BlockMasks masks;
+        masks.lf = bits(_mm256_cmpeq_epi8(low, lf)) | (bits(_mm256_cmpeq_epi8(high, lf)) << 32);
+        masks.cr = bits(_mm256_cmpeq_epi8(low, cr)) | (bits(_mm256_cmpeq_epi8(high, cr)) << 32);
+        masks.bracket =
+            bits(_mm256_cmpeq_epi8(low, bracket)) | (bits(_mm256_cmpeq_epi8(high, bracket)) << 32);
+        return masks;
+    }
+};
+#endif
 
 // Outside [EFFECTS] and [GENERALENGINEDATA] only a header changes anything besides the line
 // ends and the empty lines, and most of a file is such lines (liveries, descriptions, flight
@@ -143,7 +179,8 @@ BlockMasks classify(const char* block) {
 // LF without its CR, an empty line, a '[' that starts a line), and a block with none of them,
 // most of them in a file with CR LF line ends, costs no test per line at all. Between those
 // bytes the input goes out as it stands, in one copy per run.
-void copyOrdinaryLines(LineReader& reader, PassOutput& out) {
+template <typename Blocks>
+void scanOrdinaryLines(LineReader& reader, PassOutput& out) {
     const std::string_view bytes = reader.buffered();
     const char* const begin = bytes.data();
     const char* run = begin;       // the first byte not yet passed on
@@ -155,15 +192,26 @@ void copyOrdinaryLines(LineReader& reader, PassOutput& out) {
     std::uint64_t startBeforeIn = 0;
     for (std::size_t offset = 0; offset < bytes.size(); offset += 64) {
         const char* const base = begin + offset;
-        BlockMasks masks;
-        if (bytes.size() - offset >= 64) {
-            masks = classify(base);
-        } else {
-            // The last bytes of the chunk, padded with zeros, which match nothing.
-            char tail[64] = {};
-            std::memcpy(tail, base, bytes.size() - offset);
-            masks = classify(tail);
+        // The last bytes of the chunk are taken from a block that ends with them, or, in a chunk
+        // shorter than a block, from a copy padded with zeros, which match nothing.
+        const std::size_t left = bytes.size() - offset;
+        const char* block = base;
+        int unused = 0;
+        char padded[64];
+        if (left < 64) {
+            unused = static_cast<int>(64 - left);
+            if (bytes.size() >= 64) {
+                block = base - unused;
+            } else {
+                std::memset(padded, 0, sizeof padded);
+                std::memcpy(padded + unused, base, left);
+                block = padded;
+            }
         }
+        BlockMasks masks = Blocks::classify(block);
+        masks.lf >>= unused;
+        masks.cr >>= unused;
+        masks.bracket >>= unused;
         const std::uint64_t lineStart = (masks.lf << 1) | lineStartIn;
         const std::uint64_t crBefore = (masks.cr << 1) | crIn;
         const std::uint64_t startBefore = (lineStart << 1) | startBeforeIn;
@@ -203,6 +251,29 @@ void copyOrdinaryLines(LineReader& reader, PassOutput& out) {
     reader.skip(static_cast<std::size_t>(linesEnd - begin));
 }
 
+void copyOrdinaryLinesBase(LineReader& reader, PassOutput& out) {
+    scanOrdinaryLines<BaseBlocks>(reader, out);
+}
+
+#if defined(CIRROWISP_AVX2_SCAN)
+// Flattened, so that the scan and its AVX2 compares are compiled as one AVX2 function.
+[[gnu::target("avx2"), gnu::flatten]] void copyOrdinaryLinesAvx2(LineReader& reader,
+                                                                 PassOutput& out) {
+    scanOrdinaryLines<Avx2Blocks>(reader, out);
+}
+#endif
+
+using OrdinaryLineCopy = void (*)(LineReader&, PassOutput&);
+
+OrdinaryLineCopy ordinaryLineCopy() {
+#if defined(CIRROWISP_AVX2_SCAN)
+    if (__builtin_cpu_supports("avx2")) {
+        return copyOrdinaryLinesAvx2;
+    }
+#endif
+    return copyOrdinaryLinesBase;
+}
+
 }  // namespace
 
 RewriteResult CfgRewritePass(const PatchOptions& options, ByteSource& input, ByteSink& output) {
@@ -229,6 +300,7 @@ RewriteResult CfgRewritePass(const PatchOptions& options, ByteSource& input, Byt
     }
     const auto wantedTemperature = static_cast<double>(options.maxContrailTemperature);
 
+    static const OrdinaryLineCopy copyOrdinaryLines = ordinaryLineCopy();
     LineReader reader(input);
     PassOutput out(output);
     std::string_view line;
