@@ -11,8 +11,9 @@ set(standard_headers
     scoped_allocator set shared_mutex source_location span sstream stack stdexcept stop_token
     streambuf string string_view system_error thread tuple type_traits typeindex typeinfo
     unordered_map unordered_set utility valarray variant vector version
-    # the compiler's own SIMD intrinsics (the line search), no host in them
-    emmintrin.h)
+    # the compiler's own SIMD intrinsics (the line search), no host in them: SSE2, and AVX2
+    # for the processors that have it, chosen at run time
+    emmintrin.h immintrin.h)
 
 file(GLOB_RECURSE core_files "${CORE_DIR}/*.h" "${CORE_DIR}/*.cpp")
 set(faults "")

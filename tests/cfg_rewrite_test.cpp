@@ -14,7 +14,8 @@ namespace {
 std::string crlf(const std::string& text) {
     std::string out;
     for (char c : text) {
-        if (c == '\n') out += '\r';
+        if (c == '\n')
+            out += '\r';
         out += c;
     }
     return out;
@@ -29,14 +30,17 @@ struct RewriteCase {
     int temperatures;
 };
 
-void PrintTo(const RewriteCase& row, std::ostream* out) { *out << row.name; }
+void PrintTo(const RewriteCase& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class RewriteRulesTest : public testing::TestWithParam<RewriteCase> {};
 
 TEST_P(RewriteRulesTest, WritesExpectedLinesAndCounts) {
     const RewriteCase& c = GetParam();
     PatchOptions options;
-    if (c.choose) c.choose(options);
+    if (c.choose)
+        c.choose(options);
     std::string output;
     const RewriteResult result = rewriteText(options, c.input, output);
     EXPECT_EQ(output, crlf(c.expected));
@@ -54,20 +58,22 @@ const auto allOff = [](PatchOptions& o) {
 INSTANTIATE_TEST_SUITE_P(
     Rules, RewriteRulesTest,
     testing::Values(
-        RewriteCase{"WorkedExample", defaults,
-                    "[fltsim.0]\ntitle=Sample\n\n[GeneralEngineData]\nengine_type = 1\n"
-                    "min_throttle_limit=-0.25\n\n[effects]\nwake=fx_wake\n\n[flight_tuning]\n"
-                    "cruise_lift_scalar=1.0\n",
-                    "\n[fltsim.0]\ntitle=Sample\n\n[GeneralEngineData]\nengine_type = 1\n"
-                    "min_throttle_limit=-0.25\nmax_contrail_temperature=-27\n\n[effects]\n"
-                    "wake=fx_wake\ncontrail=fx_Cirrowisp\n\n[flight_tuning]\ncruise_lift_scalar=1.0\n",
-                    1, 1},
-        RewriteCase{"NoKnownSectionsOnlyNormalised", defaults,
-                    "\n\n[a]\n\n\nx=1\n   \n[b]\ny=2", "\n[a]\nx=1\n   \n\n[b]\ny=2\n", 0, 0},
+        RewriteCase{
+            "WorkedExample", defaults,
+            "[fltsim.0]\ntitle=Sample\n\n[GeneralEngineData]\nengine_type = 1\n"
+            "min_throttle_limit=-0.25\n\n[effects]\nwake=fx_wake\n\n[flight_tuning]\n"
+            "cruise_lift_scalar=1.0\n",
+            "\n[fltsim.0]\ntitle=Sample\n\n[GeneralEngineData]\nengine_type = 1\n"
+            "min_throttle_limit=-0.25\nmax_contrail_temperature=-27\n\n[effects]\n"
+            "wake=fx_wake\ncontrail=fx_Cirrowisp\n\n[flight_tuning]\ncruise_lift_scalar=1.0\n",
+            1, 1},
+        RewriteCase{"NoKnownSectionsOnlyNormalised", defaults, "\n\n[a]\n\n\nx=1\n   \n[b]\ny=2",
+                    "\n[a]\nx=1\n   \n\n[b]\ny=2\n", 0, 0},
         RewriteCase{"EffectsLastGetsNothing", defaults, "[effects]\nwake=1\n",
                     "\n[effects]\nwake=1\n", 0, 0},
-        RewriteCase{"ExistingContrailKeepsItsName", [](PatchOptions& o) { o.effectName = "fx_new"; },
-                    "[effects]\ncontrail=fx_old\n[x]\n", "\n[effects]\ncontrail=fx_old\n\n[x]\n", 0, 0},
+        RewriteCase{
+            "ExistingContrailKeepsItsName", [](PatchOptions& o) { o.effectName = "fx_new"; },
+            "[effects]\ncontrail=fx_old\n[x]\n", "\n[effects]\ncontrail=fx_old\n\n[x]\n", 0, 0},
         RewriteCase{"UnselectedTypeLosesContrailKeepsTemperature", jetOff,
                     "[GENERALENGINEDATA]\nengine_type=1\nmax_contrail_temperature=-10\n"
                     "[EFFECTS]\ncontrail=fx\n[x]\n",
@@ -76,17 +82,19 @@ INSTANTIATE_TEST_SUITE_P(
                     0, 0},
         RewriteCase{"EffectsBeforeEngineDataUsesUnknownType", jetOff,
                     "[EFFECTS]\ncontrail=fx\n[GENERALENGINEDATA]\nengine_type=1\n[x]\n",
-                    "\n[EFFECTS]\ncontrail=fx\n\n[GENERALENGINEDATA]\nengine_type=1\n\n[x]\n", 0, 0},
+                    "\n[EFFECTS]\ncontrail=fx\n\n[GENERALENGINEDATA]\nengine_type=1\n\n[x]\n", 0,
+                    0},
         RewriteCase{"BlankBeforeEqualsNotRecognised", defaults, "[effects]\ncontrail =fx\n[x]\n",
                     "\n[effects]\ncontrail =fx\ncontrail=fx_Cirrowisp\n\n[x]\n", 1, 0},
-        RewriteCase{"EqualTemperatureStays", defaults,
-                    "[GeneralEngineData]\nmax_contrail_temperature=-27.0 ; set\nengine_type=1\n[x]\n",
-                    "\n[GeneralEngineData]\nmax_contrail_temperature=-27.0 ; set\nengine_type=1\n\n[x]\n",
-                    0, 0},
+        RewriteCase{
+            "EqualTemperatureStays", defaults,
+            "[GeneralEngineData]\nmax_contrail_temperature=-27.0 ; set\nengine_type=1\n[x]\n",
+            "\n[GeneralEngineData]\nmax_contrail_temperature=-27.0 ; set\nengine_type=1\n\n[x]\n",
+            0, 0},
         RewriteCase{"DifferentTemperatureMovesToSectionEnd", defaults,
                     "[GeneralEngineData]\nmax_contrail_temperature=-40\nengine_type=1\n[x]\n",
-                    "\n[GeneralEngineData]\nengine_type=1\nmax_contrail_temperature=-27\n\n[x]\n", 0,
-                    1},
+                    "\n[GeneralEngineData]\nengine_type=1\nmax_contrail_temperature=-27\n\n[x]\n",
+                    0, 1},
         RewriteCase{"FractionalEngineTypeTruncates", jetOff,
                     "[GeneralEngineData]\nengine_type=1.9\n[effects]\ncontrail=a\n[x]\n",
                     "\n[GeneralEngineData]\nengine_type=1.9\n\n[effects]\n\n[x]\n", 0, 0},
@@ -96,31 +104,33 @@ INSTANTIATE_TEST_SUITE_P(
         RewriteCase{"HexEngineTypeIsPiston", defaults,
                     "[GeneralEngineData]\nengine_type=0x1\n[effects]\ncontrail=a\n[x]\n",
                     "\n[GeneralEngineData]\nengine_type=0x1\n\n[effects]\n\n[x]\n", 0, 0},
-        RewriteCase{"AllTypesOffStillTreatsUnknownType", allOff,
-                    "[GeneralEngineData]\nengine_type=9\n[effects]\nwake=1\n[x]\n",
-                    "\n[GeneralEngineData]\nengine_type=9\nmax_contrail_temperature=-27\n\n[effects]\n"
-                    "wake=1\ncontrail=fx_Cirrowisp\n\n[x]\n",
-                    1, 1},
-        RewriteCase{"HeaderWithCommentIsNoHeader", defaults,
-                    "[x]\n[EFFECTS] ; fx\nwake=1\n[y]\n", "\n[x]\n[EFFECTS] ; fx\nwake=1\n\n[y]\n", 0,
-                    0},
+        RewriteCase{
+            "AllTypesOffStillTreatsUnknownType", allOff,
+            "[GeneralEngineData]\nengine_type=9\n[effects]\nwake=1\n[x]\n",
+            "\n[GeneralEngineData]\nengine_type=9\nmax_contrail_temperature=-27\n\n[effects]\n"
+            "wake=1\ncontrail=fx_Cirrowisp\n\n[x]\n",
+            1, 1},
+        RewriteCase{"HeaderWithCommentIsNoHeader", defaults, "[x]\n[EFFECTS] ; fx\nwake=1\n[y]\n",
+                    "\n[x]\n[EFFECTS] ; fx\nwake=1\n\n[y]\n", 0, 0},
         RewriteCase{"HeaderWithLeadingBlankIsNoHeader", defaults, " [EFFECTS]\n[y]\n",
                     " [EFFECTS]\n\n[y]\n", 0, 0},
         RewriteCase{"CommentedKeyCounts", defaults, "[effects]\n; contrail=old\n[y]\n",
                     "\n[effects]\n; contrail=old\n\n[y]\n", 0, 0},
-        RewriteCase{"OneLinePerSection", defaults,
-                    "[effects]\na=1\n[GENERALENGINEDATA]\nb=1\n[effects]\nc=1\n[generalenginedata]\n",
-                    "\n[effects]\na=1\ncontrail=fx_Cirrowisp\n\n[GENERALENGINEDATA]\nb=1\n"
-                    "max_contrail_temperature=-27\n\n[effects]\nc=1\ncontrail=fx_Cirrowisp\n\n"
-                    "[generalenginedata]\n",
-                    2, 1},
+        RewriteCase{
+            "OneLinePerSection", defaults,
+            "[effects]\na=1\n[GENERALENGINEDATA]\nb=1\n[effects]\nc=1\n[generalenginedata]\n",
+            "\n[effects]\na=1\ncontrail=fx_Cirrowisp\n\n[GENERALENGINEDATA]\nb=1\n"
+            "max_contrail_temperature=-27\n\n[effects]\nc=1\ncontrail=fx_Cirrowisp\n\n"
+            "[generalenginedata]\n",
+            2, 1},
         RewriteCase{"EmptyEffectName", [](PatchOptions& o) { o.effectName.clear(); },
                     "[effects]\n[x]\n", "\n[effects]\ncontrail=\n\n[x]\n", 1, 0},
-        RewriteCase{"TemperatureWrittenInDecimal", [](PatchOptions& o) { o.maxContrailTemperature = -5; },
+        RewriteCase{"TemperatureWrittenInDecimal",
+                    [](PatchOptions& o) { o.maxContrailTemperature = -5; },
                     "[GeneralEngineData]\n[x]\n",
                     "\n[GeneralEngineData]\nmax_contrail_temperature=-5\n\n[x]\n", 0, 1},
-        RewriteCase{"OtherLinesKeepTheirCase", defaults, "[A]\nMiXeD=CaSe\n", "\n[A]\nMiXeD=CaSe\n", 0,
-                    0},
+        RewriteCase{"OtherLinesKeepTheirCase", defaults, "[A]\nMiXeD=CaSe\n", "\n[A]\nMiXeD=CaSe\n",
+                    0, 0},
         // A temperature line dropped before the engine type is known waits for the outcome.
         RewriteCase{"DroppedLineRestoredForUnselectedType", jetOff,
                     "[GeneralEngineData]\nmax_contrail_temperature=-40\nfuel=1\nengine_type=1\n"
@@ -139,9 +149,10 @@ INSTANTIATE_TEST_SUITE_P(
                     "[GeneralEngineData]\nmax_contrail_temperature=-40\nengine_type=1",
                     "\n[GeneralEngineData]\nmax_contrail_temperature=-40\nengine_type=1\n", 0, 0},
         RewriteCase{"SectionAtEndOfFileWithoutDropGetsNothing", defaults,
-                    "[GeneralEngineData]\nengine_type=1\n", "\n[GeneralEngineData]\nengine_type=1\n", 0,
+                    "[GeneralEngineData]\nengine_type=1\n",
+                    "\n[GeneralEngineData]\nengine_type=1\n", 0, 0},
+        RewriteCase{"CtrlZEndsTheFile", defaults, "[a]\nx=1\x1a\n[effects]\n", "\n[a]\nx=1\n", 0,
                     0},
-        RewriteCase{"CtrlZEndsTheFile", defaults, "[a]\nx=1\x1a\n[effects]\n", "\n[a]\nx=1\n", 0, 0},
         // Found by the fuzzer: each of these made a second run disagree with the first.
         RewriteCase{"EveryContrailOfUnselectedTypeGoes", jetOff,
                     "[GeneralEngineData]\nengine_type=1\n[effects]\ncontrail=a\ncontrail=b\n[x]\n",
@@ -165,7 +176,8 @@ INSTANTIATE_TEST_SUITE_P(
                     "contrail=a\nengine_type=0\nmax_contrail_temperature=-5\n\n[x]\n",
                     0, 0},
         // Each engine type is chosen by its own option: one row per type that is off by default.
-        RewriteCase{"DeselectedTurbopropLosesContrail", [](PatchOptions& o) { o.engineTurboprop = 0; },
+        RewriteCase{"DeselectedTurbopropLosesContrail",
+                    [](PatchOptions& o) { o.engineTurboprop = 0; },
                     "[GeneralEngineData]\nengine_type=5\n[effects]\ncontrail=a\n[x]\n",
                     "\n[GeneralEngineData]\nengine_type=5\n\n[effects]\n\n[x]\n", 0, 0},
         RewriteCase{"HeloTurbineSelectedByItsOwnOption",
@@ -184,8 +196,8 @@ INSTANTIATE_TEST_SUITE_P(
         RewriteCase{"RemovalEndsWithTheEffectsSection", jetOff,
                     "[GeneralEngineData]\nengine_type=1\n[effects]\ncontrail=a\n[other]\n"
                     "contrail=b\n",
-                    "\n[GeneralEngineData]\nengine_type=1\n\n[effects]\n\n[other]\ncontrail=b\n",
-                    0, 0},
+                    "\n[GeneralEngineData]\nengine_type=1\n\n[effects]\n\n[other]\ncontrail=b\n", 0,
+                    0},
         RewriteCase{"HeaderNamedLikeKeyIsOnlyHeader", jetOff,
                     "[GeneralEngineData]\nengine_type=1\n[effects]\n[contrail=x]\nwake=1\n"
                     "[GeneralEngineData]\n[engine_type=0]\n",
@@ -208,12 +220,51 @@ TEST(RewritePass, SecondPassChangesNothing) {
     EXPECT_EQ(again.temperaturesChanged, 0);
 }
 
+// Ordinary lines are scanned in blocks of bytes; each row is put after a line that moves it
+// across the first two block boundaries, so its CR LF pair, empty line or '[' falls on every
+// side of one.
+struct BoundaryCase {
+    const char* name;
+    std::string input;
+    std::string expected;
+};
+
+void PrintTo(const BoundaryCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class BlockBoundaryTest : public testing::TestWithParam<BoundaryCase> {};
+
+TEST_P(BlockBoundaryTest, LineEndsAndEmptyLinesAtEveryOffset) {
+    const BoundaryCase& c = GetParam();
+    for (std::size_t filler = 0; filler <= 140; ++filler) {
+        const std::string line(filler, 'x');
+        const std::string kept = filler > 0 ? line + "\r\n" : "";  // an empty line is dropped
+        std::string output;
+        // The first line is read on its own, before any block: the blocks begin after it.
+        rewriteText(PatchOptions{}, "a\r\n" + line + "\r\n" + c.input, output);
+        ASSERT_EQ(output, "a\r\n" + kept + c.expected) << "after a line of " << filler << " bytes";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Offsets, BlockBoundaryTest,
+    testing::Values(BoundaryCase{"EmptyLineWithCr", "\r\na\r\n", "a\r\n"},
+                    BoundaryCase{"EmptyLineWithoutCr", "\na\r\n", "a\r\n"},
+                    BoundaryCase{"LineWithoutCr", "ab\nc\r\n", "ab\r\nc\r\n"},
+                    BoundaryCase{"StrayCrAtLineEnd", "ab\r\r\n\r\r\n", "ab\r\r\n\r\r\n"},
+                    BoundaryCase{"Header", "[fltsim.1]\r\nb\r\n", "\r\n[fltsim.1]\r\nb\r\n"},
+                    BoundaryCase{"BracketInsideALine", "a[b]\r\n", "a[b]\r\n"},
+                    BoundaryCase{"NoFinalLineEnd", "a\r\nbc", "a\r\nbc\r\n"}),
+    [](const testing::TestParamInfo<BoundaryCase>& row) { return row.param.name; });
+
 // A sink that fails once a given number of bytes went through, like a full disk.
 class FailingSink : public ByteSink {
 public:
     explicit FailingSink(std::size_t capacity) : capacity_(capacity) {}
     void write(const char*, std::size_t size) override {
-        if (size > capacity_) throw FileError("new_aircraft.cfg", "No space left on device");
+        if (size > capacity_)
+            throw FileError("new_aircraft.cfg", "No space left on device");
         capacity_ -= size;
     }
 
