@@ -23,7 +23,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <map>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -32,6 +32,7 @@
 #include "patcher/aircraft_scan.h"
 #include "patcher/restore_scan.h"
 #include "res/resource.h"
+#include "tests/support/disk_tree.h"
 #include "tests/win32/window_automation.h"
 
 namespace cirrowisp::e2e {
@@ -55,82 +56,23 @@ std::string tempFolder() {
 
 // ---- files ------------------------------------------------------------------------------
 
-bool writeFile(const std::string& path, const std::string& content) {
-    FILE* out = std::fopen(path.c_str(), "wb");
-    if (!out)
-        return false;
-    const bool ok = std::fwrite(content.data(), 1, content.size(), out) == content.size();
-    return std::fclose(out) == 0 && ok;
-}
-
-bool readFile(const std::string& path, std::string& content) {
-    FILE* in = std::fopen(path.c_str(), "rb");
-    if (!in)
-        return false;
-    content.clear();
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0) content.append(buffer, n);
-    std::fclose(in);
-    return true;
-}
-
+// The driver's own folders (the registry mode's) are plain ASCII: narrow paths reach them.
 bool exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return std::filesystem::exists(path);
 }
 
 void makeFolders(const std::string& path) {
-    for (std::size_t i = 3; i <= path.size(); ++i) {
-        if (i == path.size() || path[i] == '\\')
-            CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
-    }
+    std::filesystem::create_directories(path);
 }
 
 void removeTree(const std::string& path) {
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &entry);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = entry.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            const std::string child = path + "\\" + name;
-            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                removeTree(child);
-            } else {
-                DeleteFileA(child.c_str());
-            }
-        } while (FindNextFileA(search, &entry));
-        FindClose(search);
-    }
-    RemoveDirectoryA(path.c_str());
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
 }
 
-// Every file below `path` with its content, folders marked by a trailing backslash.
-void snapshot(const std::string& path, const std::string& prefix,
-              std::map<std::string, std::string>& out) {
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        const std::string name = entry.cFileName;
-        if (name == "." || name == "..")
-            continue;
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            out[prefix + name + "\\"] = "";
-            snapshot(path + "\\" + name, prefix + name + "\\", out);
-        } else {
-            readFile(path + "\\" + name, out[prefix + name]);
-        }
-    } while (FindNextFileA(search, &entry));
-    FindClose(search);
-}
-
-std::map<std::string, std::string> snapshot(const std::string& path) {
-    std::map<std::string, std::string> out;
-    snapshot(path, "", out);
-    return out;
+// Every file and folder below `path`, files with their bytes.
+TreeFiles snapshot(const std::string& path) {
+    return snapshotTree(path, {.folders = true, .times = false});
 }
 
 // ---- the dialog's table -----------------------------------------------------------------
@@ -594,9 +536,8 @@ void makeSampleTree(const std::string& root) {
 }
 
 void expectFile(const std::string& path, const std::string& wanted, const std::string& name) {
-    std::string content;
-    ASSERT_TRUE(readFile(path, content)) << name << ": missing";
-    EXPECT_EQ(content, wanted) << name;
+    ASSERT_TRUE(exists(path)) << name << ": missing";
+    EXPECT_EQ(readFile(path), wanted) << name;
 }
 
 class Registry : public ProgramTest {
@@ -712,6 +653,7 @@ TEST_F(Registry, RestoreFromTheSystemMenu) {
     const auto restored = snapshot(root());
     const auto wanted = snapshot(fresh);
     removeTree(fresh);
+    ASSERT_EQ(wanted.size(), 11u) << "the tree before the first run, made again for comparison";
     std::string differences;
     for (const auto& [path, bytes] : restored) {
         const auto found = wanted.find(path);
