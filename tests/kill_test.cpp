@@ -69,7 +69,7 @@ using Snapshot = cirrowisp::TreeFiles;
 
 // Every file and folder below `root`, by relative path.
 Snapshot snapshot(const fs::path& root) {
-    return cirrowisp::snapshotTree(root, {.folders = true, .times = false});
+    return cirrowisp::snapshotTree(root, cirrowisp::kFilesAndFolders);
 }
 
 std::string engineSection(int engineType, Draw& draw) {

@@ -63,7 +63,7 @@ QByteArray readFile(const QString& path) {
 
 // Every entry below `root` with its bytes, so a test can tell that nothing was touched.
 cirrowisp::TreeFiles snapshot(const QString& root) {
-    return cirrowisp::snapshotTree(root.toStdString(), {.folders = true, .times = false});
+    return cirrowisp::snapshotTree(root.toStdString(), cirrowisp::kFilesAndFolders);
 }
 
 QString summaryOf(const ScanTotals& totals) {

@@ -18,6 +18,8 @@ struct SnapshotOf {
     bool times = false;    // each entry's modification time, after its bytes
 };
 
+inline constexpr SnapshotOf kFilesAndFolders{.folders = true, .times = false};
+
 // Every file below `root` by relative path ('/' separated, UTF-8 on every host) with its bytes:
 // what "touches nothing" compares.
 TreeFiles snapshotTree(const std::filesystem::path& root, SnapshotOf what = {});

@@ -54,26 +54,8 @@ std::string tempFolder() {
     return temp;
 }
 
-// ---- files ------------------------------------------------------------------------------
-
-// The driver's own folders (the registry mode's) are plain ASCII: narrow paths reach them.
-bool exists(const std::string& path) {
-    return std::filesystem::exists(path);
-}
-
-void makeFolders(const std::string& path) {
-    std::filesystem::create_directories(path);
-}
-
-void removeTree(const std::string& path) {
-    std::error_code ignored;
-    std::filesystem::remove_all(path, ignored);
-}
-
-// Every file and folder below `path`, files with their bytes.
-TreeFiles snapshot(const std::string& path) {
-    return snapshotTree(path, {.folders = true, .times = false});
-}
+// The registry mode's folders are plain ASCII: narrow paths reach them.
+namespace fs = std::filesystem;
 
 // ---- the dialog's table -----------------------------------------------------------------
 
@@ -526,17 +508,15 @@ const char kFlyableInput[] =
     "[fltsim.0]\r\ntitle=Flyable\r\n[GeneralEngineData]\r\nengine_type=1\r\n";
 
 void makeSampleTree(const std::string& root) {
-    removeTree(root);
-    makeFolders(root + "\\SimObjects\\Airplanes\\Jet");
-    makeFolders(root + "\\SimObjects\\Airplanes\\Flyer\\panel");
-    makeFolders(root + "\\MyTraffic\\Aircraft\\Piston");
+    fs::remove_all(root);
+    fs::create_directories(root + "\\SimObjects\\Airplanes\\Flyer\\panel");
     writeFile(root + "\\SimObjects\\Airplanes\\Jet\\aircraft.cfg", kJetInput);
     writeFile(root + "\\SimObjects\\Airplanes\\Flyer\\aircraft.cfg", kFlyableInput);
     writeFile(root + "\\MyTraffic\\Aircraft\\Piston\\aircraft.cfg", kPistonInput);
 }
 
 void expectFile(const std::string& path, const std::string& wanted, const std::string& name) {
-    ASSERT_TRUE(exists(path)) << name << ": missing";
+    ASSERT_TRUE(fs::exists(path)) << name << ": missing";
     EXPECT_EQ(readFile(path), wanted) << name;
 }
 
@@ -545,7 +525,7 @@ protected:
     static void SetUpTestSuite() {
         if (arguments.mode != "registry")
             return;
-        makeFolders(scratch());
+        fs::create_directories(scratch());
         makeSampleTree(root());
         start(app, arguments.exe, scratch());
     }
@@ -569,9 +549,9 @@ protected:
         expectFile(traffic + "Piston\\without_contrails_aircraft.cfg", kPistonInput,
                    "piston backup is the original");
         expectFile(air + "Flyer\\aircraft.cfg", kFlyableInput, "flyable aircraft left alone");
-        EXPECT_TRUE(!exists(air + "Flyer\\without_contrails_aircraft.cfg") &&
-                    !exists(air + "Jet\\new_aircraft.cfg") &&
-                    !exists(traffic + "Piston\\new_aircraft.cfg"))
+        EXPECT_TRUE(!fs::exists(air + "Flyer\\without_contrails_aircraft.cfg") &&
+                    !fs::exists(air + "Jet\\new_aircraft.cfg") &&
+                    !fs::exists(traffic + "Piston\\new_aircraft.cfg"))
             << "no stray backup or temporary file";
     }
 };
@@ -588,7 +568,7 @@ TEST_F(Registry, TemperatureOutOfRangeIsRefusedAndTouchesNothing) {
     } rows[] = {{"-51 by Start", L"51", false}, {"5 by Enter", L"5", true}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        const auto before = snapshot(root());
+        const auto before = snapshotTree(root(), kFilesAndFolders);
         HWND edit = GetDlgItem(app.dialog, IDC_TEMPERATURE);
         setText(edit, L"-27");
         send(edit, EM_SETSEL, row.withEnter ? 0 : 1, -1);  // keep or replace the minus sign
@@ -608,7 +588,7 @@ TEST_F(Registry, TemperatureOutOfRangeIsRefusedAndTouchesNothing) {
             << "refused with the range message: " << narrow(box.title) << " / " << narrow(box.text);
         EXPECT_TRUE(waitFor([&] { return focusOf(app) == edit; }, 5000))
             << "focus back on the temperature field";
-        EXPECT_TRUE(snapshot(root()) == before) << "no file touched";
+        EXPECT_TRUE(snapshotTree(root(), kFilesAndFolders) == before) << "no file touched";
     }
 }
 
@@ -631,13 +611,14 @@ TEST_F(Registry, SecondRunChangesNothing) {
 // nothing; Yes gives back the tree as it was before the first run (the flyable aircraft, left
 // alone by the runs, included), and the summary shows in a box titled like a run's.
 TEST_F(Registry, RestoreFromTheSystemMenu) {
-    const auto patched = snapshot(root());
+    const auto patched = snapshotTree(root(), kFilesAndFolders);
     PostMessageW(app.dialog, WM_SYSCOMMAND, IDM_RESTORE, 0);
     MessageBoxSeen question = answerMessageBox(app, 60000, IDNO);
     EXPECT_TRUE(question.window && question.title == L"Cirrowisp" &&
                 narrow(question.text).find(root()) != std::string::npos)
         << "Restore asks first, naming the folder: " << narrow(question.text);
-    EXPECT_TRUE(snapshot(root()) == patched) << "Restore answered No changes nothing";
+    EXPECT_TRUE(snapshotTree(root(), kFilesAndFolders) == patched)
+        << "Restore answered No changes nothing";
 
     PostMessageW(app.dialog, WM_SYSCOMMAND, IDM_RESTORE, 0);
     question = answerMessageBox(app, 60000, IDYES);
@@ -650,9 +631,9 @@ TEST_F(Registry, RestoreFromTheSystemMenu) {
         << " / " << narrow(box.text);
     const std::string fresh = scratch() + "\\before-run";
     makeSampleTree(fresh);
-    const auto restored = snapshot(root());
-    const auto wanted = snapshot(fresh);
-    removeTree(fresh);
+    const auto restored = snapshotTree(root(), kFilesAndFolders);
+    const auto wanted = snapshotTree(fresh, kFilesAndFolders);
+    fs::remove_all(fresh);
     ASSERT_EQ(wanted.size(), 11u) << "the tree before the first run, made again for comparison";
     std::string differences;
     for (const auto& [path, bytes] : restored) {
@@ -671,9 +652,9 @@ TEST_F(Registry, RestoreFromTheSystemMenu) {
 TEST_F(Registry, FileErrorShownInAMessageBoxNamingTheFile) {
     // A folder standing where the backup should go: the backup rename has to fail.
     const std::string broken = scratch() + "\\broken";
-    removeTree(broken);
+    fs::remove_all(broken);
     const std::string aircraft = broken + "\\SimObjects\\Airplanes\\Broken";
-    makeFolders(aircraft + "\\without_contrails_aircraft.cfg");
+    fs::create_directories(aircraft + "\\without_contrails_aircraft.cfg");
     writeFile(aircraft + "\\aircraft.cfg", kJetInput);
     setText(GetDlgItem(app.dialog, IDC_SIMULATOR_PATH), widen(broken));
     clickStart(app);

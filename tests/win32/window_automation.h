@@ -10,8 +10,8 @@
 
 namespace cirrowisp::e2e {
 
-std::string narrow(const std::wstring& text);
-std::wstring widen(const std::string& text);  // byte for byte: for ASCII texts only
+std::string narrow(const std::wstring& text);  // to UTF-8
+std::wstring widen(const std::string& text);   // byte for byte: for ASCII texts only
 
 // Asks the window itself: GetWindowText does not reach the text of another process's
 // controls.
@@ -20,8 +20,7 @@ std::wstring className(HWND window);
 DWORD styleOf(HWND window);
 DWORD exStyleOf(HWND window);
 std::string rectText(const RECT& r);
-// The control's rectangle in the client coordinates of `dialog`.
-RECT rectInDialog(HWND dialog, HWND control);
+RECT rectInDialog(HWND dialog, HWND control);  // in the dialog's client coordinates
 
 bool waitFor(const std::function<bool()>& condition, DWORD milliseconds = 20000);
 
@@ -31,15 +30,12 @@ struct App {
     HWND dialog = nullptr;
 };
 
-// The visible dialog of `app` titled `caption`, or null.
-HWND topLevel(const App& app, const wchar_t* caption);
+HWND topLevel(const App& app, const wchar_t* caption);  // its visible dialog so titled, or null
 // Starts `exe` in `workingFolder` and waits for its "FSX-Cirrowisp generator" dialog.
 bool start(App& app, const std::string& exe, const std::string& workingFolder);
 bool running(const App& app);
-// Waits for the program to end and reads its exit code; false when it does not end.
-bool waitExit(App& app, DWORD& code);
-// Ends a program that a failed check left running, so that it cannot hold the next one up.
-void stop(App& app);
+bool waitExit(App& app, DWORD& code);  // false when the program does not end
+void stop(App& app);                   // ends a program a failed test left running
 
 LRESULT send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 HWND focusOf(const App& app);
