@@ -665,9 +665,9 @@ private slots:
 
         // The tree before the run, but for the edited folder, which is as the run left it.
         auto expected = beforeRun;
-        for (auto it = afterRun.begin(); it != afterRun.end(); ++it) {
-            if (it.key().contains(QStringLiteral("Edited1")))
-                expected.insert(it.key(), it.value());
+        for (const auto& [path, bytes] : afterRun) {
+            if (path.find("Edited1") != std::string::npos)
+                expected[path] = bytes;
         }
         QCOMPARE(snapshot(sim.path()), expected);
         QVERIFY(dialog->isVisible());
