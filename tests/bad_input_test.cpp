@@ -3,14 +3,10 @@
 // and nothing may change where nothing should. The program runs as a child process, so a crash
 // is seen as one and its peak memory can be measured.
 
-#include <fcntl.h>
 #include <gmock/gmock.h>
-#include <grp.h>
 #include <gtest/gtest.h>
 #include <pwd.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -23,8 +19,9 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/child_process.h"
 #include "tests/support/samples.h"
-#include "tests/temp_tree.h"
+#include "tests/support/temp_tree.h"
 
 namespace cirrowisp {
 namespace {
@@ -43,11 +40,6 @@ std::string summary(int ai, int flyable, int contrails, int temperatures) {
 // The user permission tests run the program as: root reads and writes whatever it likes, so
 // as root the program is started as this user instead (scripts/ci creates it).
 constexpr const char* kTestUser = "cirrowisp-test";
-
-struct Account {
-    uid_t uid;
-    gid_t gid;
-};
 
 // Who the program must run as for permissions to bite; nullopt when that cannot be arranged.
 std::optional<Account> unprivilegedAccount() {
@@ -68,47 +60,20 @@ struct CliResult {
     long peakKilobytes = 0;
 };
 
-std::string slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 CliResult runCli(const std::vector<std::string>& args,
                  const std::optional<Account>& as = std::nullopt) {
     TempTree capture;
-    const std::string outPath = capture.path("out");
-    const std::string errPath = capture.path("err");
     std::vector<std::string> argv{CIRROWISP_CLI};
     argv.insert(argv.end(), args.begin(), args.end());
-
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) {
-            std::_Exit(126);
-        }
-        if (as && ::geteuid() == 0 &&
-            (::setgroups(0, nullptr) != 0 || ::setgid(as->gid) != 0 || ::setuid(as->uid) != 0)) {
-            std::_Exit(125);
-        }
-        std::vector<char*> raw;
-        for (std::string& arg : argv) raw.push_back(arg.data());
-        raw.push_back(nullptr);
-        ::execv(raw[0], raw.data());
-        std::_Exit(127);
-    }
+    ChildProcess child(argv, {capture.path("out"), capture.path("err"), as});
     CliResult result;
-    int status = 0;
-    rusage usage{};
-    if (pid < 0 || ::wait4(pid, &status, 0, &usage) != pid) {
+    result.status = child.wait(&result.peakKilobytes);
+    if (result.status < 0) {
         ADD_FAILURE() << "could not run " << argv[0];
         return result;
     }
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    result.out = slurp(outPath);
-    result.err = slurp(errPath);
-    result.peakKilobytes = usage.ru_maxrss;
+    result.out = capture.read("out");
+    result.err = capture.read("err");
     return result;
 }
 

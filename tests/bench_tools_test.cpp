@@ -10,7 +10,7 @@
 #include "bench/tree_generator.h"
 #include "patcher/byte_text.h"
 #include "patcher/cfg_rewrite.h"
-#include "temp_tree.h"
+#include "tests/support/temp_tree.h"
 
 namespace cirrowisp {
 namespace {

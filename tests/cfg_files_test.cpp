@@ -3,22 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 
 #include "patcher/cfg_rewrite.h"
+#include "tests/support/disk_tree.h"
 
 namespace cirrowisp {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string readBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 PatchOptions optionsFrom(const std::string& args) {
     PatchOptions options;
@@ -50,14 +44,15 @@ TEST(RewriteFiles, OutputMatchesExpectedFile) {
     int compared = 0;
     for (const auto& entry : fs::directory_iterator(folder)) {
         const std::string name = entry.path().filename().string();
-        if (!name.ends_with(".in.cfg")) continue;
+        if (!name.ends_with(".in.cfg"))
+            continue;
         const std::string stem = name.substr(0, name.size() - 7);
         SCOPED_TRACE(stem);
         const fs::path argsFile = folder / (stem + ".args");
-        const PatchOptions options = optionsFrom(fs::exists(argsFile) ? readBytes(argsFile) : "");
+        const PatchOptions options = optionsFrom(fs::exists(argsFile) ? readFile(argsFile) : "");
         std::string output;
-        rewriteText(options, readBytes(entry.path()), output);
-        EXPECT_EQ(output, readBytes(folder / (stem + ".out.cfg")));
+        rewriteText(options, readFile(entry.path()), output);
+        EXPECT_EQ(output, readFile(folder / (stem + ".out.cfg")));
         ++compared;
     }
     EXPECT_GE(compared, 5);

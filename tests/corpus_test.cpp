@@ -2,14 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "patcher/byte_text.h"
 #include "patcher/cfg_rewrite.h"
 #include "patcher/line_io.h"
+#include "tests/support/disk_tree.h"
 
 namespace cirrowisp {
 namespace {
@@ -20,17 +19,14 @@ std::vector<fs::path> corpusFiles() {
     std::vector<fs::path> files;
     const fs::path folder = CIRROWISP_CORPUS;
     std::error_code error;
-    if (!fs::is_directory(folder, error)) return files;
+    if (!fs::is_directory(folder, error))
+        return files;
     for (const auto& entry : fs::directory_iterator(folder)) {
-        if (entry.path().extension() == ".cfg") files.push_back(entry.path());
+        if (entry.path().extension() == ".cfg")
+            files.push_back(entry.path());
     }
     std::sort(files.begin(), files.end());
     return files;
-}
-
-std::string readBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 bool isKeyLine(const std::string& line) {
@@ -45,7 +41,8 @@ std::vector<std::string> keptLines(const std::string& bytes) {
     std::vector<std::string> lines;
     std::string line;
     while (reader.next(line)) {
-        if (!line.empty() && !isKeyLine(line)) lines.push_back(line);
+        if (!line.empty() && !isKeyLine(line))
+            lines.push_back(line);
     }
     return lines;
 }
@@ -63,9 +60,10 @@ PatchOptions optionsFor(unsigned mask) {
 
 TEST(Corpus, EveryEngineChoiceKeepsOtherLinesAndSettles) {
     const std::vector<fs::path> files = corpusFiles();
-    if (files.empty()) GTEST_SKIP() << "no corpus at " << CIRROWISP_CORPUS;
+    if (files.empty())
+        GTEST_SKIP() << "no corpus at " << CIRROWISP_CORPUS;
     for (const fs::path& file : files) {
-        const std::string original = readBytes(file);
+        const std::string original = readFile(file);
         const std::vector<std::string> expectedKept = keptLines(original);
         for (unsigned mask = 0; mask < 64; ++mask) {
             SCOPED_TRACE(file.filename().string() + " engines " + std::to_string(mask));
@@ -80,18 +78,21 @@ TEST(Corpus, EveryEngineChoiceKeepsOtherLinesAndSettles) {
             EXPECT_EQ(again.contrailsAdded, 0);
             EXPECT_EQ(again.temperaturesChanged, 0);
             EXPECT_GE(result.contrailsAdded, 0);
-            if (HasFailure()) return;  // one clear report instead of thousands
+            if (HasFailure())
+                return;  // one clear report instead of thousands
         }
     }
 }
 
 TEST(Corpus, EveryOutputLineEndsWithCrLf) {
     const std::vector<fs::path> files = corpusFiles();
-    if (files.empty()) GTEST_SKIP() << "no corpus at " << CIRROWISP_CORPUS;
+    if (files.empty())
+        GTEST_SKIP() << "no corpus at " << CIRROWISP_CORPUS;
     for (const fs::path& file : files) {
         std::string output;
-        rewriteText(PatchOptions{}, readBytes(file), output);
-        for (std::size_t pos = output.find('\n'); pos != std::string::npos; pos = output.find('\n', pos + 1)) {
+        rewriteText(PatchOptions{}, readFile(file), output);
+        for (std::size_t pos = output.find('\n'); pos != std::string::npos;
+             pos = output.find('\n', pos + 1)) {
             ASSERT_TRUE(pos > 0 && output[pos - 1] == '\r') << file << " at byte " << pos;
         }
         EXPECT_TRUE(output.empty() || output.ends_with("\r\n")) << file;

@@ -6,10 +6,10 @@
 #include <set>
 #include <string>
 
-#include "tests/support/fake_file_system.h"
 #include "platform/host_file_system.h"
 #include "platform/overlay_file_system.h"
-#include "temp_tree.h"
+#include "tests/support/fake_file_system.h"
+#include "tests/support/temp_tree.h"
 
 #ifdef _WIN32
 #ifndef WIN32_LEAN_AND_MEAN

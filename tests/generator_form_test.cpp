@@ -6,20 +6,18 @@
 
 #include "patcher/file_error.h"
 #include "tests/support/fake_file_system.h"
+#include "tests/support/samples.h"
 #include "ui/common/restore_action.h"
 
 namespace cirrowisp {
 namespace {
 
-const char kJet[] =
-    "[fltsim.0]\ntitle=Sample\n\n[GeneralEngineData]\nengine_type = "
-    "1\n\n[effects]\nwake=fx_wake\n\n"
-    "[flight_tuning]\ncruise_lift_scalar=1.0\n";
+const std::string kTestJet = sampleAircraft("Sample", 1);
 const char kJetFolder[] = "/sim/SimObjects/Airplanes/Jet/";
 
 // A simulator folder holding one jet aircraft.
 void addJet(FakeFileSystem& fileSystem) {
-    fileSystem.addFile(std::string(kJetFolder) + "aircraft.cfg", kJet);
+    fileSystem.addFile(std::string(kJetFolder) + "aircraft.cfg", kTestJet);
 }
 
 TEST(GeneratorFormTest, DefaultsShowAsTheDialogOpensWithThem) {
@@ -272,7 +270,7 @@ TEST(RestoreActionTest, QuestionNamesTheFolderAndTheFlyableChoice) {
 TEST(RestoreActionTest, RestoresWithTheFormsPathAndFlyableChoiceOnly) {
     FakeFileSystem fileSystem;
     addJet(fileSystem);
-    fileSystem.addFile("/sim/SimObjects/Airplanes/Player/aircraft.cfg", kJet);
+    fileSystem.addFile("/sim/SimObjects/Airplanes/Player/aircraft.cfg", kTestJet);
     fileSystem.addFolder("/sim/SimObjects/Airplanes/Player/panel");
     const auto before = fileSystem.filesBelow("/sim");
     PatchOptions options;
@@ -301,7 +299,7 @@ TEST(RestoreActionTest, RestoresWithTheFormsPathAndFlyableChoiceOnly) {
 TEST(RestoreActionTest, FsxCfgCheckBoxReadsTheListOrStopsBeforeTheFiles) {
     FakeFileSystem fileSystem;
     addJet(fileSystem);
-    fileSystem.addFile("/sim/SimObjects/Airplanes/Jet/without_contrails_aircraft.cfg", kJet);
+    fileSystem.addFile("/sim/SimObjects/Airplanes/Jet/without_contrails_aircraft.cfg", kTestJet);
     FormValues form;
     form.simulatorPath = "/sim";
     form.simObjectPaths = true;
@@ -318,7 +316,7 @@ TEST(RestoreActionTest, FoldersLeftAloneAreNamedAfterTheSummary) {
     for (int i = 0; i < 12; ++i) {
         const std::string folder = "/sim/MyTraffic/Aircraft/Jet" + std::to_string(10 + i) + "/";
         fileSystem.addFile(folder + "aircraft.cfg", "edited=1\r\n");
-        fileSystem.addFile(folder + "without_contrails_aircraft.cfg", kJet);
+        fileSystem.addFile(folder + "without_contrails_aircraft.cfg", kTestJet);
     }
     FormValues form;
     form.simulatorPath = "/sim";

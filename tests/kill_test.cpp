@@ -12,7 +12,6 @@
 // times, so they vary with the machine.
 
 #include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -21,15 +20,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <iterator>
-#include <map>
+#include <memory>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "tests/support/child_process.h"
+#include "tests/support/disk_tree.h"
 #include "tests/support/draw.h"
 #include "tests/support/tree_transition.h"
 
@@ -52,8 +52,8 @@ struct Mode {
     std::string name;
     std::vector<std::string> args;
     fs::path tree;
-    std::map<std::string, std::string> start;
-    std::map<std::string, std::string> end;
+    cirrowisp::TreeFiles start;
+    cirrowisp::TreeFiles end;
     int status = 0;
     std::chrono::steady_clock::duration time{};
     int untouched = 0;
@@ -64,31 +64,12 @@ struct Mode {
 
 using cirrowisp::Draw;
 
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using cirrowisp::writeFile;
+using Snapshot = cirrowisp::TreeFiles;
 
-void writeFile(const fs::path& path, const std::string& bytes) {
-    fs::create_directories(path.parent_path());
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
-    if (!out) {
-        throw std::runtime_error("cannot write " + path.string());
-    }
-}
-
-// Every file and folder below `root`, by relative path; folders map to a marker no file holds.
-using Snapshot = std::map<std::string, std::string>;
-const std::string kFolderMarker = std::string("\0<folder>", 9);
-
+// Every file and folder below `root`, by relative path.
 Snapshot snapshot(const fs::path& root) {
-    Snapshot result;
-    for (const auto& entry : fs::recursive_directory_iterator(root)) {
-        const std::string relative = fs::relative(entry.path(), root).string();
-        result[relative] = entry.is_directory() ? kFolderMarker : readFile(entry.path());
-    }
-    return result;
+    return cirrowisp::snapshotTree(root, cirrowisp::kFilesAndFolders);
 }
 
 std::string engineSection(int engineType, Draw& draw) {
@@ -156,47 +137,22 @@ void buildTree(const fs::path& sim, const Settings& settings) {
     }
 }
 
-struct Child {
-    pid_t pid = -1;
-};
-
-Child startCli(const Settings& settings, const std::vector<std::string>& args,
-               const fs::path& sim) {
-    // Built before the fork: the child only execs.
-    std::vector<std::string> words = {settings.cli};
-    words.insert(words.end(), args.begin(), args.end());
-    words.push_back(sim.string());
-    std::vector<char*> argv;
-    for (std::string& word : words) {
-        argv.push_back(word.data());
-    }
-    argv.push_back(nullptr);
-    std::fflush(nullptr);  // or the child would write our buffered output a second time
-    const pid_t pid = ::fork();
-    if (pid < 0) {
+// The command line over `sim`, started at once.
+std::unique_ptr<cirrowisp::ChildProcess> startCli(const Settings& settings,
+                                                  const std::vector<std::string>& args,
+                                                  const fs::path& sim) {
+    std::vector<std::string> argv = {settings.cli};
+    argv.insert(argv.end(), args.begin(), args.end());
+    argv.push_back(sim.string());
+    auto child = std::make_unique<cirrowisp::ChildProcess>(argv);
+    if (child->pid() < 0) {
         throw std::runtime_error("fork failed");
     }
-    if (pid == 0) {
-        std::FILE* sink = std::freopen("/dev/null", "w", stdout);
-        sink = std::freopen("/dev/null", "w", stderr);
-        (void)sink;
-        ::execv(settings.cli.c_str(), argv.data());
-        std::_Exit(127);
-    }
-    return Child{pid};
+    return child;
 }
 
-int waitFor(const Child& child) {
-    int status = 0;
-    while (::waitpid(child.pid, &status, 0) < 0) {
-    }
-    return status;
-}
-
-int runToEnd(const Settings& settings, const std::vector<std::string>& args,
-             const fs::path& sim) {
-    const int status = waitFor(startCli(settings, args, sim));
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+int runToEnd(const Settings& settings, const std::vector<std::string>& args, const fs::path& sim) {
+    return startCli(settings, args, sim)->wait();
 }
 
 bool isHalfMade(const std::string& relative) {
@@ -325,8 +281,7 @@ int main(int argc, char** argv) {
             runToEnd(settings, mode.args, timing);
             mode.time = std::min(mode.time, std::chrono::steady_clock::now() - before);
         }
-        std::cout << "tree: " << settings.folders << " folders; uninterrupted " << mode.name
-                  << ": "
+        std::cout << "tree: " << settings.folders << " folders; uninterrupted " << mode.name << ": "
                   << std::chrono::duration_cast<std::chrono::milliseconds>(mode.time).count()
                   << " ms\n";
     }
@@ -342,11 +297,10 @@ int main(int argc, char** argv) {
         // Kill anywhere from the start of the process to the end of a normal run.
         const auto delay =
             std::chrono::duration_cast<std::chrono::microseconds>(mode.time * draw.unit());
-        const Child child = startCli(settings, mode.args, work);
+        const auto child = startCli(settings, mode.args, work);
         std::this_thread::sleep_for(delay);
-        ::kill(child.pid, SIGKILL);
-        const int status = waitFor(child);
-        const bool killed = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+        ::kill(child->pid(), SIGKILL);
+        const bool killed = child->wait() == 128 + SIGKILL;
 
         const int done = checkAfterKill(mode.start, mode.end, snapshot(work));
         bool ok = done >= 0;
@@ -375,12 +329,12 @@ int main(int argc, char** argv) {
         }
     }
     for (const Mode& mode : modes) {
-        std::cout << mode.name << " kills: "
-                  << mode.untouched + mode.partial + mode.complete + mode.failed
+        std::cout << mode.name
+                  << " kills: " << mode.untouched + mode.partial + mode.complete + mode.failed
                   << ", mid-way with some aircraft finished: " << mode.partial
                   << ", before any aircraft was finished: " << mode.untouched
-                  << ", after it had ended: " << mode.complete
-                  << ", rounds failed: " << mode.failed << '\n';
+                  << ", after it had ended: " << mode.complete << ", rounds failed: " << mode.failed
+                  << '\n';
     }
     return failedRounds == 0 ? 0 : 1;
 }

@@ -17,7 +17,8 @@
 #include "patcher/restore_scan.h"
 #include "platform/host_file_system.h"
 #include "tests/support/cli_run.h"
-#include "temp_tree.h"
+#include "tests/support/samples.h"
+#include "tests/support/temp_tree.h"
 
 namespace cirrowisp {
 namespace {
@@ -76,9 +77,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---- trees on the disk ----------------------------------------------------------------------
 
-const std::string kJet =
-    "[fltsim.0]\ntitle=Test Jet\n\n[GeneralEngineData]\nengine_type=1\n\n"
-    "[effects]\nwake=fx_wake\n\n[flight_tuning]\ncruise_lift_scalar=1.0\n";
+const std::string kTestJet = sampleAircraft("Test Jet", 1);
 const std::string kPiston =
     "[fltsim.0]\r\ntitle=Test Piston\r\n[GeneralEngineData]\r\nengine_type=0\r\n"
     "max_contrail_temperature=-10\r\n[effects]\r\ncontrail=fx_old\r\n";
@@ -147,14 +146,14 @@ TEST(RestoreSummaryText, ThreeLinesOnThePatternOfARun) {
 // the run byte for byte, except the folder edited since, which stays and is named.
 TEST_F(RestoreTree, GivesBackTheTreeBeforeTheRunExceptEditedFolders) {
     const std::string air = "SimObjects/Airplanes/";
-    tree.write(air + "Jet/aircraft.cfg", kJet);
+    tree.write(air + "Jet/aircraft.cfg", kTestJet);
     tree.write(air + "Piston/aircraft.cfg", kPiston);
     tree.write("MyTraffic/Aircraft/Prop/Aircraft.CFG", kTurboprop);
-    tree.write(air + "Livery/aircraft.cfg", kJet);
-    tree.write(air + "Player/aircraft.cfg", kJet);
+    tree.write(air + "Livery/aircraft.cfg", kTestJet);
+    tree.write(air + "Player/aircraft.cfg", kTestJet);
     tree.folder(air + "Player/panel");
     tree.write(air + "Textures/readme.txt", "textures only\r\n");
-    tree.write(air + "Old.Jet/aircraft.cfg", kJet);
+    tree.write(air + "Old.Jet/aircraft.cfg", kTestJet);
     const Files beforeRun = tree.files();
 
     EXPECT_EQ(summaryText(patch()), summaryText({4, 0, 2, 3}));
@@ -194,7 +193,7 @@ TEST_F(RestoreTree, GivesBackTheTreeBeforeTheRunExceptEditedFolders) {
 }
 
 TEST_F(RestoreTree, FlyableAircraftFollowTheChoiceAsInARun) {
-    tree.write("SimObjects/Airplanes/Player/aircraft.cfg", kJet);
+    tree.write("SimObjects/Airplanes/Player/aircraft.cfg", kTestJet);
     tree.folder("SimObjects/Airplanes/Player/panel");
     const Files beforeRun = tree.files();
     patch(true);
@@ -214,18 +213,18 @@ TEST_F(RestoreTree, RestoreStoppedBeforeRemovingTheBackupIsFinished) {
 }
 
 TEST_F(RestoreTree, BackupWithoutAircraftCfgIsLeftAloneUnlessForced) {
-    tree.write("SimObjects/Airplanes/Jet/without_contrails_aircraft.cfg", kJet);
+    tree.write("SimObjects/Airplanes/Jet/without_contrails_aircraft.cfg", kTestJet);
     const Files before = tree.files();
     expectTotals(restore(), {0, 0, 1, 0});
     EXPECT_EQ(report("Jet")->reason, "no aircraft.cfg beside the backup");
     EXPECT_EQ(tree.files(), before);
     expectTotals(restore(false, true), {1, 0, 0, 0});
-    EXPECT_EQ(tree.files(), (Files{{"SimObjects/Airplanes/Jet/aircraft.cfg", kJet}}));
+    EXPECT_EQ(tree.files(), (Files{{"SimObjects/Airplanes/Jet/aircraft.cfg", kTestJet}}));
 }
 
 TEST_F(RestoreTree, ForcedRestoreNeverOverwritesAnotherKeptFile) {
     const std::string folder = "SimObjects/Airplanes/Jet/";
-    tree.write(folder + "aircraft.cfg", kJet);
+    tree.write(folder + "aircraft.cfg", kTestJet);
     patch();
     const std::string edited = tree.read(folder + "aircraft.cfg") + kLivery;
     tree.write(folder + "aircraft.cfg", edited);
@@ -241,7 +240,7 @@ TEST_F(RestoreTree, ForcedRestoreNeverOverwritesAnotherKeptFile) {
     // One holding these very bytes was kept by a forced restore that was stopped: it goes on.
     tree.write(folder + "aircraft_before_restore.cfg", edited);
     expectTotals(restore(false, true), {1, 0, 0, 0});
-    EXPECT_EQ(tree.files(), (Files{{folder + "aircraft.cfg", kJet},
+    EXPECT_EQ(tree.files(), (Files{{folder + "aircraft.cfg", kTestJet},
                                    {folder + "aircraft_before_restore.cfg", edited}}));
 }
 

@@ -13,7 +13,7 @@
 #include "patcher/line_io.h"
 #include "platform/host_file_system.h"
 #include "tests/support/cli_run.h"
-#include "temp_tree.h"
+#include "tests/support/temp_tree.h"
 
 namespace cirrowisp {
 namespace {
@@ -21,16 +21,8 @@ namespace {
 using testing::TempTree;
 
 // Bytes and modification times of every file and folder: what "touches nothing" means.
-std::map<std::string, std::pair<std::string, std::filesystem::file_time_type>> snapshot(
-    const TempTree& tree) {
-    std::map<std::string, std::pair<std::string, std::filesystem::file_time_type>> result;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(tree.root())) {
-        const std::string relative =
-            std::filesystem::relative(entry.path(), tree.root()).generic_string();
-        result[relative] = {entry.is_regular_file() ? tree.read(relative) : std::string("<dir>"),
-                            entry.last_write_time()};
-    }
-    return result;
+TreeFiles snapshot(const TempTree& tree) {
+    return tree.files({.folders = true, .times = true});
 }
 
 class ScanCommand : public ::testing::Test {

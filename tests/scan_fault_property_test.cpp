@@ -13,6 +13,7 @@
 #include <string>
 
 #include "tests/support/draw.h"
+#include "tests/support/samples.h"
 #include "tests/support/scan_fault_check.h"
 
 namespace cirrowisp {
@@ -20,7 +21,7 @@ namespace {
 
 std::string aircraftFile(Draw& draw) {
     static const std::array<std::string, 6> kFiles = {
-        "[GeneralEngineData]\r\nengine_type=1\r\n\r\n[effects]\r\nwake=fx_wake\r\n\r\n[end]\r\n",
+        kJet,
         "[GeneralEngineData]\nengine_type=5\nmax_contrail_temperature=-10\n[effects]\nwater=1\n["
         "end]\n",
         "[GeneralEngineData]\r\nengine_type=0\r\n[effects]\r\ncontrail=fx_old\r\n[end]\r\n",

@@ -9,7 +9,7 @@
 #include "patcher/aircraft_scan.h"
 #include "patcher/cfg_rewrite.h"
 #include "platform/host_file_system.h"
-#include "temp_tree.h"
+#include "tests/support/temp_tree.h"
 
 namespace cirrowisp {
 namespace {

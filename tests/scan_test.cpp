@@ -10,22 +10,15 @@
 #include "patcher/cfg_rewrite.h"
 #include "platform/host_file_system.h"
 #include "tests/support/cli_run.h"
-#include "temp_tree.h"
+#include "tests/support/samples.h"
+#include "tests/support/temp_tree.h"
 
 namespace cirrowisp {
 namespace {
 
 using testing::TempTree;
 
-const std::string kJet =
-    "[fltsim.0]\r\ntitle=Test Jet\r\n\r\n[GeneralEngineData]\r\nengine_type=1\r\n\r\n"
-    "[effects]\r\nwake=fx_wake\r\n\r\n[flight_tuning]\r\ncruise_lift_scalar=1.0\r\n";
-
-std::string patched(const std::string& original, const PatchOptions& options = {}) {
-    std::string output;
-    rewriteText(options, original, output);
-    return output;
-}
+const std::string kTestJet = sampleAircraft("Test Jet", 1, "\r\n");
 
 class ScanTest : public ::testing::Test {
 protected:
@@ -109,67 +102,73 @@ TEST_P(FolderRules, TreatsOrLeavesTheFolder) {
 INSTANTIATE_TEST_SUITE_P(
     Scan, FolderRules,
     ::testing::Values(
-        FolderCase{"PlainAi", {{"Jet/aircraft.cfg", kJet}}, {}, false, 1, 0, "Jet/aircraft.cfg"},
+        FolderCase{
+            "PlainAi", {{"Jet/aircraft.cfg", kTestJet}}, {}, false, 1, 0, "Jet/aircraft.cfg"},
         FolderCase{"SettledFileIsLeftAlone",
-                   {{"Jet/aircraft.cfg", patched(kJet)}},
+                   {{"Jet/aircraft.cfg", patched(kTestJet)}},
                    {},
                    false,
                    1,
                    0,
                    nullptr},
         FolderCase{"PanelFolderSkippedWhenFlyableOff",
-                   {{"Jet/aircraft.cfg", kJet}},
+                   {{"Jet/aircraft.cfg", kTestJet}},
                    {"Jet/panel"},
                    false,
                    0,
                    0,
                    nullptr},
         FolderCase{"PanelFolderCountsAsFlyable",
-                   {{"Jet/aircraft.cfg", kJet}},
+                   {{"Jet/aircraft.cfg", kTestJet}},
                    {"Jet/panel"},
                    true,
                    0,
                    1,
                    "Jet/aircraft.cfg"},
         FolderCase{"PanelFileCountsAsFlyable",
-                   {{"Jet/aircraft.cfg", kJet}, {"Jet/panel", "x"}},
+                   {{"Jet/aircraft.cfg", kTestJet}, {"Jet/panel", "x"}},
                    {},
                    true,
                    0,
                    1,
                    "Jet/aircraft.cfg"},
         FolderCase{"PanelInOtherCaseIsAPanel",
-                   {{"Jet/aircraft.cfg", kJet}},
+                   {{"Jet/aircraft.cfg", kTestJet}},
                    {"Jet/PANEL"},
                    false,
                    0,
                    0,
                    nullptr},
         FolderCase{"PanelWithExtensionIsNoPanel",
-                   {{"Jet/aircraft.cfg", kJet}, {"Jet/panel.cfg", "x"}},
+                   {{"Jet/aircraft.cfg", kTestJet}, {"Jet/panel.cfg", "x"}},
                    {},
                    false,
                    1,
                    0,
                    "Jet/aircraft.cfg"},
         FolderCase{"OnlyABackupIsNotCounted",
-                   {{"Jet/without_contrails_aircraft.cfg", kJet}},
+                   {{"Jet/without_contrails_aircraft.cfg", kTestJet}},
                    {},
                    false,
                    0,
                    0,
                    nullptr},
         FolderCase{"DotInFolderNameIsNotVisited",
-                   {{"Jet.Old/aircraft.cfg", kJet}},
+                   {{"Jet.Old/aircraft.cfg", kTestJet}},
                    {},
                    false,
                    0,
                    0,
                    nullptr},
-        FolderCase{
-            "TwoLevelsDownIsNotFound", {{"Pack/Jet/aircraft.cfg", kJet}}, {}, false, 0, 0, nullptr},
+        FolderCase{"TwoLevelsDownIsNotFound",
+                   {{"Pack/Jet/aircraft.cfg", kTestJet}},
+                   {},
+                   false,
+                   0,
+                   0,
+                   nullptr},
         FolderCase{"OtherSpellingIsFoundAndKept",
-                   {{"Jet/Aircraft.CFG", kJet}},
+                   {{"Jet/Aircraft.CFG", kTestJet}},
                    {},
                    false,
                    1,
@@ -178,31 +177,36 @@ INSTANTIATE_TEST_SUITE_P(
         FolderCase{
             "AircraftCfgThatIsAFolderIsSkipped", {}, {"Jet/aircraft.cfg"}, false, 0, 0, nullptr},
         FolderCase{
-            "FileNamedLikeAFolderIsNotAnAircraft", {{"Jet", kJet}}, {}, false, 0, 0, nullptr},
+            "FileNamedLikeAFolderIsNotAnAircraft", {{"Jet", kTestJet}}, {}, false, 0, 0, nullptr},
         // "*." lets the entry for the root itself through, as for any folder.
-        FolderCase{
-            "RootItselfPassesAsDot", {{"aircraft.cfg", kJet}}, {}, false, 1, 0, "aircraft.cfg"}),
+        FolderCase{"RootItselfPassesAsDot",
+                   {{"aircraft.cfg", kTestJet}},
+                   {},
+                   false,
+                   1,
+                   0,
+                   "aircraft.cfg"}),
     [](const ::testing::TestParamInfo<FolderCase>& row) { return row.param.name; });
 
 TEST_F(ScanTest, BackupInOtherSpellingIsKeptAndNotDuplicated) {
-    tree.write("MyTraffic/Aircraft/Jet/aircraft.cfg", patched(kJet));
-    tree.write("MyTraffic/Aircraft/Jet/Without_Contrails_Aircraft.cfg", kJet);
+    tree.write("MyTraffic/Aircraft/Jet/aircraft.cfg", patched(kTestJet));
+    tree.write("MyTraffic/Aircraft/Jet/Without_Contrails_Aircraft.cfg", kTestJet);
     const auto before = tree.files();
     EXPECT_EQ(run().aiAircraft, 1);
     EXPECT_EQ(tree.files(), before);
 }
 
 TEST_F(ScanTest, BothRootsAreScanned) {
-    tree.write("SimObjects/Airplanes/A/aircraft.cfg", kJet);
-    tree.write("MyTraffic/Aircraft/B/aircraft.cfg", kJet);
+    tree.write("SimObjects/Airplanes/A/aircraft.cfg", kTestJet);
+    tree.write("MyTraffic/Aircraft/B/aircraft.cfg", kTestJet);
     const ScanTotals totals = run();
     EXPECT_EQ(totals.aiAircraft, 2);
     EXPECT_EQ(totals.temperaturesChanged, 2);
 }
 
 TEST_F(ScanTest, RelativePathIsResolvedOnceAndWorkingDirectoryStays) {
-    tree.write("sim/SimObjects/Airplanes/A/aircraft.cfg", kJet);
-    tree.write("sim/MyTraffic/Aircraft/B/aircraft.cfg", kJet);
+    tree.write("sim/SimObjects/Airplanes/A/aircraft.cfg", kTestJet);
+    tree.write("sim/MyTraffic/Aircraft/B/aircraft.cfg", kTestJet);
     const auto saved = std::filesystem::current_path();
     std::filesystem::current_path(tree.root());
     PatchOptions options;
@@ -217,7 +221,7 @@ TEST_F(ScanTest, RelativePathIsResolvedOnceAndWorkingDirectoryStays) {
 TEST_F(ScanTest, BackupKeepsBytesAfterCtrlZAndStrayFilesAreReused) {
     // The tail is longer than one read, so the copy must drain the input to its very end.
     const std::string original =
-        kJet + "\x1a" + "tail the simulator never reads\r\n" + std::string(3 * 65536 + 7, 't');
+        kTestJet + "\x1a" + "tail the simulator never reads\r\n" + std::string(3 * 65536 + 7, 't');
     tree.write("SimObjects/Airplanes/A/aircraft.cfg", original);
     // Left by a run that was killed half-way.
     tree.write("SimObjects/Airplanes/A/new_aircraft.cfg", "[half");
@@ -240,12 +244,9 @@ TEST_F(ScanTest, SampleTreeFirstAndSecondRun) {
     EXPECT_EQ(summaryText(first), summaryText({10, 0, 6, 6}));
     const auto afterFirst = tree.files();
     // The already patched aircraft keeps the backup it came with.
-    std::ifstream shipped(
-        sampleTree() / "SimObjects/Airplanes/Gull_B757/without_contrails_aircraft.cfg",
-        std::ios::binary);
-    const std::string shippedBackup{std::istreambuf_iterator<char>(shipped), {}};
-    EXPECT_EQ(afterFirst.at("sim/SimObjects/Airplanes/Gull_B757/without_contrails_aircraft.cfg"),
-              shippedBackup);
+    EXPECT_EQ(
+        afterFirst.at("sim/SimObjects/Airplanes/Gull_B757/without_contrails_aircraft.cfg"),
+        readFile(sampleTree() / "SimObjects/Airplanes/Gull_B757/without_contrails_aircraft.cfg"));
     EXPECT_EQ(
         afterFirst.count("sim/SimObjects/Airplanes/Albatross.Old/without_contrails_aircraft.cfg"),
         0u);

@@ -9,9 +9,9 @@
 #include <ostream>
 #include <string>
 
-#include "tests/support/samples.h"
 #include "platform/host_file_system.h"
-#include "tests/temp_tree.h"
+#include "tests/support/samples.h"
+#include "tests/support/temp_tree.h"
 #include "ui/common/generator_form.h"
 
 namespace cirrowisp {

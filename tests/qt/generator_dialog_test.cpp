@@ -6,7 +6,6 @@
 #include <QCheckBox>
 #include <QCursor>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileDialog>
 #include <QGroupBox>
@@ -29,6 +28,8 @@
 #include "patcher/restore_scan.h"
 #include "patcher/simulator_location.h"
 #include "platform/host_file_system.h"
+#include "tests/support/disk_tree.h"
+#include "tests/support/samples.h"
 #include "ui/common/generator_form.h"
 #include "ui/qt/generator_dialog.h"
 
@@ -38,18 +39,13 @@ using cirrowisp::ScanTotals;
 
 namespace {
 
-const QByteArray kJetCfg =
-    "[fltsim.0]\ntitle=Test Jet\n\n[GeneralEngineData]\nengine_type=1\n\n"
-    "[effects]\nwake=fx_wake\n\n[flight_tuning]\ncruise_lift_scalar=1.0\n";
-const QByteArray kPistonCfg =
-    "[fltsim.0]\ntitle=Test Piston\n\n[GeneralEngineData]\nengine_type=0\n\n"
-    "[effects]\nwake=fx_wake\n\n[flight_tuning]\ncruise_lift_scalar=1.0\n";
-const QByteArray kHeloCfg =
-    "[fltsim.0]\ntitle=Test Helicopter\n\n[GeneralEngineData]\nengine_type=3\n\n"
-    "[effects]\nwake=fx_wake\n\n[flight_tuning]\ncruise_lift_scalar=1.0\n";
-const QByteArray kTurbopropCfg =
-    "[fltsim.0]\ntitle=Test Turboprop\n\n[GeneralEngineData]\nengine_type=5\n\n"
-    "[effects]\nwake=fx_wake\n\n[flight_tuning]\ncruise_lift_scalar=1.0\n";
+QByteArray sample(const char* title, int engineType) {
+    return QByteArray::fromStdString(cirrowisp::sampleAircraft(title, engineType));
+}
+const QByteArray kJetCfg = sample("Test Jet", 1);
+const QByteArray kPistonCfg = sample("Test Piston", 0);
+const QByteArray kHeloCfg = sample("Test Helicopter", 3);
+const QByteArray kTurbopropCfg = sample("Test Turboprop", 5);
 
 void writeFile(const QString& path, const QByteArray& bytes) {
     QVERIFY(QDir().mkpath(QFileInfo(path).path()));
@@ -66,16 +62,8 @@ QByteArray readFile(const QString& path) {
 }
 
 // Every entry below `root` with its bytes, so a test can tell that nothing was touched.
-QMap<QString, QByteArray> snapshot(const QString& root) {
-    QMap<QString, QByteArray> entries;
-    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        entries.insert(QDir(root).relativeFilePath(path),
-                       it.fileInfo().isDir() ? QByteArray("<folder>") : readFile(path));
-    }
-    return entries;
+cirrowisp::TreeFiles snapshot(const QString& root) {
+    return cirrowisp::snapshotTree(root.toStdString(), cirrowisp::kFilesAndFolders);
 }
 
 QString summaryOf(const ScanTotals& totals) {
@@ -677,9 +665,9 @@ private slots:
 
         // The tree before the run, but for the edited folder, which is as the run left it.
         auto expected = beforeRun;
-        for (auto it = afterRun.begin(); it != afterRun.end(); ++it) {
-            if (it.key().contains(QStringLiteral("Edited1")))
-                expected.insert(it.key(), it.value());
+        for (const auto& [path, bytes] : afterRun) {
+            if (path.find("Edited1") != std::string::npos)
+                expected[path] = bytes;
         }
         QCOMPARE(snapshot(sim.path()), expected);
         QVERIFY(dialog->isVisible());

@@ -6,14 +6,13 @@
 #include <string>
 #include <vector>
 
-namespace cirrowisp {
+#include "tests/support/disk_tree.h"
 
-// Every file of a tree by relative path ('/' separated), with its bytes.
-using TreeFiles = std::map<std::string, std::string>;
+namespace cirrowisp {
 
 struct Midway {
     std::vector<std::string> problems;  // empty when every promise holds
-    int foldersDone = 0;  // aircraft files that already hold their new bytes
+    int foldersDone = 0;                // aircraft files that already hold their new bytes
 };
 
 // What may be seen of a tree at any instant of a change (a run, a restore) that takes it from
@@ -25,7 +24,6 @@ struct Midway {
 //  - a file only of `end` (a backup, a kept file) appears only complete, and is in place
 //    before its folder's aircraft.cfg changes;
 //  - half-made files (`isHalfMade`) are in one folder at most; nothing else is new.
-// Header-only: the kill test is a program of its own, without the test libraries.
 inline Midway checkMidway(const TreeFiles& start, const TreeFiles& end, const TreeFiles& now,
                           const std::function<bool(const std::string&)>& isHalfMade) {
     Midway result;

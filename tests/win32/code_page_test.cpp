@@ -6,8 +6,8 @@
 #include <string>
 
 #include "platform/host_file_system.h"
-#include "temp_tree.h"
 #include "tests/support/cli_run.h"
+#include "tests/support/temp_tree.h"
 #include "ui/common/generator_form.h"
 
 namespace cirrowisp {

@@ -1,11 +1,10 @@
 #pragma once
 
 #include <filesystem>
-#include <fstream>
-#include <map>
 #include <random>
-#include <sstream>
 #include <string>
+
+#include "tests/support/disk_tree.h"
 
 namespace cirrowisp::testing {
 
@@ -36,34 +35,15 @@ public:
     }
 
     void write(const std::string& relative, const std::string& bytes) const {
-        const auto full = at(relative);
-        std::filesystem::create_directories(full.parent_path());
-        std::ofstream(full, std::ios::binary) << bytes;
+        writeFile(at(relative), bytes);
     }
     void folder(const std::string& relative) const {
         std::filesystem::create_directories(at(relative));
     }
-    std::string read(const std::string& relative) const {
-        std::ifstream in(at(relative), std::ios::binary);
-        std::ostringstream bytes;
-        bytes << in.rdbuf();
-        return bytes.str();
-    }
+    std::string read(const std::string& relative) const { return readFile(at(relative)); }
     bool exists(const std::string& relative) const { return std::filesystem::exists(at(relative)); }
 
-    // Every file below the root by relative path (with '/'), with its bytes.
-    std::map<std::string, std::string> files() const {
-        std::map<std::string, std::string> result;
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(root_)) {
-            if (entry.is_regular_file()) {
-                const std::u8string name =
-                    std::filesystem::relative(entry.path(), root_).generic_u8string();
-                const std::string relative(name.begin(), name.end());
-                result[relative] = read(relative);
-            }
-        }
-        return result;
-    }
+    TreeFiles files(SnapshotOf what = {}) const { return snapshotTree(root_, what); }
 
     void copyFrom(const std::filesystem::path& source, const std::string& relative) const {
         std::filesystem::copy(source, at(relative), std::filesystem::copy_options::recursive);
