@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "patcher/byte_text.h"
+#include "patcher/engine_types.h"
 #include "patcher/line_io.h"
 
 #if defined(__SSE2__)
@@ -321,7 +322,7 @@ RewriteResult CfgRewritePass(const PatchOptions& options, ByteSource& input, Byt
         }
         if (inEffects) {
             if (isKeyLine(line, kContrailKey)) {
-                if (engineType >= kEnginePiston && engineType <= kEngineTurboprop &&
+                if (engineTypeIndex(engineType) != kEngineTypeCount &&
                     !options.isEngineSelected(engineType)) {
                     line = {};
                     removingContrails = true;
