@@ -30,6 +30,7 @@
 #include <thread>
 #include <vector>
 
+#include "patcher/publish_batch.h"
 #include "tests/support/draw.h"
 #include "tests/support/tree_transition.h"
 
@@ -193,8 +194,7 @@ int waitFor(const Child& child) {
     return status;
 }
 
-int runToEnd(const Settings& settings, const std::vector<std::string>& args,
-             const fs::path& sim) {
+int runToEnd(const Settings& settings, const std::vector<std::string>& args, const fs::path& sim) {
     const int status = waitFor(startCli(settings, args, sim));
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
@@ -207,8 +207,10 @@ bool isHalfMade(const std::string& relative) {
 
 // What must hold the moment the process is gone, wherever it was killed (see checkMidway).
 // Returns the number of aircraft already finished, or -1 after printing what broke.
-int checkAfterKill(const Snapshot& start, const Snapshot& finished, const Snapshot& now) {
-    const cirrowisp::Midway midway = cirrowisp::checkMidway(start, finished, now, isHalfMade);
+int checkAfterKill(const Snapshot& start, const Snapshot& finished, const Snapshot& now,
+                   std::size_t batchFolders) {
+    const cirrowisp::Midway midway =
+        cirrowisp::checkMidway(start, finished, now, isHalfMade, batchFolders);
     for (std::size_t i = 0; i < midway.problems.size() && i < 10; ++i) {
         std::cerr << "  " << midway.problems[i] << '\n';
     }
@@ -325,8 +327,7 @@ int main(int argc, char** argv) {
             runToEnd(settings, mode.args, timing);
             mode.time = std::min(mode.time, std::chrono::steady_clock::now() - before);
         }
-        std::cout << "tree: " << settings.folders << " folders; uninterrupted " << mode.name
-                  << ": "
+        std::cout << "tree: " << settings.folders << " folders; uninterrupted " << mode.name << ": "
                   << std::chrono::duration_cast<std::chrono::milliseconds>(mode.time).count()
                   << " ms\n";
     }
@@ -348,7 +349,10 @@ int main(int argc, char** argv) {
         const int status = waitFor(child);
         const bool killed = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
 
-        const int done = checkAfterKill(mode.start, mode.end, snapshot(work));
+        // A run publishes its folders in batches; a restore goes file by file.
+        const std::size_t batchFolders =
+            mode.name == "run" ? cirrowisp::kPublishBatch.folders : std::size_t{1};
+        const int done = checkAfterKill(mode.start, mode.end, snapshot(work), batchFolders);
         bool ok = done >= 0;
         const int rerun = runToEnd(settings, mode.args, work);
         if (rerun != mode.status) {
@@ -375,12 +379,12 @@ int main(int argc, char** argv) {
         }
     }
     for (const Mode& mode : modes) {
-        std::cout << mode.name << " kills: "
-                  << mode.untouched + mode.partial + mode.complete + mode.failed
+        std::cout << mode.name
+                  << " kills: " << mode.untouched + mode.partial + mode.complete + mode.failed
                   << ", mid-way with some aircraft finished: " << mode.partial
                   << ", before any aircraft was finished: " << mode.untouched
-                  << ", after it had ended: " << mode.complete
-                  << ", rounds failed: " << mode.failed << '\n';
+                  << ", after it had ended: " << mode.complete << ", rounds failed: " << mode.failed
+                  << '\n';
     }
     return failedRounds == 0 ? 0 : 1;
 }

@@ -55,6 +55,13 @@ public:
         }
         bytes_->append(data, size);
     }
+    void startWriteBack() override {
+        const auto fault = fs_.step("writeback " + path_);
+        StepEnd end(fs_);
+        if (fault) {
+            throw FileError(path_, FakeFileSystem::reasonText(*fault));
+        }
+    }
     void close() override {
         const auto fault = fs_.step("close " + path_);
         StepEnd end(fs_);

@@ -208,7 +208,7 @@ std::string FaultCheck::failRestoreAt(std::size_t n, FakeFault fault) const {
     fs.setAfterEachOperation([&] {
         if (broken.empty()) {
             broken = firstProblem(
-                checkMidway(start, endState_, fs.filesBelow("/"), isHalfMade).problems);
+                checkMidway(start, endState_, fs.filesBelow("/"), isHalfMade, 1).problems);
         }
     });
     fs.failOperation(n, fault);
