@@ -40,6 +40,8 @@ FolderNames readFolderNames(DirectoryListing& listing) {
             }
         } else if (sameName(entry.name, kBackupFileName)) {
             names.backups.push_back(entry.name);
+        } else if (entry.name == kNewAircraftFileName || entry.name == kBackupTempFileName) {
+            names.halfMade = true;
         }
     }
     return names;

@@ -51,6 +51,7 @@ struct FolderNames {
     std::optional<std::string> aircraft;
     std::vector<std::string> backups;
     bool hasPanel = false;
+    bool halfMade = false;  // new_aircraft.cfg or the backup's temporary file is there
 };
 
 FolderNames readFolderNames(DirectoryListing& listing);

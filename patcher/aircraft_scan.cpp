@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -10,7 +11,9 @@
 
 #include "patcher/aircraft_roots.h"
 #include "patcher/aircraft_update.h"
+#include "patcher/file_error.h"
 #include "patcher/file_system.h"
+#include "patcher/publish_batch.h"
 
 namespace cirrowisp {
 
@@ -25,38 +28,119 @@ public:
         forEachAircraftFolder(roots, fs_, [this](const std::string& folder) {
             FolderReport report;
             report.folder = folder;
-            treatFolder(report);
-            if (observer_) {
-                observer_(report);
+            bool pending = false;
+            try {
+                pending = treatFolder(report);
+            } catch (const FileError&) {
+                // The folders before this one end as they would have without batching: in
+                // place. The first failure is the one to report.
+                try {
+                    publishBatch();
+                } catch (const FileError&) {
+                }
+                throw;
+            }
+            if (batch_.empty()) {
+                reportFolder(report);
+                return;
+            }
+            waiting_.push_back({std::move(report), pending});
+            if (waiting_.size() >= kPublishBatch.folders || batch_.bytes() >= kPublishBatch.bytes) {
+                publishBatch();
             }
         });
+        publishBatch();
         return totals_;
     }
 
 private:
+    // A folder's report, held back until the folders before it and itself are in place.
+    struct Waiting {
+        FolderReport report;
+        bool pending;  // the folder's files are in the batch
+    };
+
     std::string join(const std::string& folder, std::string_view name) const {
         return joinPath(folder, name, sep_);
     }
 
-    void treatFolder(FolderReport& report) {
+    // Puts the batch in place, then reports its folders and those between them, in order. On a
+    // failure only those before the failed folder are reported (and counted): they are done.
+    void publishBatch() {
+        std::size_t done = SIZE_MAX;
+        try {
+            batch_.publish();
+        } catch (const FileError&) {
+            done = batch_.published();
+            reportWaiting(done);
+            throw;
+        }
+        reportWaiting(done);
+    }
+
+    void reportWaiting(std::size_t publishedFolders) {
+        std::size_t seen = 0;
+        for (const Waiting& waiting : waiting_) {
+            if (waiting.pending && seen++ == publishedFolders) {
+                break;
+            }
+            reportFolder(waiting.report);
+        }
+        waiting_.clear();
+    }
+
+    void reportFolder(const FolderReport& report) {
+        if (report.treated) {
+            if (report.flyable) {
+                ++totals_.flyableAircraft;
+            } else {
+                ++totals_.aiAircraft;
+            }
+            totals_.contrailsAdded += report.contrailsAdded;
+            totals_.temperaturesChanged += report.temperaturesChanged;
+        }
+        if (observer_) {
+            observer_(report);
+        }
+    }
+
+    // Whether the folder's new files wait in the batch.
+    bool treatFolder(FolderReport& report) {
         const std::string& folder = report.folder;
+        std::optional<FolderNames> names = listNames(folder);
+        if (names && names->halfMade && !batch_.empty()) {
+            // Maybe the batch's own files, reached again under another path (a link, or a
+            // folder listed twice): they go in place first, so this visit sees the result.
+            publishBatch();
+            names = listNames(folder);
+        }
+        if (!names) {
+            return false;  // removed meanwhile or not ours to enter
+        }
+        return treatAircraft(report, *names);
+    }
+
+    std::optional<FolderNames> listNames(const std::string& folder) {
         auto listing = fs_.listFolder(folder);
         if (listing == nullptr) {
-            return;  // removed meanwhile or not ours to enter
+            return std::nullopt;
         }
-        const FolderNames names = readFolderNames(*listing);
-        listing.reset();
+        return readFolderNames(*listing);
+    }
+
+    bool treatAircraft(FolderReport& report, const FolderNames& names) {
+        const std::string& folder = report.folder;
         report.flyable = names.hasPanel;
         if (names.hasPanel && options_.includeFlyable == 0) {
-            return;
+            return false;
         }
         if (!names.aircraft) {
-            return;
+            return false;
         }
         const std::string aircraftPath = join(folder, *names.aircraft);
         auto input = fs_.openRead(aircraftPath);
         if (input == nullptr) {
-            return;  // missing, or held open by another program: skipped, not counted
+            return false;  // missing, or held open by another program: skipped, not counted
         }
 
         AircraftPaths paths{
@@ -73,27 +157,23 @@ private:
         const AircraftUpdate update =
             updater_.update(paths, std::move(input), static_cast<bool>(observer_));
         if (!update.treated) {
-            return;  // a read-only folder: left exactly as it was, not counted
+            return false;  // a read-only folder: left exactly as it was, not counted
         }
         report.treated = true;
-        if (names.hasPanel) {
-            ++totals_.flyableAircraft;
-        } else {
-            ++totals_.aiAircraft;
-        }
-        totals_.contrailsAdded += update.result.contrailsAdded;
-        totals_.temperaturesChanged += update.result.temperaturesChanged;
         report.contrailsAdded = update.result.contrailsAdded;
         report.temperaturesChanged = update.result.temperaturesChanged;
         report.backupMade = update.backupMade;
         report.bytesChanged = update.bytesChanged;
+        return update.pending;
     }
 
     const PatchOptions& options_;
     FileSystem& fs_;
     const FolderObserver& observer_;
     const char sep_;
-    AircraftUpdater updater_{options_, fs_};
+    PublishBatch batch_{fs_};
+    AircraftUpdater updater_{options_, fs_, batch_};
+    std::vector<Waiting> waiting_;
     ScanTotals totals_;
 };
 

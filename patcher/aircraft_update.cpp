@@ -7,6 +7,7 @@
 
 #include "patcher/aircraft_folders.h"
 #include "patcher/file_system.h"
+#include "patcher/publish_batch.h"
 
 namespace cirrowisp {
 
@@ -99,7 +100,7 @@ public:
             return;
         }
         if (backup_) {
-            backup_->write(data, size);
+            write(*backup_, data, size);
         }
         if (fingerprinting_) {
             oldPrint_.add(data, size);
@@ -124,7 +125,7 @@ public:
             }
             return;
         }
-        output_->write(data, size);
+        write(*output_, data, size);
         if (fingerprinting_) {
             newPrint_.add(data, size);
         }
@@ -132,27 +133,27 @@ public:
 
     bool unchanged() const { return matching_ && matched_ == oldBytes_.size(); }
 
-    // Writes what is still held, closes both files (which flushes them to the disk) and renames
-    // them into place: the backup first, so the old bytes are on the disk under one name or the
-    // other at every instant. Returns whether a backup was made.
-    bool publish() {
+    // Writes what is still held, starts both files on their way to the disk and hands them to
+    // the batch, which flushes and renames them. Returns whether a backup is to be made.
+    bool hand(PublishBatch& batch) {
         keepMatchedBytes();
         if (!streaming_) {
             openFiles();
-            output_->write(newBytes_.data(), newBytes_.size());
+            write(*output_, newBytes_.data(), newBytes_.size());
             if (backup_) {
-                backup_->write(oldBytes_.data(), oldBytes_.size());
+                write(*backup_, oldBytes_.data(), oldBytes_.size());
             }
         }
-        output_->close();
+        output_->startWriteBack();
+        const bool backupMade = backup_ != nullptr;
         if (backup_) {
-            backup_->close();
-            fs_.renameNoReplace(paths_.backupTemp, paths_.backup);
-            strays_.forget(paths_.backupTemp);
+            backup_->startWriteBack();
         }
-        fs_.replaceFile(paths_.fresh, paths_.aircraft);
+        batch.add(PendingFolder{paths_.aircraft, paths_.fresh, paths_.backup,
+                                backupMade ? paths_.backupTemp : std::string(), std::move(output_),
+                                std::move(backup_), written_});
         strays_.forgetAll();
-        return backup_ != nullptr;
+        return backupMade;
     }
 
     bool bytesChanged() const { return streaming_ ? !(oldPrint_ == newPrint_) : !unchanged(); }
@@ -177,6 +178,11 @@ private:
             throw FileError(paths_.backupTemp, reason);
         }
         strays_.add(paths_.backupTemp);
+    }
+
+    void write(OutputFile& file, const char* data, std::size_t size) {
+        file.write(data, size);
+        written_ += size;
     }
 
     // The new bytes so far are the first matched_ old ones; from here on they are kept.
@@ -205,6 +211,7 @@ private:
     bool streaming_ = false;
     bool matching_ = true;  // the new bytes so far equal the old bytes [0, matched_)
     std::size_t matched_ = 0;
+    std::size_t written_ = 0;  // to both files together
     Fingerprint oldPrint_;
     Fingerprint newPrint_;
     StrayFiles strays_;  // before the files, so they are closed before it removes them
@@ -268,12 +275,13 @@ AircraftUpdate AircraftUpdater::update(const AircraftPaths& paths, std::unique_p
             update.treated = fs_.canCreateIn(paths.folder);
             return update;
         }
-        update.backupMade = publication.publish();
+        update.bytesChanged = publication.bytesChanged();
+        update.backupMade = publication.hand(batch_);
     } catch (const NoNewFile&) {
         return AircraftUpdate{};
     }
     update.treated = true;
-    update.bytesChanged = publication.bytesChanged();
+    update.pending = true;
     return update;
 }
 

@@ -11,6 +11,7 @@ namespace cirrowisp {
 
 class FileSystem;
 class InputFile;
+class PublishBatch;
 
 // The names one update works with, all full paths inside one aircraft folder.
 struct AircraftPaths {
@@ -26,27 +27,31 @@ struct AircraftPaths {
 struct AircraftUpdate {
     bool treated = false;  // false: the folder takes no new file (read-only) and was left alone
     RewriteResult result;
-    bool backupMade = false;
+    bool backupMade = false;    // once the batch is published
     bool bytesChanged = false;  // the new aircraft.cfg differs from the old one
+    bool pending = false;       // its new files wait in the batch for their flush and renames
 };
 
-// Rewrites one aircraft.cfg and puts the result in place, keeping the first backup. A file
-// whose rewrite equals its bytes is left exactly as it is: no new file, no backup, no rename.
-// Holds the buffers it reuses from one folder to the next, so one updater serves a whole run.
+// Rewrites one aircraft.cfg and writes the result, with the first backup, for the batch to
+// put in place. A file whose rewrite equals its bytes is left exactly as it is: no new file, no
+// backup, no rename. Holds the buffers it reuses from one folder to the next, so one updater
+// serves a whole run.
 class AircraftUpdater {
 public:
-    AircraftUpdater(const PatchOptions& options, FileSystem& fs) : options_(options), fs_(fs) {}
+    AircraftUpdater(const PatchOptions& options, FileSystem& fs, PublishBatch& batch)
+        : options_(options), fs_(fs), batch_(batch) {}
 
-    // Consumes `input` (aircraft.cfg, open for reading) and closes it before any rename.
-    // `fingerprinting` asks for bytesChanged on files too large to compare in memory. Throws
-    // FileError when a file operation fails; the folder then keeps its aircraft.cfg unchanged
-    // and no half-made file.
+    // Consumes `input` (aircraft.cfg, open for reading) and closes it before the batch can
+    // rename anything. `fingerprinting` asks for bytesChanged on files too large to compare in
+    // memory. Throws FileError when a file operation fails; the folder then keeps its
+    // aircraft.cfg unchanged and no half-made file, and the batch holds nothing of it.
     AircraftUpdate update(const AircraftPaths& paths, std::unique_ptr<InputFile> input,
                           bool fingerprinting);
 
 private:
     const PatchOptions& options_;
     FileSystem& fs_;
+    PublishBatch& batch_;
     std::string oldBytes_;
     std::string newBytes_;
 };

@@ -29,6 +29,11 @@ class InputFile : public ByteSource {};
 // or close failure throws FileError. Destroying an unclosed file closes it quietly.
 class OutputFile : public ByteSink {
 public:
+    // Asks the system to start writing what has been written so far to the disk, without
+    // waiting for it, so that the close() that follows later finds little left to do. Many
+    // files handed this hint before the first of them is closed reach the disk together.
+    virtual void startWriteBack() {}
+    // Waits until every byte is on the disk, then closes.
     virtual void close() = 0;
 };
 

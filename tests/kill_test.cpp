@@ -30,6 +30,7 @@
 
 #include "tests/support/child_process.h"
 #include "tests/support/disk_tree.h"
+#include "patcher/publish_batch.h"
 #include "tests/support/draw.h"
 #include "tests/support/tree_transition.h"
 
@@ -163,8 +164,10 @@ bool isHalfMade(const std::string& relative) {
 
 // What must hold the moment the process is gone, wherever it was killed (see checkMidway).
 // Returns the number of aircraft already finished, or -1 after printing what broke.
-int checkAfterKill(const Snapshot& start, const Snapshot& finished, const Snapshot& now) {
-    const cirrowisp::Midway midway = cirrowisp::checkMidway(start, finished, now, isHalfMade);
+int checkAfterKill(const Snapshot& start, const Snapshot& finished, const Snapshot& now,
+                   std::size_t batchFolders) {
+    const cirrowisp::Midway midway =
+        cirrowisp::checkMidway(start, finished, now, isHalfMade, batchFolders);
     for (std::size_t i = 0; i < midway.problems.size() && i < 10; ++i) {
         std::cerr << "  " << midway.problems[i] << '\n';
     }
@@ -302,7 +305,10 @@ int main(int argc, char** argv) {
         ::kill(child->pid(), SIGKILL);
         const bool killed = child->wait() == 128 + SIGKILL;
 
-        const int done = checkAfterKill(mode.start, mode.end, snapshot(work));
+        // A run publishes its folders in batches; a restore goes file by file.
+        const std::size_t batchFolders =
+            mode.name == "run" ? cirrowisp::kPublishBatch.folders : std::size_t{1};
+        const int done = checkAfterKill(mode.start, mode.end, snapshot(work), batchFolders);
         bool ok = done >= 0;
         const int rerun = runToEnd(settings, mode.args, work);
         if (rerun != mode.status) {

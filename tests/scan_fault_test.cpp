@@ -6,13 +6,15 @@
 #include <ostream>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "patcher/aircraft_roots.h"
 #include "patcher/aircraft_scan.h"
-#include "tests/support/samples.h"
+#include "patcher/publish_batch.h"
 #include "patcher/restore_scan.h"
-#include "tests/support/fake_file_system.h"
 #include "platform/overlay_file_system.h"
+#include "tests/support/fake_file_system.h"
+#include "tests/support/samples.h"
 #include "tests/support/scan_fault_check.h"
 
 namespace cirrowisp {
@@ -371,6 +373,91 @@ TEST(ListedFolders, RestoreGivesBackEveryListedFolderAndIsSoundUnderFaults) {
                 EXPECT_EQ(check.failAt(n, fault), "")
                     << "operation " << n << " fails with " << FakeFileSystem::reasonText(fault);
             }
+        }
+    }
+}
+
+// An aircraft folder that fsx.cfg lists inside a fixed folder is reached twice in one batch (as
+// a folder of that root, and as its own root's "."): the second visit finds the batch's files of
+// the first, which go in place before it looks, so it finds the patched file and changes nothing.
+TEST(ListedFolders, FolderReachedTwiceInOneBatchIsFinishedBeforeItsSecondVisit) {
+    TreeSpec tree;
+    tree.options.simObjectPaths = {"SimObjects\\Airplanes\\Jet"};
+    FolderSpec jet;
+    jet.path = "/sim/SimObjects/Airplanes/Jet";
+    jet.aircraft = kJet;
+    tree.folders.push_back(jet);
+    const FaultCheck check(tree);
+    EXPECT_EQ(summaryText(check.totals()), summaryText({2, 0, 1, 1}));
+    for (std::size_t n = 1; n <= check.operations(); ++n) {
+        EXPECT_EQ(check.failAt(n, FakeFault::NoSpace), "") << "operation " << n << " fails";
+    }
+}
+
+// More folders than a batch holds. A clean run flushes every file of a batch before it renames
+// any, never has half-made files in more folders than a batch holds, and reports every folder
+// in the order it was reached; a fault at the edges of a batch keeps the fault check's promises.
+TEST(Batches, FlushedBeforeRenamedBoundedAndSoundUnderFaultsAtTheirEdges) {
+    const std::size_t count = kPublishBatch.folders + 6;
+    TreeSpec tree;
+    for (std::size_t i = 0; i < count; ++i) {
+        FolderSpec folder;
+        folder.path = "/sim/SimObjects/Airplanes/J" + std::to_string(1000 + i);
+        folder.aircraft = kJet;
+        tree.folders.push_back(folder);
+    }
+    const FaultCheck check(tree);
+    FakeFileSystem fs;
+    check.build(fs);
+    std::set<std::string> unflushed;  // written, and not yet closed
+    std::size_t mostHalfMadeFolders = 0;
+    fs.setAfterEachOperation([&] {
+        const std::string& entry = fs.log().back();
+        const std::string path = operationPath(entry);
+        if (entry.starts_with("create ")) {
+            unflushed.insert(path);
+        } else if (entry.starts_with("close ")) {
+            unflushed.erase(path);
+        } else if (entry.starts_with("rename ") || entry.starts_with("replace ")) {
+            EXPECT_EQ(unflushed, std::set<std::string>{}) << "before " << entry;
+        }
+        std::set<std::string> halfMade;
+        for (const auto& [file, bytes] : fs.filesBelow("/sim")) {
+            if (file.ends_with("new_aircraft.cfg") || file.ends_with(".tmp")) {
+                halfMade.insert(file.substr(0, file.rfind('/')));
+            }
+        }
+        mostHalfMadeFolders = std::max(mostHalfMadeFolders, halfMade.size());
+    });
+    std::vector<std::string> reported;
+    PatchOptions options;
+    options.simulatorPath = "/sim";
+    const ScanTotals totals = AircraftScan(options, fs, [&](const FolderReport& report) {
+        if (report.treated) {
+            reported.push_back(report.folder);
+        }
+    });
+    EXPECT_EQ(totals.aiAircraft, static_cast<int>(count));
+    EXPECT_EQ(mostHalfMadeFolders, kPublishBatch.folders);
+    std::vector<std::string> expected;
+    for (const FolderSpec& folder : tree.folders) {
+        expected.push_back(folder.path);
+    }
+    EXPECT_EQ(reported, expected);
+
+    // A flush or a rename failing in the first folder of a batch, a write, flush or rename in
+    // its last, and the last rename of the run.
+    const std::string first = tree.folders.front().path + "/";
+    const std::string last = tree.folders[kPublishBatch.folders - 1].path + "/";
+    const std::string end = tree.folders.back().path + "/";
+    for (std::size_t n = 1; n <= fs.log().size(); ++n) {
+        const std::string& entry = fs.log()[n - 1];
+        auto is = [&](const char* verb, const std::string& folder) {
+            return entry.starts_with(verb) && entry.find(folder) != std::string::npos;
+        };
+        if (is("close ", first) || is("rename ", first) || is("write ", last) ||
+            is("close ", last) || is("replace ", last) || is("replace ", end)) {
+            EXPECT_EQ(check.failAt(n, FakeFault::NoSpace), "") << entry << " fails";
         }
     }
 }

@@ -41,10 +41,10 @@ PatchOptions optionsOf(const TreeSpec& tree) {
 }
 
 // Runs the scan; a FileError is an ordinary outcome here and comes back as its text.
-std::optional<FileError> run(const TreeSpec& tree, FakeFileSystem& fs,
-                             ScanTotals* totals = nullptr) {
+std::optional<FileError> run(const TreeSpec& tree, FakeFileSystem& fs, ScanTotals* totals = nullptr,
+                             const FolderObserver& observer = {}) {
     try {
-        const ScanTotals result = AircraftScan(optionsOf(tree), fs);
+        const ScanTotals result = AircraftScan(optionsOf(tree), fs, observer);
         if (totals != nullptr) {
             *totals = result;
         }
@@ -155,8 +155,19 @@ std::string FaultCheck::failAt(std::size_t n, FakeFault fault) const {
             }
         }
     });
+    // A folder the reports call treated is finished by then, whatever comes after it.
+    const FolderObserver observer = [&](const FolderReport& report) {
+        for (std::size_t i = 0; i < tree.folders.size() && broken.empty(); ++i) {
+            const FolderSpec& folder = tree.folders[i];
+            const std::string path = folder.path + "/" + folder.aircraftName;
+            if (report.treated && fs.normalise(report.folder) == folder.path &&
+                fs.content(path) != patched_[i]) {
+                broken = "reported as treated before it was finished: " + path;
+            }
+        }
+    };
     fs.failOperation(n, fault);
-    const std::optional<FileError> error = run(tree, fs);
+    const std::optional<FileError> error = run(tree, fs, nullptr, observer);
     if (!broken.empty()) {
         return broken + " (after operation " + std::to_string(fs.operationCount()) + ")";
     }
@@ -208,7 +219,7 @@ std::string FaultCheck::failRestoreAt(std::size_t n, FakeFault fault) const {
     fs.setAfterEachOperation([&] {
         if (broken.empty()) {
             broken = firstProblem(
-                checkMidway(start, endState_, fs.filesBelow("/"), isHalfMade).problems);
+                checkMidway(start, endState_, fs.filesBelow("/"), isHalfMade, 1).problems);
         }
     });
     fs.failOperation(n, fault);

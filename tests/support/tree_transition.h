@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <map>
 #include <set>
@@ -23,9 +24,12 @@ struct Midway {
 //    goes only once its folder's aircraft.cfg holds its end bytes;
 //  - a file only of `end` (a backup, a kept file) appears only complete, and is in place
 //    before its folder's aircraft.cfg changes;
-//  - half-made files (`isHalfMade`) are in one folder at most; nothing else is new.
+//  - half-made files (`isHalfMade`) are in the folders of one batch at most (`batchFolders`
+//    folders: kPublishBatch.folders for a run, 1 for a restore, which goes file by file);
+//    nothing else is new.
 inline Midway checkMidway(const TreeFiles& start, const TreeFiles& end, const TreeFiles& now,
-                          const std::function<bool(const std::string&)>& isHalfMade) {
+                          const std::function<bool(const std::string&)>& isHalfMade,
+                          std::size_t batchFolders) {
     Midway result;
     auto folderOf = [](const std::string& path) {
         const std::size_t slash = path.rfind('/');
@@ -87,8 +91,9 @@ inline Midway checkMidway(const TreeFiles& start, const TreeFiles& end, const Tr
             }
         } else if (isHalfMade(path)) {
             halfMadeFolders.insert(folderOf(path));
-            if (halfMadeFolders.size() > 1) {
-                result.problems.push_back("half-made files in a second folder: " + path);
+            if (halfMadeFolders.size() > batchFolders) {
+                result.problems.push_back("half-made files in more folders than a batch has: " +
+                                          path);
             }
         } else {
             result.problems.push_back("unexpected file: " + path);
