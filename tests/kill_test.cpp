@@ -28,9 +28,9 @@
 #include <thread>
 #include <vector>
 
+#include "patcher/publish_batch.h"
 #include "tests/support/child_process.h"
 #include "tests/support/disk_tree.h"
-#include "patcher/publish_batch.h"
 #include "tests/support/draw.h"
 #include "tests/support/tree_transition.h"
 
