@@ -166,7 +166,17 @@ LRESULT send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 HWND focusOf(const App& app) {
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
-    GetGUIThreadInfo(app.process.dwThreadId, &info);
+    const auto active = [&] {
+        GetGUIThreadInfo(app.process.dwThreadId, &info);
+        return info.hwndActive != nullptr;
+    };
+    // The virtual display has no window manager, and under load Wine can hand the activation to
+    // the desktop just after a message box closes. The dialog keeps the control that had its
+    // focus and gives it back when it is activated again, so ask once it is.
+    if (!active() && app.dialog) {
+        SetForegroundWindow(app.dialog);
+        waitFor(active, 2000);
+    }
     return info.hwndFocus;
 }
 
