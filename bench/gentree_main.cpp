@@ -21,7 +21,8 @@ int usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
+    // An option in the place of ROOT (--help, say) would otherwise become a tree of that name.
+    if (argc < 2 || argv[1][0] == '-') {
         return usage();
     }
     cirrowisp::bench::TreeShape shape;
