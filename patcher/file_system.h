@@ -33,6 +33,11 @@ public:
     // waiting for it, so that the close() that follows later finds little left to do. Many
     // files handed this hint before the first of them is closed reach the disk together.
     virtual void startWriteBack() {}
+    // Starts the flush that close() finishes, without waiting for it, so that the flushes of
+    // many files can be under way at once and the disk can serve them together. close() still
+    // waits for it and reports its failure. Never throws: where it cannot start, close()
+    // flushes as it always does.
+    virtual void startFlush() noexcept {}
     // Waits until every byte is on the disk, then closes.
     virtual void close() = 0;
 };

@@ -17,6 +17,12 @@ void PublishBatch::publish() {
     // whose bytes a power cut could still lose.
     std::optional<FileError> flushError;
     std::size_t flushed = 0;
+    for (PendingFolder& folder : folders_) {
+        folder.freshFile->startFlush();
+        if (folder.backupFile) {
+            folder.backupFile->startFlush();
+        }
+    }
     try {
         for (PendingFolder& folder : folders_) {
             folder.freshFile->close();

@@ -84,6 +84,22 @@ TEST_F(HostFileSystem, CreateTruncatesOrSaysWhyNot) {
     EXPECT_FALSE(reason.empty());
 }
 
+// A batch starts every file's flush before it closes the first; a file given up instead (the
+// run failed) must still be closed once its flush is done, and nothing of either lost.
+TEST_F(HostFileSystem, FlushStartedBeforeCloseKeepsEveryByte) {
+    auto kept = fs->createFile(at("kept"));
+    auto dropped = fs->createFile(at("dropped"));
+    ASSERT_TRUE(kept && dropped);
+    kept->write("kept", 4);
+    dropped->write("dropped", 7);
+    kept->startFlush();
+    dropped->startFlush();
+    dropped.reset();
+    kept->close();
+    EXPECT_EQ(tree.files(), (std::map<std::string, std::string>{{"dropped", "dropped"},
+                                                                {"kept", "kept"}}));
+}
+
 TEST_F(HostFileSystem, RenamesReplaceOrRefuseTakenNames) {
     tree.write("a", "A");
     tree.write("b", "B");
