@@ -96,8 +96,8 @@ TEST_F(HostFileSystem, FlushStartedBeforeCloseKeepsEveryByte) {
     dropped->startFlush();
     dropped.reset();
     kept->close();
-    EXPECT_EQ(tree.files(), (std::map<std::string, std::string>{{"dropped", "dropped"},
-                                                                {"kept", "kept"}}));
+    EXPECT_EQ(tree.files(),
+              (std::map<std::string, std::string>{{"dropped", "dropped"}, {"kept", "kept"}}));
 }
 
 TEST_F(HostFileSystem, RenamesReplaceOrRefuseTakenNames) {
