@@ -10,8 +10,8 @@
 #include "patcher/aircraft_folders.h"
 #include "patcher/aircraft_roots.h"
 #include "patcher/cfg_rewrite.h"
-#include "patcher/line_io.h"
 #include "patcher/file_system.h"
+#include "patcher/line_io.h"
 
 namespace cirrowisp {
 
@@ -174,6 +174,13 @@ private:
                     return;
                 }
             } else {
+                // Every source is open before anything is created: a folder left alone then
+                // holds nothing new, even when removing a half-made file would fail.
+                auto current = fs_.openRead(aircraftPath);
+                if (current == nullptr) {
+                    leaveAlone(report, aircraftName + " cannot be opened");
+                    return;
+                }
                 const std::string keepTemp = join(folder, kBeforeRestoreTempFileName);
                 std::string reason;
                 auto copy = fs_.createFile(keepTemp, &reason);
@@ -182,14 +189,8 @@ private:
                     return;
                 }
                 temporary.add(keepTemp);
-                {
-                    auto current = fs_.openRead(aircraftPath);
-                    if (current == nullptr) {
-                        leaveAlone(report, aircraftName + " cannot be opened");
-                        return;
-                    }
-                    copyAll(*current, *copy);
-                }
+                copyAll(*current, *copy);
+                current.reset();
                 copy->close();
                 copy.reset();
                 fs_.renameNoReplace(keepTemp, keepPath);
@@ -201,6 +202,11 @@ private:
 
         // The backup's bytes go to a file of their own, which replaces aircraft.cfg in one
         // step; the backup goes only once that has happened.
+        auto backup = fs_.openRead(backupPath);
+        if (backup == nullptr) {
+            leaveAlone(report, "the backup cannot be opened");
+            return;
+        }
         const std::string newPath = join(folder, kNewAircraftFileName);
         std::string reason;
         auto output = fs_.createFile(newPath, &reason);
@@ -212,14 +218,8 @@ private:
             return;
         }
         temporary.add(newPath);
-        {
-            auto backup = fs_.openRead(backupPath);
-            if (backup == nullptr) {
-                leaveAlone(report, "the backup cannot be opened");
-                return;
-            }
-            copyAll(*backup, *output);
-        }
+        copyAll(*backup, *output);
+        backup.reset();
         output->close();
         output.reset();
         fs_.replaceFile(newPath, aircraftPath);

@@ -175,8 +175,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 // A restore, forced or not, over the tree a run left: restored folders, one edited since the
 // run, one spelled otherwise, one whose edited file has an older kept copy beside it, one
-// backup without its aircraft.cfg, and a flyable aircraft the run left alone. Each error at
-// every operation; the promises are those of checkMidway, checked after every operation.
+// backup without its aircraft.cfg (one of them held open), and a flyable aircraft the run left
+// alone. Each error at every operation; the promises are those of checkMidway, checked after
+// every operation.
 struct RestoreFaultCase {
     const char* name;
     FaultAction action;
@@ -208,6 +209,9 @@ TEST_P(RestoreFaultKinds, EveryFailingOperationKeepsTheTreeSoundAndARerunFinishe
     kept->editAfterRun = "x=1\r\n";
     kept->keptBefore = "older\r\n";
     folder("/sim/SimObjects/Airplanes/OnlyBackup", std::nullopt)->backup = kJet;
+    FolderSpec* held = folder("/sim/MyTraffic/Aircraft/HeldBackup", std::nullopt);
+    held->backup = kJet;
+    held->backupHeldOpen = true;
     folder("/sim/SimObjects/Airplanes/Player", kJet)->panel = true;
 
     const FaultCheck check(tree);
