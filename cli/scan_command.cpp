@@ -6,8 +6,8 @@
 #include "cli/scan_roots.h"
 #include "patcher/aircraft_scan.h"
 #include "patcher/simulator_location.h"
-#include "platform/host_registry.h"
 #include "platform/host_file_system.h"
+#include "platform/host_registry.h"
 #include "platform/overlay_file_system.h"
 
 namespace cirrowisp {

@@ -69,8 +69,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto pick = provider.ConsumeIntegral<std::uint16_t>();
     // Last: an input that ends before it means a run, as it did before restores existed. A
     // restore starts from the tree a clean run left, its first aircraft edited since.
-    static constexpr std::array<FaultAction, 3> kActions = {
-        FaultAction::run, FaultAction::restore, FaultAction::forceRestore};
+    static constexpr std::array<FaultAction, 3> kActions = {FaultAction::run, FaultAction::restore,
+                                                            FaultAction::forceRestore};
     tree.action = kActions[provider.ConsumeIntegralInRange<std::size_t>(0, kActions.size() - 1)];
     if (tree.action != FaultAction::run && !tree.folders.empty()) {
         tree.folders.front().editAfterRun = "[fltsim.9]\r\ntitle=Livery\r\n";

@@ -22,7 +22,8 @@ struct RewriteResult {
 RewriteResult CfgRewritePass(const PatchOptions& options, ByteSource& input, ByteSink& output);
 
 // Convenience for tests and tools: the pass over a string.
-RewriteResult rewriteText(const PatchOptions& options, const std::string& input, std::string& output);
+RewriteResult rewriteText(const PatchOptions& options, const std::string& input,
+                          std::string& output);
 
 // Whether `current` differs from `original` in more than a pass can change. Lines are read as
 // the pass reads them, and what a pass adds, removes or rewrites is left out of the comparison:

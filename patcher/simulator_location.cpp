@@ -1,7 +1,7 @@
 #include "patcher/simulator_location.h"
 
-#include "patcher/utf16_text.h"
 #include "patcher/registry.h"
+#include "patcher/utf16_text.h"
 
 namespace cirrowisp {
 

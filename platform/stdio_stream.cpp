@@ -27,7 +27,9 @@ void setBinary([[maybe_unused]] std::FILE* file) {
 #endif
 }
 
-std::string reasonFor(int error) { return error != 0 ? std::strerror(error) : "I/O error"; }
+std::string reasonFor(int error) {
+    return error != 0 ? std::strerror(error) : "I/O error";
+}
 
 bool isConsole([[maybe_unused]] std::FILE* file) {
 #ifdef _WIN32

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
-#include <cstdlib>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <string>
 
@@ -33,30 +33,26 @@ const double kInf = std::numeric_limits<double>::infinity();
 
 INSTANTIATE_TEST_SUITE_P(
     Table, ParseDecimalTest,
-    testing::Values(DecimalCase{"Integer", "-27", -27.0}, DecimalCase{"Fraction", "-27.0", -27.0},
-                    DecimalCase{"LeadingBlanks", " \t 1.9", 1.9},
-                    DecimalCase{"AllCWhiteSpace", "\n\v\f\r5", 5.0},
-                    DecimalCase{"PlusSign", "+5", 5.0}, DecimalCase{"PointFirst", ".5", 0.5},
-                    DecimalCase{"PointLast", "5.", 5.0}, DecimalCase{"PointAlone", ".", 0.0},
-                    DecimalCase{"SignAlone", "-", 0.0}, DecimalCase{"Empty", "", 0.0},
-                    DecimalCase{"Letters", "abc", 0.0},
-                    DecimalCase{"TrailingComment", "1 ; jet", 1.0},
-                    DecimalCase{"HexIsNotANumber", "0x5", 0.0},
-                    DecimalCase{"InfIsNotANumber", "INF", 0.0},
-                    DecimalCase{"NanIsNotANumber", "nan", 0.0},
-                    DecimalCase{"Exponent", "1.5E2", 150.0},
-                    DecimalCase{"ExponentSign", "15e-1", 1.5},
-                    DecimalCase{"ExponentWithoutDigits", "7e", 7.0},
-                    DecimalCase{"ExponentSignWithoutDigits", "7e+", 7.0},
-                    DecimalCase{"CommaIsNotAPoint", "1,5", 1.0},
-                    DecimalCase{"RoundsCorrectly", "0.99999999999999999999", 1.0},
-                    DecimalCase{"Overflow", "1e400", kInf},
-                    DecimalCase{"NegativeOverflow", "-1e400", -kInf},
-                    DecimalCase{"LongMantissaOverflow", "123456789e399", kInf},
-                    DecimalCase{"Underflow", "1e-400", 0.0},
-                    DecimalCase{"SmallFractionUnderflow", "0.0001e-400", 0.0},
-                    DecimalCase{"HugeExponentDigits", "1e999999999999999999999", kInf},
-                    DecimalCase{"ZeroWithHugeExponent", "0e999999", 0.0}),
+    testing::Values(
+        DecimalCase{"Integer", "-27", -27.0}, DecimalCase{"Fraction", "-27.0", -27.0},
+        DecimalCase{"LeadingBlanks", " \t 1.9", 1.9},
+        DecimalCase{"AllCWhiteSpace", "\n\v\f\r5", 5.0}, DecimalCase{"PlusSign", "+5", 5.0},
+        DecimalCase{"PointFirst", ".5", 0.5}, DecimalCase{"PointLast", "5.", 5.0},
+        DecimalCase{"PointAlone", ".", 0.0}, DecimalCase{"SignAlone", "-", 0.0},
+        DecimalCase{"Empty", "", 0.0}, DecimalCase{"Letters", "abc", 0.0},
+        DecimalCase{"TrailingComment", "1 ; jet", 1.0}, DecimalCase{"HexIsNotANumber", "0x5", 0.0},
+        DecimalCase{"InfIsNotANumber", "INF", 0.0}, DecimalCase{"NanIsNotANumber", "nan", 0.0},
+        DecimalCase{"Exponent", "1.5E2", 150.0}, DecimalCase{"ExponentSign", "15e-1", 1.5},
+        DecimalCase{"ExponentWithoutDigits", "7e", 7.0},
+        DecimalCase{"ExponentSignWithoutDigits", "7e+", 7.0},
+        DecimalCase{"CommaIsNotAPoint", "1,5", 1.0},
+        DecimalCase{"RoundsCorrectly", "0.99999999999999999999", 1.0},
+        DecimalCase{"Overflow", "1e400", kInf}, DecimalCase{"NegativeOverflow", "-1e400", -kInf},
+        DecimalCase{"LongMantissaOverflow", "123456789e399", kInf},
+        DecimalCase{"Underflow", "1e-400", 0.0},
+        DecimalCase{"SmallFractionUnderflow", "0.0001e-400", 0.0},
+        DecimalCase{"HugeExponentDigits", "1e999999999999999999999", kInf},
+        DecimalCase{"ZeroWithHugeExponent", "0e999999", 0.0}),
     [](const testing::TestParamInfo<DecimalCase>& row) { return row.param.name; });
 
 TEST(ParseDecimal, IgnoresTheProcessLocale) {
@@ -128,12 +124,22 @@ constexpr auto npos = std::string::npos;
 INSTANTIATE_TEST_SUITE_P(
     Table, FindUpperTest,
     testing::Values(
-        FindCase{"LowerCase", "contrail=fx", false, 0}, FindCase{"MixedCase", "x Contrail=", false, 2},
+        FindCase{"LowerCase", "contrail=fx", false, 0},
+        FindCase{"MixedCase", "x Contrail=", false, 2},
         FindCase{"Absent", "contrail =fx", false, npos},
-        FindCase{"HighBytesAsciiHost", "\x83\x63" "ontrail=", false, 1},
+        FindCase{"HighBytesAsciiHost",
+                 "\x83\x63"
+                 "ontrail=",
+                 false, 1},
         // 0x83 0x63 is one character: its trail byte 'c' is neither upper-cased nor a start.
-        FindCase{"TrailByteNeverStartsMatch", "\x83\x63" "ONTRAIL=", true, npos},
-        FindCase{"AfterDoubleByteChar", "\x83\x63" "contrail=", true, 2},
+        FindCase{"TrailByteNeverStartsMatch",
+                 "\x83\x63"
+                 "ONTRAIL=",
+                 true, npos},
+        FindCase{"AfterDoubleByteChar",
+                 "\x83\x63"
+                 "contrail=",
+                 true, 2},
         FindCase{"LeadByteAtEnd", "contrail=\x83", true, 0},
         FindCase{"NulInside", std::string("a\0contrail=", 11), false, 2}),
     [](const testing::TestParamInfo<FindCase>& row) { return row.param.name; });

@@ -30,25 +30,36 @@ class LineReaderTest : public testing::TestWithParam<ReadCase> {};
 TEST_P(LineReaderTest, SplitsLikeWindowsTextMode) {
     // Small buffers put every line end and CR at a chunk boundary somewhere.
     for (std::size_t bufferSize : {1u, 2u, 3u, 7u, 65536u}) {
-        EXPECT_EQ(readAll(GetParam().bytes, bufferSize), GetParam().lines) << "buffer " << bufferSize;
+        EXPECT_EQ(readAll(GetParam().bytes, bufferSize), GetParam().lines)
+            << "buffer " << bufferSize;
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, LineReaderTest,
-    testing::Values(
-        ReadCase{"Empty", "", {}}, ReadCase{"OneLineFeed", "\n", {""}},
-        ReadCase{"LineFeeds", "a\nb\n", {"a", "b"}}, ReadCase{"CrLf", "a\r\nb\r\n", {"a", "b"}},
-        ReadCase{"LastLineWithoutEnd", "a\r\nb", {"a", "b"}},
-        ReadCase{"BlankLinesKept", "a\n\n\r\nb", {"a", "", "", "b"}},
-        ReadCase{"LoneCrStays", "a\rb\n", {"a\rb"}},
-        ReadCase{"OnlyOneCrBelongsToTheEnd", "a\r\r\n", {"a\r"}},
-        ReadCase{"CrAtEndOfInputStays", "a\r", {"a\r"}},
-        ReadCase{"CtrlZEndsInput", "a\nb\x1a" "c\nd\n", {"a", "b"}},
-        ReadCase{"CtrlZAtLineStart", "a\n\x1a" "b\n", {"a"}},
-        ReadCase{"CtrlZFirst", "\x1a" "a\n", {}},
-        ReadCase{"NulIsOrdinary", std::string("a\0b\nc", 5), {std::string("a\0b", 3), "c"}},
-        ReadCase{"HighBytesAreOrdinary", "\xff\xfe\x80\n", {"\xff\xfe\x80"}}),
+    testing::Values(ReadCase{"Empty", "", {}}, ReadCase{"OneLineFeed", "\n", {""}},
+                    ReadCase{"LineFeeds", "a\nb\n", {"a", "b"}},
+                    ReadCase{"CrLf", "a\r\nb\r\n", {"a", "b"}},
+                    ReadCase{"LastLineWithoutEnd", "a\r\nb", {"a", "b"}},
+                    ReadCase{"BlankLinesKept", "a\n\n\r\nb", {"a", "", "", "b"}},
+                    ReadCase{"LoneCrStays", "a\rb\n", {"a\rb"}},
+                    ReadCase{"OnlyOneCrBelongsToTheEnd", "a\r\r\n", {"a\r"}},
+                    ReadCase{"CrAtEndOfInputStays", "a\r", {"a\r"}},
+                    ReadCase{"CtrlZEndsInput",
+                             "a\nb\x1a"
+                             "c\nd\n",
+                             {"a", "b"}},
+                    ReadCase{"CtrlZAtLineStart",
+                             "a\n\x1a"
+                             "b\n",
+                             {"a"}},
+                    ReadCase{"CtrlZFirst",
+                             "\x1a"
+                             "a\n",
+                             {}},
+                    ReadCase{
+                        "NulIsOrdinary", std::string("a\0b\nc", 5), {std::string("a\0b", 3), "c"}},
+                    ReadCase{"HighBytesAreOrdinary", "\xff\xfe\x80\n", {"\xff\xfe\x80"}}),
     [](const testing::TestParamInfo<ReadCase>& row) { return row.param.name; });
 
 TEST(LineWriter, EndsEveryLineWithCrLf) {

@@ -12,8 +12,8 @@
 
 #include "patcher/simulator_location.h"
 #include "platform/host_registry.h"
-#include "tests/support/repeated.h"
 #include "platform/simulator_config.h"
+#include "tests/support/repeated.h"
 
 namespace cirrowisp {
 namespace {

@@ -9,8 +9,8 @@
 #include <string_view>
 #include <utility>
 
-#include "patcher/utf16_text.h"
 #include "patcher/registry.h"
+#include "patcher/utf16_text.h"
 
 namespace cirrowisp {
 

@@ -9,8 +9,8 @@
 #include <thread>
 
 #include "patcher/simulator_location.h"
-#include "tests/support/fake_file_system.h"
 #include "res/resource.h"
+#include "tests/support/fake_file_system.h"
 
 namespace cirrowisp::win32 {
 namespace {
