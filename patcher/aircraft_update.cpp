@@ -79,8 +79,8 @@ struct NoNewFile {};
 // new_aircraft.cfg and, when no backup exists yet, the backup's temporary file created.
 class Publication {
 public:
-    Publication(FileSystem& fs, const AircraftPaths& paths, std::string& oldBytes,
-                std::string& newBytes, bool fingerprinting)
+    Publication(FileSystem& fs, const AircraftPaths& paths, SpoolBuffer& oldBytes,
+                SpoolBuffer& newBytes, bool fingerprinting)
         : fs_(fs),
           paths_(paths),
           oldBytes_(oldBytes),
@@ -110,9 +110,11 @@ public:
     void takeNew(const char* data, std::size_t size) {
         if (matching_) {
             // While the new bytes repeat the old ones they are only compared, not kept: that is
-            // every byte of a file that stays the same.
+            // every byte of a file that stays the same. Lines the pass hands on from the old
+            // bytes in memory are those bytes themselves, at their own place.
             if (size <= oldBytes_.size() - matched_ &&
-                (size == 0 || std::memcmp(oldBytes_.data() + matched_, data, size) == 0)) {
+                (size == 0 || data == oldBytes_.data() + matched_ ||
+                 std::memcmp(oldBytes_.data() + matched_, data, size) == 0)) {
                 matched_ += size;
                 return;
             }
@@ -189,7 +191,8 @@ private:
     void keepMatchedBytes() {
         if (matching_) {
             matching_ = false;
-            newBytes_.assign(oldBytes_, 0, matched_);
+            newBytes_.clear();
+            newBytes_.append(oldBytes_.data(), matched_);
         }
     }
 
@@ -205,8 +208,8 @@ private:
 
     FileSystem& fs_;
     const AircraftPaths& paths_;
-    std::string& oldBytes_;
-    std::string& newBytes_;
+    SpoolBuffer& oldBytes_;
+    SpoolBuffer& newBytes_;
     bool fingerprinting_;
     bool streaming_ = false;
     bool matching_ = true;  // the new bytes so far equal the old bytes [0, matched_)
@@ -256,19 +259,85 @@ private:
     Publication& publication_;
 };
 
+// The first bytes of a file, already read, then the rest of it.
+class HeadThenRest : public ByteSource {
+public:
+    HeadThenRest(std::string_view head, ByteSource& rest) : head_(head), rest_(rest) {}
+
+    std::size_t read(char* buffer, std::size_t size) override {
+        if (head_.empty()) {
+            return rest_.read(buffer, size);
+        }
+        const std::size_t count = std::min(size, head_.size());
+        std::memcpy(buffer, head_.data(), count);
+        head_.remove_prefix(count);
+        return count;
+    }
+
+private:
+    std::string_view head_;
+    ByteSource& rest_;
+};
+
+constexpr std::size_t kReadChunk = 64 * 1024;
+
+// Reads `input` into `bytes` to its end, or until it holds more than the spool limit; returns
+// whether it reached the end.
+bool readWhole(ByteSource& input, SpoolBuffer& bytes) {
+    while (bytes.size() <= kSpoolLimit) {
+        const std::size_t got = input.read(bytes.room(kReadChunk), kReadChunk);
+        if (got == 0) {
+            return true;
+        }
+        bytes.grow(got);
+    }
+    return false;
+}
+
 }  // namespace
+
+void SpoolBuffer::append(const char* bytes, std::size_t count) {
+    if (count > 0) {
+        std::memcpy(room(count), bytes, count);
+        size_ += count;
+    }
+}
+
+char* SpoolBuffer::room(std::size_t count) {
+    if (capacity_ - size_ < count) {
+        const std::size_t capacity = std::max(2 * capacity_, size_ + count);
+        auto larger = std::make_unique_for_overwrite<char[]>(capacity);
+        if (size_ > 0) {
+            std::memcpy(larger.get(), data_.get(), size_);
+        }
+        data_ = std::move(larger);
+        capacity_ = capacity;
+    }
+    return data_.get() + size_;
+}
 
 AircraftUpdate AircraftUpdater::update(const AircraftPaths& paths, std::unique_ptr<InputFile> input,
                                        bool fingerprinting) {
     AircraftUpdate update;
     Publication publication(fs_, paths, oldBytes_, newBytes_, fingerprinting);
     try {
-        PublishingSource source(*input, publication);
         PublishingSink sink(publication);
-        update.result = CfgRewritePass(options_, source, sink);
-        source.drain();
-        // Windows opens without sharing: our own handle would block the rename over the file.
-        input.reset();
+        if (readWhole(*input, oldBytes_)) {
+            // Windows opens without sharing: our own handle would block the rename over the
+            // file. The pass then works on the bytes in memory, passing most of them on as
+            // they are, where they are.
+            input.reset();
+            update.result = CfgRewritePass(options_, oldBytes_.view(), sink);
+        } else {
+            // Too large to hold: rewritten as it is read, from its first bytes on.
+            const std::string head(oldBytes_.view());
+            oldBytes_.clear();
+            HeadThenRest whole(head, *input);
+            PublishingSource source(whole, publication);
+            update.result = CfgRewritePass(options_, source, sink);
+            source.drain();
+            input.reset();
+        }
         if (publication.unchanged()) {
             // Nothing to write: counted as a treated folder wherever a run could have written
             // it, as before, and otherwise left alone like any folder that takes no new file.

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "patcher/cfg_rewrite.h"
@@ -32,6 +34,25 @@ struct AircraftUpdate {
     bool pending = false;       // its new files wait in the batch for their flush and renames
 };
 
+// Bytes held in memory, reused from one file to the next. Unlike a string it never clears the
+// room it grows into, so reading a file straight into it costs the read alone.
+class SpoolBuffer {
+public:
+    const char* data() const { return data_.get(); }
+    std::size_t size() const { return size_; }
+    std::string_view view() const { return {data_.get(), size_}; }
+    void clear() { size_ = 0; }
+    void append(const char* bytes, std::size_t count);
+    // Room for `count` more bytes at the end, to be filled and then kept with grow().
+    char* room(std::size_t count);
+    void grow(std::size_t count) { size_ += count; }
+
+private:
+    std::unique_ptr<char[]> data_;
+    std::size_t size_ = 0;
+    std::size_t capacity_ = 0;
+};
+
 // Rewrites one aircraft.cfg and writes the result, with the first backup, for the batch to
 // put in place. A file whose rewrite equals its bytes is left exactly as it is: no new file, no
 // backup, no rename. Holds the buffers it reuses from one folder to the next, so one updater
@@ -52,8 +73,8 @@ private:
     const PatchOptions& options_;
     FileSystem& fs_;
     PublishBatch& batch_;
-    std::string oldBytes_;
-    std::string newBytes_;
+    SpoolBuffer oldBytes_;
+    SpoolBuffer newBytes_;
 };
 
 }  // namespace cirrowisp

@@ -60,6 +60,7 @@ double keyValue(std::string_view line) {
 class PassOutput {
 public:
     explicit PassOutput(ByteSink& sink) : writer_(sink) {}
+    PassOutput(ByteSink& sink, LineWriter::HandRunsOn handRunsOn) : writer_(sink, handRunsOn) {}
 
     void write(std::string_view line) {
         if (holding()) {
@@ -258,10 +259,153 @@ void copyOrdinaryLinesBase(LineReader& reader, PassOutput& out) {
 }
 
 #if defined(CIRROWISP_AVX2_SCAN)
-// Flattened, so that the scan and its AVX2 compares are compiled as one AVX2 function.
-[[gnu::target("avx2"), gnu::flatten]] void copyOrdinaryLinesAvx2(LineReader& reader,
-                                                                 PassOutput& out) {
-    scanOrdinaryLines<Avx2Blocks>(reader, out);
+// The bytes of 32 from `at` on that may matter to the copy of ordinary lines: an LF not after a
+// CR, an LF two after an LF (a CR LF empty line), a '[' after an LF. The two bytes before `at`
+// must be readable.
+struct Avx2Candidates {
+    [[gnu::target("avx2")]] static __m256i load(const char* from) {
+        return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from));
+    }
+    [[gnu::target("avx2")]] static __m256i at(const char* at) {
+        const __m256i lf = _mm256_set1_epi8('\n');
+        const __m256i here = load(at);
+        const __m256i one = load(at - 1);
+        const __m256i isLf = _mm256_cmpeq_epi8(here, lf);
+        const __m256i afterCr = _mm256_cmpeq_epi8(one, _mm256_set1_epi8('\r'));
+        const __m256i twoAfterLf = _mm256_cmpeq_epi8(load(at - 2), lf);
+        const __m256i header = _mm256_and_si256(_mm256_cmpeq_epi8(here, _mm256_set1_epi8('[')),
+                                                _mm256_cmpeq_epi8(one, lf));
+        const __m256i lineEnds =
+            _mm256_or_si256(_mm256_andnot_si256(afterCr, isLf), _mm256_and_si256(twoAfterLf, isLf));
+        return _mm256_or_si256(lineEnds, header);
+    }
+};
+
+// The same scan with AVX2, which compares each byte with the two before it in the vector
+// registers themselves (two more loads, shifted by one and two bytes) instead of carrying bit
+// masks from block to block: a block of 64 bytes costs one test when it holds nothing that
+// matters, and the few that do are looked at byte by byte.
+[[gnu::target("avx2")]] void copyOrdinaryLinesAvx2(LineReader& reader, PassOutput& out) {
+    const std::string_view bytes = reader.buffered();
+    if (bytes.size() < 66) {
+        scanOrdinaryLines<Avx2Blocks>(reader, out);
+        return;
+    }
+    const char* const begin = bytes.data();
+    const char* const end = begin + bytes.size();
+    const char* run = begin;  // the first byte not yet passed on
+    // A line that starts with '[' at `at`. The header of a section that is copied as it stands
+    // (a livery, the flight model) stays in the run, and so does the one CR LF empty line the
+    // pass puts before it, when it is there already: a file patched before goes out in one
+    // piece. Any other empty line before it is left out; an empty line is written where there
+    // was none. Returns false where the pass itself must read the line: a section it changes,
+    // an LF without its CR, or a line that runs past the buffer.
+    const auto header = [&](const char* at) {
+        const bool blankBefore = at - run >= 2 && at[-1] == '\n' && at[-2] == '\r' &&
+                                 (at - 2 == begin || at[-3] == '\n');
+        const char* const blankStart = blankBefore ? at - 2 : at;
+        // Header lines are short: one walk finds the end and whether a section name could
+        // start anywhere but at the '[' that opens the line.
+        const char* lineEnd = at + 1;
+        bool moreBrackets = false;
+        for (; lineEnd != end && *lineEnd != '\n'; ++lineEnd) {
+            moreBrackets |= *lineEnd == '[';
+        }
+        if (lineEnd != end && lineEnd[-1] == '\r') {
+            const std::string_view line(at, static_cast<std::size_t>(lineEnd - 1 - at));
+            const auto names = [&](std::string_view section) {
+                return moreBrackets ? contains(line, section)
+                                    : findUpper(line.substr(0, section.size()), section) == 0;
+            };
+            if (!isHeader(line)) {
+                // Text that starts with '[': an ordinary line, with no empty line before it.
+                if (blankBefore) {
+                    out.copyLines(run, static_cast<std::size_t>(blankStart - run));
+                    run = at;
+                }
+                return true;
+            }
+            if (!names(kEffectsHeader) && !names(kEngineDataHeader)) {
+                if (!blankBefore) {
+                    out.copyLines(run, static_cast<std::size_t>(at - run));
+                    out.write({});
+                    run = at;
+                }
+                return true;
+            }
+        }
+        out.copyLines(run, static_cast<std::size_t>(blankStart - run));
+        reader.skip(static_cast<std::size_t>(at - begin));
+        return false;
+    };
+    // What the byte at `at` means. The buffer starts a line: a byte before it counts as an LF.
+    // Returns false at a header the copy cannot pass on by itself, where it ends.
+    const auto event = [&](const char* at) {
+        const bool lineStart = at == begin || at[-1] == '\n';
+        if (*at == '[') {
+            return !lineStart || header(at);
+        }
+        if (*at != '\n') {
+            return true;
+        }
+        if (lineStart) {
+            out.copyLines(run, static_cast<std::size_t>(at - run));  // an empty line
+        } else if (at[-1] != '\r') {
+            // An LF without its CR: the run up to it is whole lines and this line's text.
+            out.write({run, static_cast<std::size_t>(at - run)});
+        } else if (at - 1 == begin || at[-2] == '\n') {
+            if (at + 1 != end && at[1] == '[') {
+                return true;  // an empty line that may be the one a header below keeps
+            }
+            out.copyLines(run, static_cast<std::size_t>(at - 1 - run));  // an empty line
+        } else {
+            return true;  // an ordinary CR LF
+        }
+        run = at + 1;
+        return true;
+    };
+    if (!event(begin) || !event(begin + 1)) {
+        return;
+    }
+    const auto visit = [&](const char* base, std::uint32_t mask) {
+        for (; mask != 0; mask &= mask - 1) {
+            if (!event(base + std::countr_zero(mask))) {
+                return false;
+            }
+        }
+        return true;
+    };
+    const char* at = begin + 2;
+    for (; end - at >= 64; at += 64) {
+        const __m256i low = Avx2Candidates::at(at);
+        const __m256i high = Avx2Candidates::at(at + 32);
+        if (_mm256_testz_si256(_mm256_or_si256(low, high), _mm256_or_si256(low, high)) != 0) {
+            continue;
+        }
+        if (!visit(at, static_cast<std::uint32_t>(_mm256_movemask_epi8(low))) ||
+            !visit(at + 32, static_cast<std::uint32_t>(_mm256_movemask_epi8(high)))) {
+            return;
+        }
+    }
+    while (at < end) {
+        // The last block ends with the buffer; the bytes it shares with the one before are
+        // seen already.
+        const char* const base = end - at >= 32 ? at : end - 32;
+        const auto mask =
+            static_cast<std::uint32_t>(_mm256_movemask_epi8(Avx2Candidates::at(base)));
+        if (!visit(base, mask & (~std::uint32_t{0} << (at - base)))) {
+            return;
+        }
+        at = base + 32;
+    }
+    // What follows the last LF runs on into the next chunk or up to a Ctrl-Z: it is left to
+    // the reader.
+    const char* linesEnd = end;
+    while (linesEnd != run && linesEnd[-1] != '\n') {
+        --linesEnd;
+    }
+    out.copyLines(run, static_cast<std::size_t>(linesEnd - run));
+    reader.skip(static_cast<std::size_t>(linesEnd - begin));
 }
 #endif
 
@@ -280,9 +424,8 @@ OrdinaryLineCopy ordinaryLineCopy() {
     return copyOrdinaryLinesBase;
 }
 
-}  // namespace
-
-RewriteResult CfgRewritePass(const PatchOptions& options, ByteSource& input, ByteSink& output) {
+// The pass itself, over either kind of reader.
+RewriteResult rewriteLines(const PatchOptions& options, LineReader& reader, PassOutput& out) {
     RewriteResult result;
     EngineType engineType = kEngineUnknown;
     bool inEffects = false;
@@ -307,8 +450,6 @@ RewriteResult CfgRewritePass(const PatchOptions& options, ByteSource& input, Byt
     const auto wantedTemperature = static_cast<double>(options.maxContrailTemperature);
 
     static const OrdinaryLineCopy copyOrdinaryLines = ordinaryLineCopy();
-    LineReader reader(input);
-    PassOutput out(output);
     std::string_view line;
     for (;;) {
         if (!inEffects && !inEngineData && !removingContrails && !out.holding()) {
@@ -400,11 +541,25 @@ RewriteResult CfgRewritePass(const PatchOptions& options, ByteSource& input, Byt
     return result;
 }
 
+}  // namespace
+
+RewriteResult CfgRewritePass(const PatchOptions& options, ByteSource& input, ByteSink& output) {
+    LineReader reader(input);
+    PassOutput out(output);
+    return rewriteLines(options, reader, out);
+}
+
+RewriteResult CfgRewritePass(const PatchOptions& options, std::string_view input,
+                             ByteSink& output) {
+    LineReader reader(input);
+    PassOutput out(output, LineWriter::HandRunsOn{});
+    return rewriteLines(options, reader, out);
+}
+
 RewriteResult rewriteText(const PatchOptions& options, const std::string& input,
                           std::string& output) {
-    StringSource source(input);
     StringSink sink;
-    const RewriteResult result = CfgRewritePass(options, source, sink);
+    const RewriteResult result = CfgRewritePass(options, std::string_view(input), sink);
     output = sink.data();
     return result;
 }

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "patcher/byte_stream.h"
 #include "patcher/patch_options.h"
@@ -20,6 +21,10 @@ struct RewriteResult {
 // write failures propagate as FileError. It neither closes nor renames anything; the output is
 // complete once it returns.
 RewriteResult CfgRewritePass(const PatchOptions& options, ByteSource& input, ByteSink& output);
+// The same over a whole file held in memory, with the same bytes out. Runs of lines that pass
+// unchanged reach `output` as pieces of `input` itself, in as many writes as there are runs.
+RewriteResult CfgRewritePass(const PatchOptions& options, std::string_view input,
+                             ByteSink& output);
 
 // Convenience for tests and tools: the pass over a string.
 RewriteResult rewriteText(const PatchOptions& options, const std::string& input,

@@ -10,22 +10,31 @@ constexpr char kCtrlZ = 26;
 }
 
 LineReader::LineReader(ByteSource& source, std::size_t bufferSize)
-    : source_(source), buffer_(std::max<std::size_t>(bufferSize, 1)) {}
+    : source_(&source), buffer_(std::max<std::size_t>(bufferSize, 1)), data_(buffer_.data()) {}
+
+LineReader::LineReader(std::string_view input)
+    : source_(nullptr), buffer_(0), data_(input.data()), end_(input.size()), finished_(true) {
+    findInputEnd();
+}
+
+void LineReader::findInputEnd() {
+    // One search per chunk rather than one per line: files almost never hold the byte.
+    const auto* ctrlZ = end_ == 0 ? nullptr : static_cast<const char*>(std::memchr(data_, kCtrlZ, end_));
+    inputEnd_ = ctrlZ != nullptr ? static_cast<std::size_t>(ctrlZ - data_) : end_;
+}
 
 bool LineReader::fill() {
     if (finished_) {
         return false;
     }
     begin_ = 0;
-    end_ = source_.read(buffer_.data(), buffer_.size());
+    end_ = source_->read(buffer_.data(), buffer_.size());
     if (end_ == 0) {
         finished_ = true;
         inputEnd_ = 0;
         return false;
     }
-    // One search per chunk rather than one per line: files almost never hold the byte.
-    const auto* ctrlZ = static_cast<const char*>(std::memchr(buffer_.data(), kCtrlZ, end_));
-    inputEnd_ = ctrlZ != nullptr ? static_cast<std::size_t>(ctrlZ - buffer_.data()) : end_;
+    findInputEnd();
     return true;
 }
 
@@ -43,7 +52,7 @@ bool LineReader::next(std::string_view& line) {
         if (begin_ == end_ && !fill()) {
             break;
         }
-        const char* start = buffer_.data() + begin_;
+        const char* start = data_ + begin_;
         // Only the bytes before a Ctrl-Z in this chunk are input.
         const std::size_t available = inputEnd_ - begin_;
         const auto* stop = static_cast<const char*>(std::memchr(start, '\n', available));
@@ -85,6 +94,10 @@ bool LineReader::next(std::string_view& line) {
 
 LineWriter::LineWriter(ByteSink& sink, std::size_t bufferSize)
     : sink_(sink), buffer_(std::max<std::size_t>(bufferSize, 2)) {}
+
+LineWriter::LineWriter(ByteSink& sink, HandRunsOn) : LineWriter(sink) {
+    handRunsOn_ = true;
+}
 
 LineWriter::~LineWriter() = default;
 

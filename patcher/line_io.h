@@ -31,6 +31,9 @@ private:
 class LineReader {
 public:
     explicit LineReader(ByteSource& source, std::size_t bufferSize = 64 * 1024);
+    // Over input held whole in memory, which must outlive the reader: every line is handed out
+    // from it, never copied.
+    explicit LineReader(std::string_view input);
     // Replaces `line` with the next line, without its line end; false at the end of the input.
     bool next(std::string& line);
     // The same, as a view that stays valid until the next call: most lines are handed out
@@ -41,16 +44,18 @@ public:
     // lines that start there can be taken in bulk, with skip(), instead of one by one. Empty
     // between chunks. Valid until the next call of next() or skip().
     std::string_view buffered() const {
-        return {buffer_.data() + begin_, inputEnd_ > begin_ ? inputEnd_ - begin_ : 0};
+        return {data_ + begin_, inputEnd_ > begin_ ? inputEnd_ - begin_ : 0};
     }
     // Consumes `count` bytes of buffered(); the caller ends them at a line end.
     void skip(std::size_t count) { begin_ += count; }
 
 private:
     bool fill();
+    void findInputEnd();  // stops the input at the first Ctrl-Z of [0, end_)
 
-    ByteSource& source_;
+    ByteSource* source_;  // null when the whole input is in memory
     ChunkBuffer buffer_;
+    const char* data_;  // buffer_, or the input held in memory
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
     std::size_t inputEnd_ = 0;  // end_, or the position of a Ctrl-Z in the chunk
@@ -63,6 +68,11 @@ private:
 class LineWriter {
 public:
     explicit LineWriter(ByteSink& sink, std::size_t bufferSize = 64 * 1024);
+    // writeLines() passes its bytes to the sink as they stand, where they are, rather than
+    // through the buffer: for input held in memory, whose sink can then tell its own bytes by
+    // their address.
+    struct HandRunsOn {};
+    LineWriter(ByteSink& sink, HandRunsOn);
     ~LineWriter();  // does not flush: a failed pass must not look written
     LineWriter(const LineWriter&) = delete;
     LineWriter& operator=(const LineWriter&) = delete;
@@ -70,7 +80,14 @@ public:
     void writeLine(const char* data, std::size_t size);
     void writeLine(const std::string& line) { writeLine(line.data(), line.size()); }
     // Bytes written as they stand: whole lines that already end in CR LF.
-    void writeLines(const char* data, std::size_t size) { append(data, size); }
+    void writeLines(const char* data, std::size_t size) {
+        if (handRunsOn_ && size > 0) {
+            flush();
+            sink_.write(data, size);
+        } else {
+            append(data, size);
+        }
+    }
     void flush();
 
 private:
@@ -79,6 +96,7 @@ private:
     ByteSink& sink_;
     ChunkBuffer buffer_;
     std::size_t used_ = 0;
+    bool handRunsOn_ = false;
 };
 
 // In-memory ends, for the filter mode and for tests.

@@ -169,6 +169,13 @@ INSTANTIATE_TEST_SUITE_P(
                     "\n[GeneralEngineData]\nengine_type=1 ; max_contrail_temperature=-5\n"
                     "max_contrail_temperature=-27\n",
                     0, 1},
+        // Long enough, and in CR LF, for the block copy to meet the header itself.
+        RewriteCase{"SectionNamedAfterOtherText", defaults,
+                    "[x]\r\n; a comment that takes the copy of ordinary lines past one block\r\n"
+                    "\r\n[fltsim.0][effects]\r\nwake=1\r\n[y]\r\n",
+                    "\n[x]\n; a comment that takes the copy of ordinary lines past one block\n"
+                    "\n[fltsim.0][effects]\nwake=1\ncontrail=fx_Cirrowisp\n\n[y]\n",
+                    1, 0},
         RewriteCase{"HeaderNamingBothSectionsOpensNeither", jetOff,
                     "[GeneralEngineData]\nengine_type=1\n[effects][GeneralEngineData]\ncontrail=a\n"
                     "engine_type=0\nmax_contrail_temperature=-5\n[x]\n",

@@ -6,6 +6,7 @@
 
 #include "patcher/byte_text.h"
 #include "patcher/cfg_rewrite.h"
+#include "patcher/line_io.h"
 
 namespace cirrowisp {
 
@@ -102,6 +103,13 @@ std::string checkRewriteInvariants(PatchOptions options, const std::string& inpu
     std::string output;
     const RewriteResult first = rewriteText(options, input, output);
     const CodePage& codePage = CodePage::active();
+    StringSource stream(input);
+    StringSink streamed;
+    const RewriteResult overStream = CfgRewritePass(options, stream, streamed);
+    if (streamed.data() != output || overStream.contrailsAdded != first.contrailsAdded ||
+        overStream.temperaturesChanged != first.temperaturesChanged) {
+        return "the pass over a stream and over the file in memory differ";
+    }
 
     // Every line ends in CR LF, and there is no other LF.
     if (!output.empty() &&
