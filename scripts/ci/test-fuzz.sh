@@ -32,8 +32,8 @@ if [ -n "${FUZZ_SECONDS:-}" ]; then
     scan_limit=()
 else
     options+=(-seed="${FUZZ_SEED:-1}")
-    rewrite_limit=(-runs=400000)
-    scan_limit=(-runs=30000)
+    rewrite_limit=(-runs=70000)
+    scan_limit=(-runs=20000)
 fi
 
 build/fuzz/fuzz/fuzz_cfg_rewrite "${options[@]}" "${rewrite_limit[@]}" "$work/rewrite" "${seeds[@]}"
