@@ -23,8 +23,7 @@ struct RewriteResult {
 RewriteResult CfgRewritePass(const PatchOptions& options, ByteSource& input, ByteSink& output);
 // The same over a whole file held in memory, with the same bytes out. Runs of lines that pass
 // unchanged reach `output` as pieces of `input` itself, in as many writes as there are runs.
-RewriteResult CfgRewritePass(const PatchOptions& options, std::string_view input,
-                             ByteSink& output);
+RewriteResult CfgRewritePass(const PatchOptions& options, std::string_view input, ByteSink& output);
 
 // Convenience for tests and tools: the pass over a string.
 RewriteResult rewriteText(const PatchOptions& options, const std::string& input,

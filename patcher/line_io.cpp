@@ -19,7 +19,8 @@ LineReader::LineReader(std::string_view input)
 
 void LineReader::findInputEnd() {
     // One search per chunk rather than one per line: files almost never hold the byte.
-    const auto* ctrlZ = end_ == 0 ? nullptr : static_cast<const char*>(std::memchr(data_, kCtrlZ, end_));
+    const auto* ctrlZ =
+        end_ == 0 ? nullptr : static_cast<const char*>(std::memchr(data_, kCtrlZ, end_));
     inputEnd_ = ctrlZ != nullptr ? static_cast<std::size_t>(ctrlZ - data_) : end_;
 }
 

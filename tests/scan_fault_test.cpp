@@ -246,17 +246,24 @@ TEST_F(ScanFaults, HeldOpenAircraftFileIsSkippedAndNotCounted) {
     EXPECT_FALSE(fs.exists("/sim/SimObjects/Airplanes/Jet/without_contrails_aircraft.cfg"));
 }
 
+// Whether its file needs the rewrite (Jet) or is patched already (Done), a folder nothing can
+// be created in is not counted.
 TEST_F(ScanFaults, ReadOnlyFolderIsLeftAloneAndTheRunGoesOn) {
-    FakeFileSystem fs;
-    build(fs);
-    fs.setReadOnly("/sim/SimObjects/Airplanes/Jet", true);
-    OverlayFileSystem dryRun(fs);
-    const ScanTotals predicted = run(dryRun);
-    const ScanTotals totals = run(fs);
-    EXPECT_EQ(summaryText(predicted), summaryText(totals));
-    EXPECT_EQ(totals.aiAircraft, 2);
-    EXPECT_EQ(fs.content("/sim/SimObjects/Airplanes/Jet/aircraft.cfg"), kJet);
-    EXPECT_EQ(fs.content("/sim/MyTraffic/Aircraft/Prop/aircraft.cfg"), patched(kTurboprop));
+    for (const std::string folder :
+         {"/sim/SimObjects/Airplanes/Jet", "/sim/SimObjects/Airplanes/Done"}) {
+        FakeFileSystem fs;
+        build(fs);
+        const auto before = fs.content(folder + "/aircraft.cfg");
+        fs.setReadOnly(folder, true);
+        OverlayFileSystem dryRun(fs);
+        const ScanTotals predicted = run(dryRun);
+        const ScanTotals totals = run(fs);
+        EXPECT_EQ(summaryText(predicted), summaryText(totals)) << folder;
+        EXPECT_EQ(totals.aiAircraft, 2) << folder;
+        EXPECT_EQ(fs.content(folder + "/aircraft.cfg"), before) << folder;
+        EXPECT_EQ(fs.content("/sim/MyTraffic/Aircraft/Prop/aircraft.cfg"), patched(kTurboprop))
+            << folder;
+    }
 }
 
 TEST_F(ScanFaults, BackupHeldOpenEndsTheRunWithTheOldFileInPlace) {

@@ -43,6 +43,12 @@ std::string sameLengthRewrite(std::size_t size) {
     return text + "last_line_the_same_in_both=1\r\n";
 }
 
+// The same lines with LF ends: the rewrite gives them back their CRs.
+std::string withLfEnds(std::string text) {
+    std::erase(text, '\r');
+    return text;
+}
+
 struct ReportCase {
     const char* name;
     std::string bytes;
@@ -87,6 +93,8 @@ INSTANTIATE_TEST_SUITE_P(
         ReportCase{"SettledFileOverTheMemoryLimit", settledFile(1'300'001), false},
         ReportCase{"ChangedFileOverTheMemoryLimit", withExtraBlankLine(settledFile(1'200'007)),
                    true},
+        // Held in memory, and its rewrite grows past what the scan holds.
+        ReportCase{"GrowsPastTheMemoryLimit", withLfEnds(settledFile(1'080'000)), true},
         ReportCase{"LastByteMissing", settledFile(70'000).substr(0, settledFile(70'000).size() - 1),
                    true}),
     [](const ::testing::TestParamInfo<ReportCase>& row) { return std::string(row.param.name); });
