@@ -36,6 +36,21 @@ bool contains(std::string_view line, std::string_view upperNeedle) {
     return findUpper(line, upperNeedle) != std::string_view::npos;
 }
 
+// Whether `line` starts with the ASCII needle in any letter case. The first byte of a line
+// starts a character in every code page, and so does each byte of an ASCII match after it.
+bool startsWithUpper(std::string_view line, std::string_view upperNeedle) {
+    if (line.size() < upperNeedle.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < upperNeedle.size(); ++i) {
+        const char c = line[i];
+        if ((c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c) != upperNeedle[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // Taken as the line stands: blanks before "[" or anything after "]" make it an ordinary line.
 bool isHeader(std::string_view line) {
     return !line.empty() && line.front() == '[' && line.back() == ']';
@@ -314,8 +329,7 @@ struct Avx2Candidates {
         if (lineEnd != end && lineEnd[-1] == '\r') {
             const std::string_view line(at, static_cast<std::size_t>(lineEnd - 1 - at));
             const auto names = [&](std::string_view section) {
-                return moreBrackets ? contains(line, section)
-                                    : findUpper(line.substr(0, section.size()), section) == 0;
+                return moreBrackets ? contains(line, section) : startsWithUpper(line, section);
             };
             if (!isHeader(line)) {
                 // Text that starts with '[': an ordinary line, with no empty line before it.
