@@ -87,7 +87,9 @@ void lineCopy(benchmark::State& state) {
                             static_cast<std::int64_t>(files.bytes));
 }
 
-void rewrite(benchmark::State& state) {
+// The pass over a stream, or (`inMemory`) over the file whole in memory, the form a run
+// takes, where runs of unchanged lines are handed on in place.
+void rewrite(benchmark::State& state, bool inMemory) {
     const Mix& files = mix();
     const cirrowisp::PatchOptions options;
     ReusedSink sink;
@@ -96,25 +98,8 @@ void rewrite(benchmark::State& state) {
             sink.clear();
             ViewSource source(file);
             const cirrowisp::RewriteResult result =
-                cirrowisp::CfgRewritePass(options, source, sink);
-            benchmark::DoNotOptimize(result);
-            benchmark::DoNotOptimize(sink.size());
-        }
-    }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
-                            static_cast<std::int64_t>(files.bytes));
-}
-
-// The form a run takes: the file whole in memory, runs of unchanged lines handed on in place.
-void rewriteInMemory(benchmark::State& state) {
-    const Mix& files = mix();
-    const cirrowisp::PatchOptions options;
-    ReusedSink sink;
-    for (auto _ : state) {
-        for (const std::string& file : files.files) {
-            sink.clear();
-            const cirrowisp::RewriteResult result =
-                cirrowisp::CfgRewritePass(options, std::string_view(file), sink);
+                inMemory ? cirrowisp::CfgRewritePass(options, std::string_view(file), sink)
+                         : cirrowisp::CfgRewritePass(options, source, sink);
             benchmark::DoNotOptimize(result);
             benchmark::DoNotOptimize(sink.size());
         }
@@ -124,8 +109,10 @@ void rewriteInMemory(benchmark::State& state) {
 }
 
 BENCHMARK(lineCopy)->Name("line_copy")->Unit(benchmark::kMillisecond);
-BENCHMARK(rewrite)->Name("rewrite_pass")->Unit(benchmark::kMillisecond);
-BENCHMARK(rewriteInMemory)->Name("rewrite_pass_in_memory")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(rewrite, stream, false)->Name("rewrite_pass")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(rewrite, memory, true)
+    ->Name("rewrite_pass_in_memory")
+    ->Unit(benchmark::kMillisecond);
 
 // Keeps the median CPU time of each benchmark (or its last run without repetitions) so the
 // ratio can be printed after the usual table. CPU time rather than wall time: the pass is
