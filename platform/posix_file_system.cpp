@@ -2,15 +2,21 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <condition_variable>
+#include <cstddef>
 #include <cstdio>
+#include <cstring>
 #include <deque>
 #include <future>
 #include <mutex>
+#include <optional>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -29,22 +35,34 @@ std::string reasonOf(int error) {
     throw FileError(path, reasonOf(error));
 }
 
+// A folder's entries straight from getdents64 into a buffer of its own: a DIR would fstat the
+// folder once more, where listFolder() has taken its statx already.
 class PosixListing : public DirectoryListing {
 public:
-    PosixListing(DIR* dir, std::string folder) : dir_(dir), folder_(std::move(folder)) {}
-    ~PosixListing() override { ::closedir(dir_); }
+    PosixListing(int fd, std::string folder) : fd_(fd), folder_(std::move(folder)) {}
+    ~PosixListing() override { ::close(fd_); }
     PosixListing(const PosixListing&) = delete;
     PosixListing& operator=(const PosixListing&) = delete;
 
     bool next(DirEntry& entry) override {
-        const dirent* found = ::readdir(dir_);
-        if (found == nullptr) {
-            return false;
+        if (at_ == filled_) {
+            // An error in the middle ends the listing, as readdir() would.
+            const ssize_t got = ::getdents64(fd_, buffer_.get(), kBufferSize);
+            if (got <= 0) {
+                return false;
+            }
+            at_ = 0;
+            filled_ = static_cast<std::size_t>(got);
         }
-        entry.name = found->d_name;
-        if (found->d_type == DT_DIR) {
+        const char* const record = buffer_.get() + at_;
+        unsigned short length = 0;
+        std::memcpy(&length, record + offsetof(dirent64, d_reclen), sizeof length);
+        const auto type = static_cast<unsigned char>(record[offsetof(dirent64, d_type)]);
+        at_ += length;
+        entry.name = record + offsetof(dirent64, d_name);
+        if (type == DT_DIR) {
             entry.isFolder = true;
-        } else if (found->d_type == DT_LNK || found->d_type == DT_UNKNOWN) {
+        } else if (type == DT_LNK || type == DT_UNKNOWN) {
             // The simulator follows links; some file systems do not fill d_type at all.
             struct stat info {};
             const std::string full = folder_ + "/" + entry.name;
@@ -56,8 +74,12 @@ public:
     }
 
 private:
-    DIR* dir_;
+    static constexpr std::size_t kBufferSize = 32 * 1024;  // what glibc's opendir takes
+    int fd_;
     std::string folder_;
+    std::unique_ptr<char[]> buffer_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
+    std::size_t at_ = 0;
+    std::size_t filled_ = 0;
 };
 
 class PosixInputFile : public InputFile {
@@ -270,12 +292,58 @@ std::string tidyPosixPath(const std::string& path) {
 // host path once. Every other path is one it returned, joined with names a listing gave, and a
 // backslash there belongs to a name: a folder named in Shift-JIS can hold 0x5C as the second
 // byte of a character, and turning that into a slash would silently skip the aircraft.
+PosixFileSystem::PosixFileSystem() : uid_(::getuid()), euid_(::geteuid()) {}
+
 std::unique_ptr<DirectoryListing> PosixFileSystem::listFolder(const std::string& path) {
-    DIR* dir = ::opendir(path.c_str());
-    if (dir == nullptr) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
         return nullptr;
     }
-    return std::make_unique<PosixListing>(dir, path);
+    listed_.path = path;
+    listed_.key = folderKey(fd);
+    return std::make_unique<PosixListing>(fd, path);
+}
+
+// A run asks whether it could create files in every folder whose file needs no change, and one
+// access() for each costs it a twentieth of its time. The kernel's answer for a folder of our
+// own, or for root, depends only on the mount, the folder's owner, group, mode and attributes
+// (ACL entries do not apply to either): on a local file system, one answer per such key serves
+// every folder that shares it. Anyone else may be let in by a group or an ACL entry, and a
+// network or FUSE file system may ask its server: those folders keep the system call.
+std::optional<PosixFileSystem::FolderKey> PosixFileSystem::folderKey(int folder) {
+    constexpr unsigned kWanted = STATX_MODE | STATX_UID | STATX_GID | STATX_MNT_ID;
+    struct statx info {};
+    if (euid_ != uid_ || ::statx(folder, "", AT_EMPTY_PATH, kWanted, &info) != 0 ||
+        (info.stx_mask & kWanted) != kWanted || (info.stx_uid != euid_ && euid_ != 0)) {
+        return std::nullopt;
+    }
+    auto mount = std::find_if(mounts_.begin(), mounts_.end(),
+                              [&](const Mount& known) { return known.id == info.stx_mnt_id; });
+    if (mount == mounts_.end()) {
+        mount = mounts_.insert(mounts_.end(), Mount{info.stx_mnt_id, isLocal(folder)});
+    }
+    if (!mount->local) {
+        return std::nullopt;
+    }
+    constexpr std::uint64_t kAttributes = STATX_ATTR_IMMUTABLE | STATX_ATTR_APPEND;
+    return FolderKey{info.stx_mnt_id, info.stx_uid, info.stx_gid, info.stx_mode,
+                     info.stx_attributes & kAttributes};
+}
+
+bool PosixFileSystem::isLocal(int folder) {
+    struct statfs info {};
+    if (::fstatfs(folder, &info) != 0) {
+        return false;
+    }
+    switch (static_cast<unsigned long>(info.f_type)) {
+        case EXT4_SUPER_MAGIC:  // ext2 and ext3 too
+        case TMPFS_MAGIC:
+        case XFS_SUPER_MAGIC:
+        case BTRFS_SUPER_MAGIC:
+            return true;
+        default:
+            return false;
+    }
 }
 
 std::unique_ptr<InputFile> PosixFileSystem::openRead(const std::string& path) {
@@ -353,7 +421,18 @@ void PosixFileSystem::renameNoReplace(const std::string& from, const std::string
 }
 
 bool PosixFileSystem::canCreateIn(const std::string& folder) {
-    return ::access(folder.c_str(), W_OK | X_OK) == 0;
+    if (!listed_.key || folder != listed_.path) {
+        return ::access(folder.c_str(), W_OK | X_OK) == 0;
+    }
+    const auto known = std::find_if(answers_.begin(), answers_.end(), [&](const auto& answer) {
+        return answer.first == *listed_.key;
+    });
+    if (known != answers_.end()) {
+        return known->second;
+    }
+    const bool answer = ::access(folder.c_str(), W_OK | X_OK) == 0;
+    answers_.emplace_back(*listed_.key, answer);
+    return answer;
 }
 
 std::string PosixFileSystem::absolutePath(const std::string& path) {

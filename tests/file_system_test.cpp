@@ -19,6 +19,11 @@
 
 #include "patcher/aircraft_scan.h"
 #else
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+
 #include "platform/posix_file_system.h"
 #endif
 
@@ -60,6 +65,14 @@ TEST_F(HostFileSystem, ListsFoldersWithDotEntries) {
     tree.folder("a/sub");
     EXPECT_EQ(names(*fs, at("a")), (std::set<std::string>{"./", "../", "file.cfg", "sub/"}));
     EXPECT_EQ(fs->listFolder(at("missing")), nullptr);
+    // More entries than one read of the folder returns.
+    std::set<std::string> many{"./", "../"};
+    for (int i = 0; i < 1500; ++i) {
+        const std::string name = std::string(60, 'n') + std::to_string(i);
+        tree.write("many/" + name, "");
+        many.insert(name);
+    }
+    EXPECT_EQ(names(*fs, at("many")), many);
 }
 
 TEST_F(HostFileSystem, OpenReadRefusesFoldersAndMissingFiles) {
@@ -168,6 +181,55 @@ TEST_F(HostFileSystem, BackslashesAreSeparatorsOnPosix) {
     EXPECT_NE(posix.openRead(tree.path("Sim/\x83\x5c/aircraft.cfg")), nullptr);
     EXPECT_EQ(posix.absolutePath(tree.path() + "\\Sim\\.\\\\SimObjects\\"),
               tree.path("Sim/SimObjects"));
+}
+
+// canCreateIn() reuses one answer for folders alike in all the kernel decides by; each must
+// still be what createFile() then does, whichever kind of folder was asked about before.
+TEST_F(HostFileSystem, CanCreateInSaysWhatCreateFileDoes) {
+    using std::filesystem::perms;
+    struct Row {
+        const char* name;
+        perms mode;
+        bool listed;
+    };
+    const perms shut = perms::owner_read | perms::owner_exec;
+    const Row rows[] = {
+        {"open", perms::owner_all, true},       {"shut", shut, true},
+        {"open again", perms::owner_all, true}, {"shut again", shut, true},
+        {"shut, not listed", shut, false},      {"open, not listed", perms::owner_all, false}};
+    for (const Row& row : rows) {
+        tree.folder(row.name);
+        std::filesystem::permissions(tree.root() / row.name, row.mode);
+    }
+    const auto mismatches = [&] {
+        PosixFileSystem posix;
+        int count = 0;
+        for (const Row& row : rows) {
+            const bool listed = !row.listed || posix.listFolder(at(row.name)) != nullptr;
+            const bool expected = posix.canCreateIn(at(row.name));
+            if (!listed || (posix.createFile(at(row.name) + "/probe") != nullptr) != expected) {
+                std::fprintf(stderr, "wrong answer for \"%s\"\n", row.name);
+                ++count;
+            }
+        }
+        return count;
+    };
+    if (::geteuid() != 0) {
+        EXPECT_EQ(mismatches(), 0);
+        return;
+    }
+    // Root passes every mode check: the folders' owner asks instead, in a child process.
+    constexpr unsigned kNobody = 65534;
+    for (const Row& row : rows) {
+        ASSERT_EQ(::chown(at(row.name).c_str(), kNobody, kNobody), 0);
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::_exit(::setgid(kNobody) == 0 && ::setuid(kNobody) == 0 ? mismatches() : 100);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 
 TEST(TidyPosixPath, RemovesEmptyAndDotSegmentsOnly) {
