@@ -275,24 +275,27 @@ void copyOrdinaryLinesBase(LineReader& reader, PassOutput& out) {
 
 #if defined(CIRROWISP_AVX2_SCAN)
 // The bytes of 32 from `at` on that may matter to the copy of ordinary lines: an LF not after a
-// CR, an LF two after an LF (a CR LF empty line), a '[' after an LF. The two bytes before `at`
-// must be readable.
+// CR (or a byte after a CR that is not an LF), a CR or '[' after an LF (an empty CR LF line, a
+// header). The byte before `at` must be readable.
 struct Avx2Candidates {
     [[gnu::target("avx2")]] static __m256i load(const char* from) {
         return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from));
     }
+    [[gnu::target("avx2")]] static std::uint32_t matches(const char* from, char wanted) {
+        return static_cast<std::uint32_t>(
+            _mm256_movemask_epi8(_mm256_cmpeq_epi8(load(from), _mm256_set1_epi8(wanted))));
+    }
     [[gnu::target("avx2")]] static __m256i at(const char* at) {
         const __m256i lf = _mm256_set1_epi8('\n');
+        const __m256i cr = _mm256_set1_epi8('\r');
         const __m256i here = load(at);
         const __m256i one = load(at - 1);
-        const __m256i isLf = _mm256_cmpeq_epi8(here, lf);
-        const __m256i afterCr = _mm256_cmpeq_epi8(one, _mm256_set1_epi8('\r'));
-        const __m256i twoAfterLf = _mm256_cmpeq_epi8(load(at - 2), lf);
-        const __m256i header = _mm256_and_si256(_mm256_cmpeq_epi8(here, _mm256_set1_epi8('[')),
-                                                _mm256_cmpeq_epi8(one, lf));
-        const __m256i lineEnds =
-            _mm256_or_si256(_mm256_andnot_si256(afterCr, isLf), _mm256_and_si256(twoAfterLf, isLf));
-        return _mm256_or_si256(lineEnds, header);
+        const __m256i unpaired =
+            _mm256_xor_si256(_mm256_cmpeq_epi8(here, lf), _mm256_cmpeq_epi8(one, cr));
+        const __m256i lineStart = _mm256_cmpeq_epi8(one, lf);
+        const __m256i opens = _mm256_or_si256(_mm256_cmpeq_epi8(here, _mm256_set1_epi8('[')),
+                                              _mm256_cmpeq_epi8(here, cr));
+        return _mm256_or_si256(unpaired, _mm256_and_si256(lineStart, opens));
     }
 };
 
@@ -323,6 +326,13 @@ struct Avx2Candidates {
         // start anywhere but at the '[' that opens the line.
         const char* lineEnd = at + 1;
         bool moreBrackets = false;
+        if (end - at >= 32) {
+            const std::uint32_t lf = Avx2Candidates::matches(at, '\n');
+            const std::uint32_t brackets = Avx2Candidates::matches(at, '[');
+            const std::uint32_t before = lf != 0 ? (lf & -lf) - 1 : ~std::uint32_t{0};
+            moreBrackets = (brackets & before & ~std::uint32_t{1}) != 0;
+            lineEnd = at + (lf != 0 ? std::countr_zero(lf) : 32);
+        }
         for (; lineEnd != end && *lineEnd != '\n'; ++lineEnd) {
             moreBrackets |= *lineEnd == '[';
         }
@@ -355,30 +365,36 @@ struct Avx2Candidates {
     // What the byte at `at` means. The buffer starts a line: a byte before it counts as an LF.
     // Returns false at a header the copy cannot pass on by itself, where it ends.
     const auto event = [&](const char* at) {
-        const bool lineStart = at == begin || at[-1] == '\n';
-        if (*at == '[') {
-            return !lineStart || header(at);
-        }
-        if (*at != '\n') {
+        if (at != begin && at[-1] != '\n') {
+            if (*at == '\n' && at[-1] != '\r') {
+                // An LF without its CR: the run up to it is whole lines and this line's text.
+                out.write({run, static_cast<std::size_t>(at - run)});
+                run = at + 1;
+            }
             return true;
         }
-        if (lineStart) {
-            out.copyLines(run, static_cast<std::size_t>(at - run));  // an empty line
-        } else if (at[-1] != '\r') {
-            // An LF without its CR: the run up to it is whole lines and this line's text.
-            out.write({run, static_cast<std::size_t>(at - run)});
-        } else if (at - 1 == begin || at[-2] == '\n') {
-            if (at + 1 != end && at[1] == '[') {
-                return true;  // an empty line that may be the one a header below keeps
-            }
-            out.copyLines(run, static_cast<std::size_t>(at - 1 - run));  // an empty line
-        } else {
-            return true;  // an ordinary CR LF
+        switch (*at) {
+            case '[':
+                return header(at);
+            case '\n':
+                out.copyLines(run, static_cast<std::size_t>(at - run));  // an empty line
+                run = at + 1;
+                return true;
+            case '\r':
+                if (end - at < 2 || at[1] != '\n') {
+                    return true;  // a line that starts with a CR, or runs past the buffer
+                }
+                if (end - at > 2 && at[2] == '[') {
+                    return true;  // an empty line that may be the one a header below keeps
+                }
+                out.copyLines(run, static_cast<std::size_t>(at - run));  // an empty line
+                run = at + 2;
+                return true;
+            default:
+                return true;
         }
-        run = at + 1;
-        return true;
     };
-    if (!event(begin) || !event(begin + 1)) {
+    if (!event(begin)) {
         return;
     }
     const auto visit = [&](const char* base, std::uint32_t mask) {
@@ -389,7 +405,7 @@ struct Avx2Candidates {
         }
         return true;
     };
-    const char* at = begin + 2;
+    const char* at = begin + 1;
     for (; end - at >= 64; at += 64) {
         const __m256i low = Avx2Candidates::at(at);
         const __m256i high = Avx2Candidates::at(at + 32);
