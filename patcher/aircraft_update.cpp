@@ -306,7 +306,8 @@ void SpoolBuffer::append(const char* bytes, std::size_t count) {
 char* SpoolBuffer::room(std::size_t count) {
     if (capacity_ - size_ < count) {
         const std::size_t capacity = std::max(2 * capacity_, size_ + count);
-        auto larger = std::make_unique_for_overwrite<char[]>(capacity);
+        std::unique_ptr<char[], Release> larger(
+            static_cast<char*>(::operator new[](capacity, kAlignment)));
         if (size_ > 0) {
             std::memcpy(larger.get(), data_.get(), size_);
         }
