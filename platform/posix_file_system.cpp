@@ -288,12 +288,12 @@ std::string tidyPosixPath(const std::string& path) {
     return result.empty() ? std::string(1, '.') : result;
 }
 
+PosixFileSystem::PosixFileSystem() : uid_(::getuid()), euid_(::geteuid()) {}
+
 // Only absolutePath() reads a backslash as a separator: it turns the path a user typed into a
 // host path once. Every other path is one it returned, joined with names a listing gave, and a
 // backslash there belongs to a name: a folder named in Shift-JIS can hold 0x5C as the second
 // byte of a character, and turning that into a slash would silently skip the aircraft.
-PosixFileSystem::PosixFileSystem() : uid_(::getuid()), euid_(::geteuid()) {}
-
 std::unique_ptr<DirectoryListing> PosixFileSystem::listFolder(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
@@ -309,7 +309,9 @@ std::unique_ptr<DirectoryListing> PosixFileSystem::listFolder(const std::string&
 // own, or for root, depends only on the mount, the folder's owner, group, mode and attributes
 // (ACL entries do not apply to either): on a local file system, one answer per such key serves
 // every folder that shares it. Anyone else may be let in by a group or an ACL entry, and a
-// network or FUSE file system may ask its server: those folders keep the system call.
+// network or FUSE file system may ask its server: those folders keep the system call. (A
+// security module that judges single folders by their own labels would not be seen here; the
+// answer only decides whether an unchanged file counts, never what is written.)
 std::optional<PosixFileSystem::FolderKey> PosixFileSystem::folderKey(int folder) {
     constexpr unsigned kWanted = STATX_MODE | STATX_UID | STATX_GID | STATX_MNT_ID;
     struct statx info {};
