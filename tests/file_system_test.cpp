@@ -201,13 +201,14 @@ TEST_F(HostFileSystem, CanCreateInSaysWhatCreateFileDoes) {
         tree.folder(row.name);
         std::filesystem::permissions(tree.root() / row.name, row.mode);
     }
-    const auto mismatches = [&] {
+    const auto mismatches = [&](const std::string& in) {
         PosixFileSystem posix;
         int count = 0;
         for (const Row& row : rows) {
-            const bool listed = !row.listed || posix.listFolder(at(row.name)) != nullptr;
-            const bool expected = posix.canCreateIn(at(row.name));
-            if (!listed || (posix.createFile(at(row.name) + "/probe") != nullptr) != expected) {
+            const std::string folder = in + row.name;
+            const bool listed = !row.listed || posix.listFolder(folder) != nullptr;
+            const bool expected = posix.canCreateIn(folder);
+            if (!listed || (posix.createFile(folder + "/probe") != nullptr) != expected) {
                 std::fprintf(stderr, "wrong answer for \"%s\"\n", row.name);
                 ++count;
             }
@@ -215,17 +216,21 @@ TEST_F(HostFileSystem, CanCreateInSaysWhatCreateFileDoes) {
         return count;
     };
     if (::geteuid() != 0) {
-        EXPECT_EQ(mismatches(), 0);
+        EXPECT_EQ(mismatches(tree.path() + "/"), 0);
         return;
     }
-    // Root passes every mode check: the folders' owner asks instead, in a child process.
+    // Root passes every mode check: the folders' owner asks instead, in a child process that
+    // starts inside the tree, whatever the folders above it let that user reach.
     constexpr unsigned kNobody = 65534;
+    ASSERT_EQ(::chown(tree.path().c_str(), kNobody, kNobody), 0);
     for (const Row& row : rows) {
         ASSERT_EQ(::chown(at(row.name).c_str(), kNobody, kNobody), 0);
     }
     const pid_t child = ::fork();
     if (child == 0) {
-        ::_exit(::setgid(kNobody) == 0 && ::setuid(kNobody) == 0 ? mismatches() : 100);
+        const bool user =
+            ::chdir(tree.path().c_str()) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0;
+        ::_exit(user ? mismatches("") : 100);
     }
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
