@@ -299,10 +299,10 @@ struct Avx2Candidates {
     }
 };
 
-// The same scan with AVX2, which compares each byte with the two before it in the vector
-// registers themselves (two more loads, shifted by one and two bytes) instead of carrying bit
-// masks from block to block: a block of 64 bytes costs one test when it holds nothing that
-// matters, and the few that do are looked at byte by byte.
+// The same scan with AVX2, which compares each byte with the one before it in the vector
+// registers themselves (one more load, a byte earlier) instead of carrying bit masks from block
+// to block: a block of 64 bytes costs one test when it holds nothing that matters, and the few
+// that do are looked at byte by byte.
 [[gnu::target("avx2")]] void copyOrdinaryLinesAvx2(LineReader& reader, PassOutput& out) {
     const std::string_view bytes = reader.buffered();
     if (bytes.size() < 66) {
