@@ -38,8 +38,23 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, const ChildOpti
          ::setuid(options.as->uid) != 0)) {
         std::_Exit(125);
     }
+    if (!options.workDir.empty() && ::chdir(options.workDir.c_str()) != 0)
+        std::_Exit(124);
     ::execv(raw[0], raw.data());
     std::_Exit(127);
+}
+
+std::string stageProgram(const std::string& program, const std::filesystem::path& folder) {
+    namespace fs = std::filesystem;
+    const fs::path copy = folder / fs::path(program).filename();
+    fs::copy_file(program, copy, fs::copy_options::overwrite_existing);
+    // Set outright: the copy and the folder take the caller's umask, which may be 077.
+    const fs::perms everyone = fs::perms::owner_all | fs::perms::group_read |
+                               fs::perms::group_exec | fs::perms::others_read |
+                               fs::perms::others_exec;
+    fs::permissions(folder, everyone);
+    fs::permissions(copy, everyone);
+    return copy.string();
 }
 
 int ChildProcess::wait(long* peakKilobytes) {
