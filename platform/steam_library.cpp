@@ -90,12 +90,18 @@ fs::path pathIgnoringCase(fs::path folder, std::initializer_list<std::string_vie
 std::vector<std::string> steamLibraryPaths(std::string_view vdfText) {
     const std::vector<Token> all = tokens(vdfText);
     std::vector<std::string> paths;
-    for (std::size_t i = 0; i + 1 < all.size(); ++i) {
-        if (!all[i].quoted || !all[i + 1].quoted) {
+    int depth = 0;
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        if (!all[i].quoted) {
+            depth += all[i].text == "{" ? 1 : -1;
             continue;
         }
-        // "path" "..." now; "1" "..." in the files of Steam before 2021.
-        if (equalsIgnoringCase(all[i].text, "path") || isNumber(all[i].text)) {
+        if (i + 1 >= all.size() || !all[i + 1].quoted) {
+            continue;  // the name of a block
+        }
+        // "path" "..." now; "1" "..." directly in the outer block before 2021. Deeper down a
+        // number names an app.
+        if (equalsIgnoringCase(all[i].text, "path") || (depth == 1 && isNumber(all[i].text))) {
             paths.push_back(all[i + 1].text);
         }
         ++i;
