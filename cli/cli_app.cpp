@@ -75,11 +75,11 @@ constexpr std::string_view kUsageAfterEngines =
     "  --help              show this help and exit\n"
     "  --version           show the version and exit\n"
     "\n"
-    "Exit status: 0 done, 1 the run failed on a file (nothing more was changed), 2 bad usage,\n"
-    "a SIMULATOR_FOLDER that is not a folder, or an fsx.cfg that cannot be read (nothing was\n"
-    "changed), 3 (--restore) done, but some folders with a backup were left alone. A simulator\n"
-    "folder without any of the aircraft folders is scanned all the same, with a warning that\n"
-    "names the folders looked for.\n";
+    "Exit status: 0 done, 1 the run failed on a file (nothing more was changed), 2 bad usage\n"
+    "(a --simulator not installed included), a SIMULATOR_FOLDER that is not a folder, or an\n"
+    "fsx.cfg that cannot be read (nothing was changed), 3 (--restore) done, but some folders\n"
+    "with a backup were left alone. A simulator folder without any of the aircraft folders is\n"
+    "scanned all the same, with a warning that names the folders looked for.\n";
 
 constexpr std::string_view kVersion = "cirrowisp-cli " CIRROWISP_VERSION "\n" CIRROWISP_COPYRIGHT
                                       "\n"
