@@ -12,8 +12,11 @@
 #include "patcher/simulator_location.h"
 #include "platform/steam_library.h"
 #include "tests/support/cli_run.h"
+#include "tests/support/fake_file_system.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/temp_tree.h"
+#include "ui/common/generator_form.h"
+#include "ui/common/restore_action.h"
 
 namespace cirrowisp {
 namespace {
@@ -172,6 +175,29 @@ TEST_F(HostSimulators, UnknownOrMissingSimulatorIsAUsageError) {
             EXPECT_EQ(run.out, "");
         }
     }
+}
+
+// With no home folder there is no user's fsx.cfg: the command line and both dialogs' forms
+// refuse alike, before anything changes.
+TEST(NoHomeFolder, SimulatorsOwnListIsRefusedAlikeEverywhere) {
+    ScopedEnv noHome("HOME", nullptr);
+    ScopedEnv noPrefix("WINEPREFIX", nullptr);
+    const Outcome run = cli({"--dry-run", "--simobject-paths", sampleTree().string()});
+    EXPECT_EQ(run.status, kExitUsage);
+    EXPECT_THAT(run.err, HasSubstr("fsx.cfg: there is no home folder to look for it in"));
+
+    FakeFileSystem fileSystem;
+    FormValues form = formFromOptions(PatchOptions{});
+    form.simulatorPath = "/sim";
+    form.simObjectPaths = true;
+    PatchOptions options;
+    const StartOutcome start = runStart(form, options, fileSystem);
+    EXPECT_EQ(start.kind, StartOutcome::Kind::failed);
+    EXPECT_THAT(start.message, HasSubstr("fsx.cfg\n\nthere is no home folder to look for it in"));
+    const RestoreOutcome restore = runRestoreFromForm(form, fileSystem);
+    EXPECT_EQ(restore.kind, RestoreOutcome::Kind::failed);
+    EXPECT_EQ(restore.message, start.message);
+    EXPECT_TRUE(fileSystem.log().empty());
 }
 
 }  // namespace

@@ -2,11 +2,26 @@
 
 namespace cirrowisp {
 
+namespace {
+
+// The boxed FSX's setup path keeps the backslash its installer wrote after it; the listed
+// folder does not.
+bool sameFolder(std::string a, std::string b) {
+    for (std::string* path : {&a, &b}) {
+        while (!path->empty() && (path->back() == '\\' || path->back() == '/')) {
+            path->pop_back();
+        }
+    }
+    return a == b;
+}
+
+}  // namespace
+
 SimulatorChoices::SimulatorChoices(FileSystem& fileSystem)
     : SimulatorChoices(findHostSimulators(fileSystem), {}) {
     current_ = defaultSimulator(found_);
     for (std::size_t i = 0; i < found_.size() && !chosen_; ++i) {
-        if (found_[i].folder == current_.folder) {
+        if (sameFolder(found_[i].folder, current_.folder)) {
             chosen_ = i;
         }
     }
