@@ -52,8 +52,9 @@ TEST_P(SimulatorTable, FindsWhatTheRegistryNamesAndTheDiskHolds) {
     FakeRegistry registry;
     // "C:\A\B" is /c/A/B here, as a Wine prefix maps it.
     registry.setPathMapping([](const std::string& path) -> std::optional<std::string> {
-        std::string host =
-            "/" + std::string(1, static_cast<char>(std::tolower(path[0]))) + path.substr(2);
+        std::string host = "/";
+        host += static_cast<char>(std::tolower(static_cast<unsigned char>(path.at(0))));
+        host.append(path, 2);
         std::replace(host.begin(), host.end(), '\\', '/');
         return host;
     });

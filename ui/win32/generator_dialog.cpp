@@ -139,21 +139,25 @@ void GeneratorDialog::addSimulatorMenu(HMENU systemMenu) {
         AppendMenuW(simulatorMenu_, MF_STRING, IDM_SIMULATOR + 16 * i,
                     toWide(simulators_.itemText(i)).c_str());
     }
+    // Only marked: the path field keeps the text the lookup gave it.
     if (const auto chosen = simulators_.chosenItem()) {
-        onSimulatorChosen(*chosen);
+        markSimulator(*chosen);
     }
     char caption[256] = {};
     LoadStringA(GetModuleHandleA(nullptr), IDS_SIMULATOR, caption, sizeof caption);
     AppendMenuA(systemMenu, MF_POPUP, reinterpret_cast<UINT_PTR>(simulatorMenu_), caption);
 }
 
-void GeneratorDialog::onSimulatorChosen(std::size_t item) {
-    const SimulatorChoice& choice = simulators_.choose(item);
+void GeneratorDialog::markSimulator(std::size_t item) {
     const UINT last =
         static_cast<UINT>(IDM_SIMULATOR + 16 * (simulators_.installations().size() - 1));
     CheckMenuRadioItem(simulatorMenu_, IDM_SIMULATOR, last,
                        static_cast<UINT>(IDM_SIMULATOR + 16 * item), MF_BYCOMMAND);
-    SetDlgItemTextW(window_, IDC_SIMULATOR_PATH, toWide(choice.folder).c_str());
+}
+
+void GeneratorDialog::onSimulatorChosen(std::size_t item) {
+    markSimulator(item);
+    SetDlgItemTextW(window_, IDC_SIMULATOR_PATH, toWide(simulators_.choose(item).folder).c_str());
 }
 
 bool GeneratorDialog::onSysCommand(WPARAM command) {

@@ -33,6 +33,7 @@ private:
     void onStart();
     void onRestore();
     void addSimulatorMenu(HMENU systemMenu);
+    void markSimulator(std::size_t item);
     void onSimulatorChosen(std::size_t item);
 
     void showForm(const FormValues& form);
