@@ -6,6 +6,7 @@
 
 #include "cirrowisp_version.h"
 #include "cli/restore_command.h"
+#include "cli/scan_command.h"
 #include "patcher/cfg_rewrite.h"
 #include "patcher/engine_types.h"
 #include "patcher/file_error.h"
@@ -19,6 +20,7 @@ constexpr std::string_view kUsageBeforeEngines =
     "Usage: cirrowisp-cli [OPTIONS] [SIMULATOR_FOLDER]\n"
     "       cirrowisp-cli --restore [--force] [OPTIONS] [SIMULATOR_FOLDER]\n"
     "       cirrowisp-cli --filter [--engines LIST] [--temperature N] [--effect NAME]\n"
+    "       cirrowisp-cli --list-simulators\n"
     "\n"
     "Adds a contrail effect line to [EFFECTS] and a contrail temperature line to\n"
     "[GENERALENGINEDATA] of every aircraft.cfg in the aircraft folders directly inside\n"
@@ -27,8 +29,10 @@ constexpr std::string_view kUsageBeforeEngines =
     "each file is kept as without_contrails_aircraft.cfg.\n"
     "\n"
     "Without SIMULATOR_FOLDER the simulator's installation folder is used, as the dialog\n"
-    "shows it: the registry's setup path (on Linux, that of the Wine prefix in $WINEPREFIX\n"
-    "or ~/.wine), or .\\Aircraft\\ when there is none.\n"
+    "shows it: the boxed FSX's setup path in the registry, else the first simulator\n"
+    "--list-simulators finds, else .\\Aircraft\\. On Linux the registry is that of the Wine\n"
+    "prefix in $WINEPREFIX or ~/.wine, and FSX: Steam Edition is also found in Steam's\n"
+    "Proton prefix.\n"
     "\n"
     "--restore puts the original files back: in each aircraft folder a run visits (flyable\n"
     "ones only with --flyable, those inside the folders fsx.cfg lists only with\n"
@@ -49,12 +53,18 @@ constexpr std::string_view kUsageAfterEngines =
     "  --effect NAME       effect file name written after contrail= (default: fx_Cirrowisp)\n"
     "  --flyable           treat player-flyable aircraft (folders with a panel) too\n"
     "  --simobject-paths   also treat the aircraft folders directly inside every folder\n"
-    "                      that the simulator's fsx.cfg lists in [Main] as SimObjectPaths.N\n"
+    "                      that the simulator's configuration file (fsx.cfg) lists in [Main] as "
+    "SimObjectPaths.N\n"
     "                      (relative to SIMULATOR_FOLDER, or absolute), such as\n"
     "                      SimObjects\\Rotorcraft and AI traffic folders; each folder once\n"
     "  --fsx-cfg FILE      read that fsx.cfg (implies --simobject-paths); by default the\n"
     "                      user's, in Microsoft\\FSX of the roaming application data folder\n"
     "                      (on Linux, inside the Wine prefix)\n"
+    "  --simulator NAME    the simulator whose folder and configuration file are used, one\n"
+    "                      of those --list-simulators prints (a SIMULATOR_FOLDER given as\n"
+    "                      well wins for the folder)\n"
+    "  --list-simulators   print each simulator installation found: its name, a tab, its\n"
+    "                      folder, a tab, where it was found\n"
     "  --dry-run           change nothing; print what a real run would report\n"
     "  --verbose           one line per treated aircraft, and one per listed folder that\n"
     "                      is not there, on standard error\n"
@@ -65,11 +75,11 @@ constexpr std::string_view kUsageAfterEngines =
     "  --help              show this help and exit\n"
     "  --version           show the version and exit\n"
     "\n"
-    "Exit status: 0 done, 1 the run failed on a file (nothing more was changed), 2 bad usage,\n"
-    "a SIMULATOR_FOLDER that is not a folder, or an fsx.cfg that cannot be read (nothing was\n"
-    "changed), 3 (--restore) done, but some folders with a backup were left alone. A simulator\n"
-    "folder without any of the aircraft folders is scanned all the same, with a warning that\n"
-    "names the folders looked for.\n";
+    "Exit status: 0 done, 1 the run failed on a file (nothing more was changed), 2 bad usage\n"
+    "(a --simulator not installed included), a SIMULATOR_FOLDER that is not a folder, or an\n"
+    "fsx.cfg that cannot be read (nothing was changed), 3 (--restore) done, but some folders\n"
+    "with a backup were left alone. A simulator folder without any of the aircraft folders is\n"
+    "scanned all the same, with a warning that names the folders looked for.\n";
 
 constexpr std::string_view kVersion = "cirrowisp-cli " CIRROWISP_VERSION "\n" CIRROWISP_COPYRIGHT
                                       "\n"
@@ -271,6 +281,16 @@ std::optional<CliOptions> parseArguments(const std::vector<std::string>& args, s
             options.simulatorConfig = text;
             options.simObjectPaths = true;
             scanOnly = true;
+        } else if (arg == "--simulator") {
+            if (!value(text))
+                return std::nullopt;
+            options.simulatorName = text;
+            scanOnly = true;
+        } else if (arg == "--list-simulators") {
+            if (!noValue())
+                return std::nullopt;
+            options.mode = CliOptions::Mode::listSimulators;
+            return options;
         } else if (arg == "--dry-run") {
             if (!noValue())
                 return std::nullopt;
@@ -327,7 +347,7 @@ std::optional<CliOptions> parseArguments(const std::vector<std::string>& args, s
         if (scanOnly) {
             error =
                 "--filter reads one file from standard input; --flyable, --dry-run, --verbose, "
-                "--simobject-paths, --fsx-cfg and a simulator folder do not apply";
+                "--simobject-paths, --fsx-cfg, --simulator and a simulator folder do not apply";
             return std::nullopt;
         }
         options.mode = CliOptions::Mode::filter;
@@ -338,8 +358,6 @@ std::optional<CliOptions> parseArguments(const std::vector<std::string>& args, s
     }
     return options;
 }
-
-int runScan(const CliOptions& options, CliIo& io);
 
 int runCli(const std::vector<std::string>& args, CliIo& io) {
     std::string error;
@@ -359,6 +377,8 @@ int runCli(const std::vector<std::string>& args, CliIo& io) {
                 return kExitOk;
             case CliOptions::Mode::filter:
                 return runFilter(*options, io);
+            case CliOptions::Mode::listSimulators:
+                return runListSimulators(io);
             case CliOptions::Mode::scan:
                 return runScan(*options, io);
             case CliOptions::Mode::restore:

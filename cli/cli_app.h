@@ -18,7 +18,7 @@ inline constexpr int kExitLeftAlone = 3;
 
 // What the command line asked for, after parsing and checking.
 struct CliOptions {
-    enum class Mode { scan, restore, filter, help, version };
+    enum class Mode { scan, restore, filter, listSimulators, help, version };
     Mode mode = Mode::scan;
     PatchOptions patch;
     bool dryRun = false;
@@ -27,6 +27,7 @@ struct CliOptions {
     std::optional<std::string> simulatorFolder;
     bool simObjectPaths = false;                 // also the folders fsx.cfg lists
     std::optional<std::string> simulatorConfig;  // fsx.cfg named on the command line
+    std::optional<std::string> simulatorName;    // --simulator, checked against the host's
 };
 
 // Parses the arguments after the program name; on failure returns nullopt and sets `error`.

@@ -19,16 +19,21 @@ void print(ByteSink& sink, const std::string& text) {
 }  // namespace
 
 int runRestoreOn(const CliOptions& options, FileSystem& fileSystem, CliIo& io) {
+    const std::optional<SimulatorChoice> simulator =
+        commandLineSimulator(options, fileSystem, io.err);
+    if (!simulator) {
+        return kExitUsage;
+    }
     PatchOptions patch = options.patch;
-    patch.simulatorPath =
-        options.simulatorFolder ? *options.simulatorFolder : defaultSimulatorFolder();
+    patch.simulatorPath = simulator->folder;
 
     OverlayFileSystem dryRun(fileSystem);
     FileSystem& target = options.dryRun ? static_cast<FileSystem&>(dryRun) : fileSystem;
 
     // The roots a run with the same folder options walks, with the same checks and warnings,
     // so a restore reaches every folder that run may have changed.
-    const std::optional<AircraftRoots> roots = commandLineRoots(options, patch, target, io.err);
+    const std::optional<AircraftRoots> roots =
+        commandLineRoots(options, patch, simulator->configFile, target, io.err);
     if (!roots) {
         return kExitUsage;
     }

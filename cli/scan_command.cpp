@@ -1,13 +1,12 @@
 #include "cli/scan_command.h"
 
+#include <algorithm>
 #include <chrono>
 #include <string>
 
 #include "cli/scan_roots.h"
 #include "patcher/aircraft_scan.h"
-#include "patcher/simulator_location.h"
 #include "platform/host_file_system.h"
-#include "platform/host_registry.h"
 #include "platform/overlay_file_system.h"
 
 namespace cirrowisp {
@@ -93,20 +92,67 @@ void print(ByteSink& sink, const std::string& text) {
 
 }  // namespace
 
-std::string defaultSimulatorFolder() {
-    lookupSimulatorPath();  // a failed lookup leaves ".\Aircraft\", as in the dialog
-    return SimulatorPathLookup::lastKnownPath();
+std::optional<SimulatorChoice> commandLineSimulator(const CliOptions& options,
+                                                    FileSystem& fileSystem, std::ostream& err) {
+    SimulatorChoice choice;
+    if (options.simulatorName) {
+        const std::vector<SimulatorInstallation> found = findHostSimulators(fileSystem);
+        const auto chosen = std::find_if(
+            found.begin(), found.end(),
+            [&](const SimulatorInstallation& i) { return i.row->name == *options.simulatorName; });
+        if (chosen == found.end()) {
+            std::string installed;
+            for (const SimulatorInstallation& installation : found) {
+                installed += (installed.empty() ? "" : ", ") + std::string(installation.row->name);
+            }
+            err << "cirrowisp-cli: "
+                << (findSimulatorRow(*options.simulatorName) ? "no installation of simulator '"
+                                                             : "unknown simulator '")
+                << *options.simulatorName
+                << "' (installed here: " << (installed.empty() ? "none" : installed) << ")\n"
+                << "Try 'cirrowisp-cli --list-simulators' for where they were found.\n";
+            return std::nullopt;
+        }
+        choice = {chosen->folder, chosen->configFile};
+    } else if (!options.simulatorFolder) {
+        choice = defaultSimulator(findHostSimulators(fileSystem));
+    }
+    if (options.simulatorFolder) {
+        choice.folder = *options.simulatorFolder;
+    }
+    if (options.simulatorConfig) {
+        choice.configFile = *options.simulatorConfig;
+    }
+    return choice;
+}
+
+int runListSimulatorsOn(FileSystem& fileSystem, CliIo& io) {
+    for (const SimulatorInstallation& installation : findHostSimulators(fileSystem)) {
+        print(io.out, std::string(installation.row->name) + '\t' + installation.folder + '\t' +
+                          installation.foundIn + '\n');
+    }
+    return kExitOk;
+}
+
+int runListSimulators(CliIo& io) {
+    const auto fileSystem = makeHostFileSystem();
+    return runListSimulatorsOn(*fileSystem, io);
 }
 
 int runScanOn(const CliOptions& options, FileSystem& fileSystem, CliIo& io) {
+    const std::optional<SimulatorChoice> simulator =
+        commandLineSimulator(options, fileSystem, io.err);
+    if (!simulator) {
+        return kExitUsage;
+    }
     PatchOptions patch = options.patch;
-    patch.simulatorPath =
-        options.simulatorFolder ? *options.simulatorFolder : defaultSimulatorFolder();
+    patch.simulatorPath = simulator->folder;
 
     OverlayFileSystem dryRun(fileSystem);
     FileSystem& target = options.dryRun ? static_cast<FileSystem&>(dryRun) : fileSystem;
 
-    const std::optional<AircraftRoots> roots = commandLineRoots(options, patch, target, io.err);
+    const std::optional<AircraftRoots> roots =
+        commandLineRoots(options, patch, simulator->configFile, target, io.err);
     if (!roots) {
         return kExitUsage;
     }

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <optional>
+#include <ostream>
+
 #include "cli/cli_app.h"
+#include "platform/host_simulators.h"
 
 namespace cirrowisp {
 
@@ -13,7 +17,15 @@ int runScan(const CliOptions& options, CliIo& io);
 // The same over a given file system, for tests.
 int runScanOn(const CliOptions& options, FileSystem& fileSystem, CliIo& io);
 
-// SIMULATOR_FOLDER when none is given: the folder the dialog would show.
-std::string defaultSimulatorFolder();
+// The folder and configuration file a run over the host's simulators uses: SIMULATOR_FOLDER
+// and --fsx-cfg when given, else those of --simulator's installation, else the folder the
+// dialog would show. nullopt, with the message written to `err`, when --simulator names no
+// installation found: a usage error.
+std::optional<SimulatorChoice> commandLineSimulator(const CliOptions& options,
+                                                    FileSystem& fileSystem, std::ostream& err);
+
+// --list-simulators: one line per installation found, "name<TAB>folder<TAB>where found".
+int runListSimulators(CliIo& io);
+int runListSimulatorsOn(FileSystem& fileSystem, CliIo& io);
 
 }  // namespace cirrowisp

@@ -7,7 +7,8 @@
 namespace cirrowisp {
 
 std::optional<AircraftRoots> commandLineRoots(const CliOptions& options, PatchOptions& patch,
-                                              FileSystem& fileSystem, std::ostream& err) {
+                                              const std::string& configFile, FileSystem& fileSystem,
+                                              std::ostream& err) {
     // A mistyped folder would otherwise look like a simulator without aircraft.
     if (options.simulatorFolder &&
         fileSystem.listFolder(fileSystem.absolutePath(*options.simulatorFolder)) == nullptr) {
@@ -16,15 +17,8 @@ std::optional<AircraftRoots> commandLineRoots(const CliOptions& options, PatchOp
         return std::nullopt;
     }
     if (options.simObjectPaths) {
-        const std::optional<std::string> config =
-            options.simulatorConfig ? options.simulatorConfig : simulatorConfigFile();
-        if (!config) {
-            err << "cirrowisp-cli: there is no place to look for fsx.cfg (no home folder); "
-                   "name it with --fsx-cfg\n";
-            return std::nullopt;
-        }
         try {
-            patch.simObjectPaths = listedAircraftFolders(*config);
+            patch.simObjectPaths = simulatorListedFolders(configFile);
         } catch (const FileError& failure) {
             err << "cirrowisp-cli: cannot read the simulator's list of aircraft folders: "
                 << failure.what() << '\n';

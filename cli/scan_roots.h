@@ -11,11 +11,13 @@ namespace cirrowisp {
 class FileSystem;
 
 // The folders a run over the command line's simulator folder walks, with what the user should
-// hear about them on `err`: the checked SIMULATOR_FOLDER, the folders fsx.cfg lists (read into
+// hear about them on `err`: the checked SIMULATOR_FOLDER, the folders the simulator's
+// configuration file lists (`configFile`, the user's fsx.cfg when empty; read into
 // patch.simObjectPaths), the listed folders passed over (under --verbose) and a warning when
 // none of the folders looked for exists. nullopt when the run must not start: the message is
 // written, the exit status is 2, and nothing was changed.
 std::optional<AircraftRoots> commandLineRoots(const CliOptions& options, PatchOptions& patch,
-                                              FileSystem& fileSystem, std::ostream& err);
+                                              const std::string& configFile, FileSystem& fileSystem,
+                                              std::ostream& err);
 
 }  // namespace cirrowisp

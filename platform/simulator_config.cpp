@@ -144,4 +144,15 @@ std::vector<std::string> listedAircraftFolders(const std::string& path) {
     return folders;
 }
 
+std::vector<std::string> simulatorListedFolders(const std::string& configFile) {
+    if (!configFile.empty()) {
+        return listedAircraftFolders(configFile);
+    }
+    const std::optional<std::string> user = simulatorConfigFile();
+    if (!user) {
+        throw FileError(kSimulatorConfigName, "there is no home folder to look for it in");
+    }
+    return listedAircraftFolders(*user);
+}
+
 }  // namespace cirrowisp

@@ -4,6 +4,8 @@
 #define WIN32_LEAN_AND_MEAN
 #endif
 #include <windows.h>
+// Needs the declarations of windows.h first.
+#include <shlobj.h>
 
 #include <algorithm>
 #include <string>
@@ -29,18 +31,21 @@ private:
 
 }  // namespace
 
-std::optional<std::string> Win32Registry::queryLocalMachineValue(std::string_view subKey,
-                                                                 std::string_view name,
-                                                                 std::size_t bufferSize) {
+std::optional<std::string> Win32Registry::queryValue(RegistryRoot root, RegistryView view,
+                                                     std::string_view subKey, std::string_view name,
+                                                     std::size_t bufferSize) {
     const std::wstring subKeyText = toWide(subKey);
     const std::wstring nameText = toWide(name);
     std::wstring buffer(bufferSize, L'\0');
 
-    // A 64-bit program asking for KEY_QUERY_VALUE alone reads the 64-bit view, where a
-    // 32-bit installer never wrote.
+    // The view is always named: a program asking for KEY_QUERY_VALUE alone reads the view of
+    // its own bitness, where an installer of the other one never wrote.
+    const REGSAM viewFlag = view == RegistryView::bits32 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+    const HKEY rootKey =
+        root == RegistryRoot::localMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
     HKEY handle = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, subKeyText.c_str(), 0, KEY_QUERY_VALUE | KEY_WOW64_32KEY,
-                      &handle) != ERROR_SUCCESS) {
+    if (RegOpenKeyExW(rootKey, subKeyText.c_str(), 0, KEY_QUERY_VALUE | viewFlag, &handle) !=
+        ERROR_SUCCESS) {
         return std::nullopt;
     }
     const OpenKey key(handle);
@@ -55,6 +60,15 @@ std::optional<std::string> Win32Registry::queryLocalMachineValue(std::string_vie
     // Only the units the registry wrote count; nothing past the buffer is ever looked at.
     buffer.resize(std::min<std::size_t>(size / sizeof(wchar_t), bufferSize));
     return fromWide(buffer);
+}
+
+std::optional<std::string> Win32Registry::roamingAppData() {
+    // The wide call: a user name outside the ANSI code page must not turn into '?'.
+    wchar_t folder[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder))) {
+        return std::nullopt;
+    }
+    return fromWide(folder);
 }
 
 }  // namespace cirrowisp

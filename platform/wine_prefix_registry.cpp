@@ -1,5 +1,8 @@
 #include "platform/wine_prefix_registry.h"
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include <array>
 #include <cstdlib>
 #include <fstream>
@@ -198,7 +201,33 @@ std::string matchCase(const fs::path& folder, const std::string& name) {
     return name;
 }
 
+// Wine names the user's folder after the Unix account.
+std::string unixUserName() {
+    if (const passwd* account = ::getpwuid(::getuid()); account != nullptr) {
+        return account->pw_name;
+    }
+    const char* user = std::getenv("USER");
+    return user != nullptr ? user : "";
+}
+
 }  // namespace
+
+std::optional<std::string> WinePrefixRegistry::roamingAppData() {
+    if (auto recorded = Registry::roamingAppData(); recorded && !recorded->empty()) {
+        return recorded;
+    }
+    if (prefix_.empty()) {
+        return std::nullopt;
+    }
+    const std::string user = user_.empty() ? unixUserName() : user_;
+    std::error_code ec;
+    const fs::path users = prefix_ / "drive_c" / "users" / user;
+    if (!fs::exists(users / "AppData" / "Roaming", ec) &&
+        fs::exists(users / "Application Data", ec)) {
+        return "C:\\users\\" + user + "\\Application Data";
+    }
+    return "C:\\users\\" + user + "\\AppData\\Roaming";
+}
 
 fs::path WinePrefixRegistry::defaultPrefix() {
     if (const char* prefix = std::getenv("WINEPREFIX"); prefix != nullptr && *prefix != '\0') {
@@ -210,13 +239,15 @@ fs::path WinePrefixRegistry::defaultPrefix() {
     return {};
 }
 
-std::optional<std::string> WinePrefixRegistry::queryLocalMachineValue(std::string_view subKey,
-                                                                      std::string_view name,
-                                                                      std::size_t bufferSize) {
+std::optional<std::string> WinePrefixRegistry::queryValue(RegistryRoot root, RegistryView view,
+                                                          std::string_view subKey,
+                                                          std::string_view name,
+                                                          std::size_t bufferSize) {
     if (prefix_.empty()) {
         return std::nullopt;
     }
-    std::ifstream in(prefix_ / "system.reg", std::ios::binary);
+    const bool machine = root == RegistryRoot::localMachine;
+    std::ifstream in(prefix_ / (machine ? "system.reg" : "user.reg"), std::ios::binary);
     std::string line;
     if (!in || !std::getline(in, line) || line.rfind("WINE REGISTRY Version ", 0) != 0) {
         return std::nullopt;
@@ -252,10 +283,12 @@ std::optional<std::string> WinePrefixRegistry::queryLocalMachineValue(std::strin
         }
     }
 
-    // A 32-bit program sees only one of the two keys; a prefix too old to record its
-    // architecture is tried both ways.
+    // The 32-bit view of a machine key is one of the two, by the prefix's architecture; a prefix
+    // too old to record it is tried both ways. Every other key is the key as named.
     std::vector<std::size_t> order;
-    if (arch == "win64") {
+    if (!machine || view == RegistryView::bits64) {
+        order = {1};
+    } else if (arch == "win64") {
         order = {0};
     } else if (arch == "win32") {
         order = {1};

@@ -8,6 +8,11 @@
 #define IDS_ABOUTBOX 101
 #define IDD_GENERATOR_DIALOG 102
 #define IDS_RESTORE 103
+#define IDS_SIMULATOR 104
+// The system menu's simulator items: IDM_SIMULATOR + 16 * item (system command ids keep their
+// low four bits free).
+#define IDM_SIMULATOR 0x0100
+#define IDM_SIMULATOR_LIMIT 0x0F00
 #define IDR_MAINFRAME 128
 
 #define IDC_START 1000

@@ -3,7 +3,9 @@
 # shows the summary and what changed in one aircraft; then the same with the folders the
 # sample's fsx.cfg lists (a helicopter folder, and AI traffic in examples/ai-outside, beside the
 # simulator folder). Last it restores the original files, with the same folder options, and
-# shows that the copies are the sample trees again. The sample trees themselves are never touched.
+# shows that the copies are the sample trees again. Then the simulators a Linux host finds: a copy
+# of the sample Wine prefix (Prepar3D v4) and of a home folder whose Steam keeps FSX: Steam Edition
+# for Proton. The sample trees themselves are never touched.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -68,5 +70,19 @@ echo "   diff -r examples/sim COPY/sim && diff -r examples/ai-outside COPY/ai-ou
 if diff -r examples/sim "$work/sim" && diff -r examples/ai-outside "$work/ai-outside"; then
     echo "no difference"
 fi
+echo
+echo "== The simulators this host would find, with a copy of the sample Wine prefix (Prepar3D v4)"
+echo "   as WINEPREFIX and of a home folder whose Steam keeps FSX: Steam Edition for Proton:"
+echo "   cirrowisp-cli --list-simulators"
+cp -R examples/wine-prefix "$work/wine-prefix"
+cp -R examples/steam-home "$work/home"
+# Steam writes its libraries' absolute paths; the sample says HOME where the copy's path goes.
+sed -i "s|\"HOME/|\"$work/home/|" "$work/home/.local/share/Steam/steamapps/libraryfolders.vdf"
+export WINEPREFIX="$work/wine-prefix" HOME="$work/home"
+"$cli" --list-simulators
+echo
+echo "== Prepar3D v4's aircraft, and those of the folders its own Prepar3D.cfg lists:"
+echo "   cirrowisp-cli --dry-run --verbose --simulator p3d-v4 --simobject-paths --engines $helo"
+"$cli" --dry-run --verbose --simulator p3d-v4 --simobject-paths --engines "$helo" 2>&1
 echo
 echo "The restored copy stays in $work for a closer look."

@@ -14,6 +14,7 @@
 #include "platform/host_registry.h"
 #include "platform/simulator_config.h"
 #include "tests/support/repeated.h"
+#include "tests/support/scoped_env.h"
 
 namespace cirrowisp {
 namespace {
@@ -188,34 +189,6 @@ TEST_F(WinePrefix, NoSystemRegOrNoPrefixFailsQuietly) {
     EXPECT_EQ(SimulatorPathLookup::lookupSimulatorPath(noPrefix), 13);
     EXPECT_EQ(SimulatorPathLookup::lastKnownPath(), ".\\Aircraft\\");
 }
-
-// Sets an environment variable for one test and puts the old value back.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : name_(name) {
-        if (const char* old = getenv(name)) {
-            old_ = old;
-        }
-        if (value != nullptr) {
-            setenv(name, value, 1);
-        } else {
-            unsetenv(name);
-        }
-    }
-    ~ScopedEnv() {
-        if (old_) {
-            setenv(name_, old_->c_str(), 1);
-        } else {
-            unsetenv(name_);
-        }
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 TEST_F(WinePrefix, DefaultPrefixFollowsWine) {
     {

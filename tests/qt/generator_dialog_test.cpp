@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QCursor>
 #include <QDir>
 #include <QFile>
@@ -235,6 +236,7 @@ private slots:
         // An empty Wine prefix: the lookup finds no simulator, whatever this machine holds.
         QVERIFY(noPrefix_.isValid());
         qputenv("WINEPREFIX", QFile::encodeName(noPrefix_.path()));
+        qputenv("HOME", QFile::encodeName(noPrefix_.path()));  // and no Steam
         cirrowisp::SimulatorPathLookup::reset();
         fileSystem_ = cirrowisp::makeHostFileSystem();
         QVERIFY(fileSystem_ != nullptr);
@@ -303,7 +305,9 @@ private slots:
         labels.sort();
         QCOMPARE(labels,
                  QStringList({QStringLiteral("FSX Path"), QStringLiteral("Name of effect file"),
+                              QStringLiteral("Simulator"),
                               QStringLiteral("max Contrail Temperature (°C)")}));
+        QVERIFY(!child<QComboBox>(*dialog, "simulatorCombo")->isEnabled());
         QCOMPARE(dialog->minimumSize(), dialog->maximumSize());
         const QList<QSize> sizes = dialog->windowIcon().availableSizes();
         QVERIFY2(sizes.contains(QSize(32, 32)) && sizes.contains(QSize(16, 16)),
@@ -327,6 +331,31 @@ private slots:
         cirrowisp::SimulatorPathLookup::reset();
 
         QCOMPARE(child<QLineEdit>(*dialog, "pathEdit")->text(), prefix.path() + "/drive_c/FSX/");
+    }
+
+    // The sample Wine prefix holds Prepar3D v4: the box offers it, the path field starts with
+    // it, and choosing it again after typing another folder puts it back.
+    void simulatorBox() {
+        const QString prefix = QStringLiteral(CIRROWISP_EXAMPLES "/wine-prefix");
+        qputenv("WINEPREFIX", QFile::encodeName(prefix));
+        auto dialog = openDialog();
+        qputenv("WINEPREFIX", QFile::encodeName(noPrefix_.path()));
+        cirrowisp::SimulatorPathLookup::reset();
+
+        const QString folder = prefix + "/drive_c/Program Files/Lockheed Martin/Prepar3D v4";
+        auto* combo = child<QComboBox>(*dialog, "simulatorCombo");
+        auto* path = child<QLineEdit>(*dialog, "pathEdit");
+        QVERIFY(combo->isEnabled());
+        QCOMPARE(combo->count(), 1);
+        QCOMPARE(combo->itemText(0), "Prepar3D v4 (" + folder + ")");
+        QCOMPARE(combo->currentIndex(), 0);
+        QCOMPARE(path->text(), folder);
+
+        path->setText(QStringLiteral("/elsewhere"));
+        emit combo->activated(0);  // what a pick from the open list sends
+        QCOMPARE(path->text(), folder);
+        // In the tab order between the temperature and the path field.
+        QCOMPARE(combo->nextInFocusChain(), path);
     }
 
     void tabOrderAndFocus() {

@@ -14,28 +14,35 @@
 
 namespace cirrowisp {
 
-// An in-memory HKEY_LOCAL_MACHINE for tests: keys and values set by the test, names matched
-// without regard to case, and the buffer rule of RegQueryValueExW (data longer than the
-// caller's buffer of UTF-16 units is a failure). Records the last query so tests can see what
-// was asked.
+// An in-memory registry for tests: keys and values set by the test (HKEY_LOCAL_MACHINE in its
+// 32-bit view unless named otherwise), names matched without regard to case, one
+// HKEY_CURRENT_USER for both views, and the buffer rule of RegQueryValueExW (data longer than
+// the caller's buffer of UTF-16 units is a failure). Records the last query so tests can see
+// what was asked.
 class FakeRegistry : public Registry {
 public:
     void setValue(std::string_view subKey, std::string_view name, std::string data) {
-        keys_[fold(subKey)][fold(name)] = std::move(data);
+        setValue(RegistryRoot::localMachine, RegistryView::bits32, subKey, name, std::move(data));
+    }
+    void setValue(RegistryRoot root, RegistryView view, std::string_view subKey,
+                  std::string_view name, std::string data) {
+        keys_[keyName(root, view, subKey)][fold(name)] = std::move(data);
     }
     // A key that exists but holds no values.
-    void addKey(std::string_view subKey) { keys_[fold(subKey)]; }
+    void addKey(std::string_view subKey) {
+        keys_[keyName(RegistryRoot::localMachine, RegistryView::bits32, subKey)];
+    }
     // Replaces the identity path mapping, e.g. to make it fail.
     void setPathMapping(std::function<std::optional<std::string>(const std::string&)> mapping) {
         mapping_ = std::move(mapping);
     }
 
-    std::optional<std::string> queryLocalMachineValue(std::string_view subKey,
-                                                      std::string_view name,
-                                                      std::size_t bufferSize) override {
+    std::optional<std::string> queryValue(RegistryRoot root, RegistryView view,
+                                          std::string_view subKey, std::string_view name,
+                                          std::size_t bufferSize) override {
         ++queries;
         lastBufferSize = bufferSize;
-        const auto key = keys_.find(fold(subKey));
+        const auto key = keys_.find(keyName(root, view, subKey));
         if (key == keys_.end()) {
             return std::nullopt;
         }
@@ -54,6 +61,12 @@ public:
     std::size_t lastBufferSize = 0;
 
 private:
+    static std::string keyName(RegistryRoot root, RegistryView view, std::string_view subKey) {
+        if (root == RegistryRoot::currentUser) {
+            return "hkcu\\" + fold(subKey);
+        }
+        return (view == RegistryView::bits32 ? "hklm32\\" : "hklm64\\") + fold(subKey);
+    }
     static std::string fold(std::string_view text) {
         std::string folded(text);
         std::transform(folded.begin(), folded.end(), folded.begin(), [](char c) {

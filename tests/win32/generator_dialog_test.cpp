@@ -9,8 +9,11 @@
 #include <thread>
 
 #include "patcher/simulator_location.h"
+#include "platform/host_file_system.h"
+#include "platform/win32_text.h"
 #include "res/resource.h"
 #include "tests/support/fake_file_system.h"
+#include "tests/support/temp_tree.h"
 
 namespace cirrowisp::win32 {
 namespace {
@@ -113,6 +116,76 @@ TEST(GeneratorDialogTest, MinimizedWindowSurvivesPaintingItsIcon) {
         RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
         SendMessageW(window, WM_SYSCOMMAND, SC_RESTORE, 0);
         EXPECT_TRUE(settlesTo(false));
+    });
+}
+
+// A registry value this test writes, removed again when it ends (with its key).
+class ScopedRegistryValue {
+public:
+    ScopedRegistryValue(HKEY root, REGSAM view, const std::wstring& key, const std::wstring& name,
+                        const std::string& data)
+        : root_(root), view_(view), key_(key) {
+        HKEY handle = nullptr;
+        EXPECT_EQ(RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view, nullptr,
+                                  &handle, nullptr),
+                  ERROR_SUCCESS);
+        const std::wstring text = toWide(data);
+        RegSetValueExW(handle, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                       static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+        RegCloseKey(handle);
+    }
+    ~ScopedRegistryValue() { RegDeleteKeyExW(root_, key_.c_str(), view_, 0); }
+    ScopedRegistryValue(const ScopedRegistryValue&) = delete;
+    ScopedRegistryValue& operator=(const ScopedRegistryValue&) = delete;
+
+private:
+    HKEY root_;
+    REGSAM view_;
+    std::wstring key_;
+};
+
+std::wstring menuText(HMENU menu, int position) {
+    wchar_t text[512] = {};
+    GetMenuStringW(menu, static_cast<UINT>(position), text, 512, MF_BYPOSITION);
+    return text;
+}
+
+// Prepar3D v4 for the machine in the 64-bit view, v6 for this user: the submenu lists both in
+// the table's order, above Restore; the first is the path field's default, and choosing the
+// other fills the field with its folder.
+TEST(GeneratorDialogTest, SimulatorSubmenuListsTheRegisteredInstallations) {
+    testing::TempTree tree;
+    tree.folder("P3D v4");
+    tree.folder("P3D v6");
+    const std::string v4 = tree.path("P3D v4");
+    const std::string v6 = tree.path("P3D v6");
+    ScopedRegistryValue machine(HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY,
+                                L"SOFTWARE\\Lockheed Martin\\Prepar3D v4", L"SetupPath", v4 + "\\");
+    ScopedRegistryValue user(HKEY_CURRENT_USER, KEY_WOW64_64KEY,
+                             L"Software\\Lockheed Martin\\Prepar3D v6", L"AppPath", v6);
+    SimulatorPathLookup::reset();
+    const auto fileSystem = makeHostFileSystem();
+    GeneratorDialog dialog(*fileSystem);
+    EXPECT_EQ(dialog.options().simulatorPath, v4);
+    whileDialogRuns(dialog, [&](HWND window) {
+        HMENU menu = GetSystemMenu(window, FALSE);
+        ASSERT_NE(menu, nullptr);
+        const int count = GetMenuItemCount(menu);
+        ASSERT_GE(count, 4);
+        EXPECT_EQ(menuText(menu, count - 3), L"&Simulator");
+        HMENU simulators = GetSubMenu(menu, count - 3);
+        ASSERT_NE(simulators, nullptr);
+        ASSERT_EQ(GetMenuItemCount(simulators), 2);
+        EXPECT_EQ(menuText(simulators, 0), toWide("Prepar3D v4 (" + v4 + ")"));
+        EXPECT_EQ(menuText(simulators, 1), toWide("Prepar3D v6 (" + v6 + ")"));
+        EXPECT_TRUE(GetMenuState(simulators, 0, MF_BYPOSITION) & MF_CHECKED);
+
+        SendMessageW(window, WM_SYSCOMMAND, GetMenuItemID(simulators, 1), 0);
+        wchar_t path[512] = {};
+        GetDlgItemTextW(window, IDC_SIMULATOR_PATH, path, 512);
+        EXPECT_EQ(std::wstring(path), toWide(v6));
+        EXPECT_TRUE(GetMenuState(simulators, 1, MF_BYPOSITION) & MF_CHECKED);
+        EXPECT_FALSE(GetMenuState(simulators, 0, MF_BYPOSITION) & MF_CHECKED);
     });
 }
 

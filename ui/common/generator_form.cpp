@@ -106,10 +106,8 @@ StartOutcome runStart(const FormValues& form, PatchOptions& options, FileSystem&
     }
     options.simObjectPaths.clear();
     if (options.includeSimObjectPaths != 0) {
-        const std::optional<std::string> config =
-            simulatorConfig.empty() ? simulatorConfigFile() : simulatorConfig;
         try {
-            options.simObjectPaths = listedAircraftFolders(config.value_or(kSimulatorConfigName));
+            options.simObjectPaths = simulatorListedFolders(simulatorConfig);
         } catch (const FileError& error) {
             outcome.kind = StartOutcome::Kind::failed;
             outcome.message = "The simulator's list of aircraft folders cannot be read:\n" +

@@ -22,10 +22,8 @@ RestoreOutcome runRestoreFromForm(const FormValues& form, FileSystem& fileSystem
     options.includeFlyable = form.flyable;
     RestoreOutcome outcome;
     if (form.simObjectPaths) {
-        const std::optional<std::string> config =
-            simulatorConfig.empty() ? simulatorConfigFile() : simulatorConfig;
         try {
-            options.simObjectPaths = listedAircraftFolders(config.value_or(kSimulatorConfigName));
+            options.simObjectPaths = simulatorListedFolders(simulatorConfig);
         } catch (const FileError& error) {
             outcome.kind = RestoreOutcome::Kind::failed;
             outcome.message = "The simulator's list of aircraft folders cannot be read:\n" +

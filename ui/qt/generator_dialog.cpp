@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QGridLayout>
@@ -19,8 +20,6 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "patcher/simulator_location.h"
-#include "platform/host_registry.h"
 #include "ui/common/restore_action.h"
 #include "ui/qt/about_dialog.h"
 #include "ui/qt/app_icon.h"
@@ -84,11 +83,10 @@ QLabel* caption(const QString& text, QWidget* parent) {
 }  // namespace
 
 GeneratorDialog::GeneratorDialog(FileSystem& fileSystem, QWidget* parent)
-    : QDialog(parent), fileSystem_(fileSystem), icon_(applicationIcon()) {
-    // The record starts with its defaults; the lookup runs once, here, and its result code
-    // does not matter: a failed lookup leaves the last known path in place.
-    lookupSimulatorPath();
-    options_.simulatorPath = SimulatorPathLookup::lastKnownPath();
+    : QDialog(parent), fileSystem_(fileSystem), simulators_(fileSystem), icon_(applicationIcon()) {
+    // The record starts with its defaults; the lookup runs once, above: a failed one leaves
+    // the last known path in place.
+    options_.simulatorPath = simulators_.current().folder;
 
     setObjectName(QStringLiteral("generatorDialog"));
     setWindowTitle(QStringLiteral("FSX-Cirrowisp generator"));
@@ -118,6 +116,19 @@ void GeneratorDialog::buildControls() {
 
     temperatureEdit_ = new TemperatureEdit(this);
     temperatureEdit_->setObjectName(QStringLiteral("temperatureEdit"));
+    simulatorCombo_ = new QComboBox(this);
+    simulatorCombo_->setObjectName(QStringLiteral("simulatorCombo"));
+    for (std::size_t i = 0; i < simulators_.installations().size(); ++i) {
+        simulatorCombo_->addItem(fromBytes(simulators_.itemText(i)));
+    }
+    // No item stands chosen unless the path field starts with its folder.
+    simulatorCombo_->setCurrentIndex(
+        simulators_.chosenItem() ? static_cast<int>(*simulators_.chosenItem()) : -1);
+    simulatorCombo_->setPlaceholderText(simulators_.installations().empty()
+                                            ? QStringLiteral("None found")
+                                            : QStringLiteral("Another folder"));
+    simulatorCombo_->setEnabled(!simulators_.installations().empty());
+    connect(simulatorCombo_, &QComboBox::activated, this, &GeneratorDialog::chooseSimulator);
     pathEdit_ = new QLineEdit(this);
     pathEdit_->setObjectName(QStringLiteral("pathEdit"));
     browseButton_ = new QPushButton(QStringLiteral("Browse..."), this);
@@ -135,8 +146,8 @@ void GeneratorDialog::buildControls() {
 
     std::vector<QWidget*> tabChain = {cancelButton_, startButton_};
     tabChain.insert(tabChain.end(), engineBoxes_.begin(), engineBoxes_.end());
-    tabChain.insert(tabChain.end(), {temperatureEdit_, pathEdit_, browseButton_, flyableBox_,
-                                     simObjectPathsBox_, effectEdit_});
+    tabChain.insert(tabChain.end(), {temperatureEdit_, simulatorCombo_, pathEdit_, browseButton_,
+                                     flyableBox_, simObjectPathsBox_, effectEdit_});
     for (std::size_t i = 1; i < tabChain.size(); ++i) {
         setTabOrder(tabChain[i - 1], tabChain[i]);
     }
@@ -195,15 +206,17 @@ void GeneratorDialog::buildControls() {
     topRow->addStretch();
 
     auto* fields = new QGridLayout;
-    fields->addWidget(caption(QStringLiteral("FSX Path"), this), 0, 0);
+    fields->addWidget(caption(QStringLiteral("Simulator"), this), 0, 0);
+    fields->addWidget(simulatorCombo_, 0, 1);
+    fields->addWidget(caption(QStringLiteral("FSX Path"), this), 1, 0);
     auto* pathRow = new QHBoxLayout;
     pathRow->addWidget(pathEdit_, 1);
     pathRow->addWidget(browseButton_);
-    fields->addLayout(pathRow, 0, 1);
-    fields->addWidget(caption(QStringLiteral("Name of effect file"), this), 1, 0);
-    fields->addWidget(effectEdit_, 1, 1);
-    fields->addWidget(caption(QStringLiteral("max Contrail Temperature (°C)"), this), 2, 0);
-    fields->addWidget(temperatureEdit_, 2, 1, Qt::AlignRight);
+    fields->addLayout(pathRow, 1, 1);
+    fields->addWidget(caption(QStringLiteral("Name of effect file"), this), 2, 0);
+    fields->addWidget(effectEdit_, 2, 1);
+    fields->addWidget(caption(QStringLiteral("max Contrail Temperature (°C)"), this), 3, 0);
+    fields->addWidget(temperatureEdit_, 3, 1, Qt::AlignRight);
     fields->setColumnStretch(1, 1);
 
     auto* buttonRow = new QHBoxLayout;
@@ -250,7 +263,7 @@ void GeneratorDialog::start() {
     StartOutcome outcome;
     {
         WaitCursor wait;
-        outcome = runStart(formFromControls(), options_, fileSystem_, simulatorConfig_);
+        outcome = runStart(formFromControls(), options_, fileSystem_, configFile());
     }
     const QString message = fromBytes(outcome.message);
     switch (outcome.kind) {
@@ -279,7 +292,7 @@ void GeneratorDialog::restoreOriginals() {
     RestoreOutcome outcome;
     {
         WaitCursor wait;
-        outcome = runRestoreFromForm(form, fileSystem_, simulatorConfig_);
+        outcome = runRestoreFromForm(form, fileSystem_, configFile());
     }
     const QString message = fromBytes(outcome.message);
     switch (outcome.kind) {
@@ -303,6 +316,16 @@ void GeneratorDialog::browseForFolder() {
     if (!chosen.isEmpty()) {
         pathEdit_->setText(QDir::toNativeSeparators(chosen));
     }
+}
+
+void GeneratorDialog::chooseSimulator(int item) {
+    if (item >= 0) {
+        pathEdit_->setText(fromBytes(simulators_.choose(static_cast<std::size_t>(item)).folder));
+    }
+}
+
+std::string GeneratorDialog::configFile() const {
+    return simulatorConfig_.empty() ? simulators_.current().configFile : simulatorConfig_;
 }
 
 void GeneratorDialog::showAbout() {

@@ -3,8 +3,6 @@
 #include <exception>
 
 #include "patcher/engine_types.h"
-#include "patcher/simulator_location.h"
-#include "platform/host_registry.h"
 #include "platform/win32_text.h"
 #include "res/resource.h"
 #include "ui/common/restore_action.h"
@@ -42,7 +40,8 @@ HWND focusTarget(HWND dialog, FormField field) {
 
 }  // namespace
 
-GeneratorDialog::GeneratorDialog(FileSystem& fileSystem) : fileSystem_(fileSystem) {
+GeneratorDialog::GeneratorDialog(FileSystem& fileSystem)
+    : fileSystem_(fileSystem), simulators_(fileSystem) {
     // options_ holds its defaults and an empty path by now; the icon comes next, then the one
     // lookup whose answer the path field starts with.
     const HINSTANCE instance = GetModuleHandleA(nullptr);
@@ -53,8 +52,7 @@ GeneratorDialog::GeneratorDialog(FileSystem& fileSystem) : fileSystem_(fileSyste
     smallIcon_ = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME),
                                                IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
                                                GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-    lookupSimulatorPath();
-    options_.simulatorPath = SimulatorPathLookup::lastKnownPath();
+    options_.simulatorPath = simulators_.current().folder;
 }
 
 INT_PTR GeneratorDialog::doModal(HWND owner) {
@@ -119,6 +117,7 @@ void GeneratorDialog::onInitDialog() {
         char text[256] = {};
         if (LoadStringA(GetModuleHandleA(nullptr), IDS_ABOUTBOX, text, sizeof text) > 0) {
             AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
+            addSimulatorMenu(systemMenu);
             char restore[256] = {};
             if (LoadStringA(GetModuleHandleA(nullptr), IDS_RESTORE, restore, sizeof restore) > 0)
                 AppendMenuA(systemMenu, MF_STRING, IDM_RESTORE, restore);
@@ -130,7 +129,46 @@ void GeneratorDialog::onInitDialog() {
                  reinterpret_cast<LPARAM>(smallIcon_ ? smallIcon_ : icon_));
 }
 
+// One radio item per installation found, the chosen one marked; nothing when none is.
+void GeneratorDialog::addSimulatorMenu(HMENU systemMenu) {
+    const std::size_t count = simulators_.installations().size();
+    if (count == 0)
+        return;
+    simulatorMenu_ = CreatePopupMenu();
+    for (std::size_t i = 0; i < count && IDM_SIMULATOR + 16 * i < IDM_SIMULATOR_LIMIT; ++i) {
+        AppendMenuW(simulatorMenu_, MF_STRING, IDM_SIMULATOR + 16 * i,
+                    toWide(simulators_.itemText(i)).c_str());
+    }
+    // Only marked: the path field keeps the text the lookup gave it.
+    if (const auto chosen = simulators_.chosenItem()) {
+        markSimulator(*chosen);
+    }
+    char caption[256] = {};
+    LoadStringA(GetModuleHandleA(nullptr), IDS_SIMULATOR, caption, sizeof caption);
+    AppendMenuA(systemMenu, MF_POPUP, reinterpret_cast<UINT_PTR>(simulatorMenu_), caption);
+}
+
+void GeneratorDialog::markSimulator(std::size_t item) {
+    const UINT last =
+        static_cast<UINT>(IDM_SIMULATOR + 16 * (simulators_.installations().size() - 1));
+    CheckMenuRadioItem(simulatorMenu_, IDM_SIMULATOR, last,
+                       static_cast<UINT>(IDM_SIMULATOR + 16 * item), MF_BYCOMMAND);
+}
+
+void GeneratorDialog::onSimulatorChosen(std::size_t item) {
+    markSimulator(item);
+    SetDlgItemTextW(window_, IDC_SIMULATOR_PATH, toWide(simulators_.choose(item).folder).c_str());
+}
+
 bool GeneratorDialog::onSysCommand(WPARAM command) {
+    const WPARAM id = command & 0xFFF0;
+    if (id >= IDM_SIMULATOR && id < IDM_SIMULATOR_LIMIT && simulatorMenu_ != nullptr) {
+        const std::size_t item = (id - IDM_SIMULATOR) / 16;
+        if (item < simulators_.installations().size()) {
+            onSimulatorChosen(item);
+            return true;
+        }
+    }
     if ((command & 0xFFF0) == IDM_RESTORE) {
         onRestore();
         return true;
@@ -159,7 +197,8 @@ bool GeneratorDialog::onPaint() {
 
 void GeneratorDialog::onStart() {
     WaitCursor wait;
-    const StartOutcome outcome = runStart(readForm(), options_, fileSystem_);
+    const StartOutcome outcome =
+        runStart(readForm(), options_, fileSystem_, simulators_.current().configFile);
     wait.restore();
     switch (outcome.kind) {
         case StartOutcome::Kind::refused:
@@ -187,7 +226,8 @@ void GeneratorDialog::onRestore() {
                     MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
         return;
     WaitCursor wait;
-    const RestoreOutcome outcome = runRestoreFromForm(form, fileSystem_);
+    const RestoreOutcome outcome =
+        runRestoreFromForm(form, fileSystem_, simulators_.current().configFile);
     wait.restore();
     const bool clean = outcome.kind == RestoreOutcome::Kind::finished;
     showMessage(window_, outcome.message,

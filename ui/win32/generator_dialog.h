@@ -4,6 +4,7 @@
 
 #include "patcher/patch_options.h"
 #include "ui/common/generator_form.h"
+#include "ui/common/simulator_choices.h"
 
 namespace cirrowisp {
 class FileSystem;
@@ -31,12 +32,17 @@ private:
     bool onPaint();
     void onStart();
     void onRestore();
+    void addSimulatorMenu(HMENU systemMenu);
+    void markSimulator(std::size_t item);
+    void onSimulatorChosen(std::size_t item);
 
     void showForm(const FormValues& form);
     FormValues readForm() const;
 
     FileSystem& fileSystem_;
     PatchOptions options_;
+    SimulatorChoices simulators_;
+    HMENU simulatorMenu_ = nullptr;
     HICON icon_ = nullptr;
     HICON smallIcon_ = nullptr;
     HWND window_ = nullptr;
