@@ -2,10 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <map>
 #include <ostream>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "patcher/aircraft_roots.h"
@@ -235,6 +237,93 @@ INSTANTIATE_TEST_SUITE_P(
         RestoreFaultCase{"ForcedInUse", FaultAction::forceRestore, FakeFault::InUse},
         RestoreFaultCase{"ForcedNameTaken", FaultAction::forceRestore, FakeFault::NameTaken}),
     [](const ::testing::TestParamInfo<RestoreFaultCase>& row) { return row.param.name; });
+
+// A link to a file outside the tree, planted under each name the program makes or takes for
+// its own, in a folder that needs a backup and in one edited after the run (for a restore):
+// a fault at every operation of a run, a restore and a forced restore. The file behind the link
+// keeps its bytes throughout and no aircraft.cfg takes them (see FaultCheck::failAt).
+class PlantedLinks
+    : public ::testing::TestWithParam<std::tuple<std::string, FaultAction, FakeFault>> {};
+
+TEST_P(PlantedLinks, NothingIsWrittenThroughThemAndNoStrangersFileIsTakenForOurs) {
+    const auto& [link, action, fault] = GetParam();
+    TreeSpec tree;
+    tree.action = action;
+    for (const char* path : {"/sim/SimObjects/Airplanes/Jet", "/sim/SimObjects/Airplanes/Edited",
+                             "/sim/MyTraffic/Aircraft/Prop"}) {
+        FolderSpec folder;
+        folder.path = path;
+        folder.aircraft = folder.path.ends_with("Prop") ? kTurboprop : kJet;
+        folder.link = link;
+        tree.folders.push_back(folder);
+    }
+    tree.folders[1].editAfterRun = "[fltsim.1]\r\ntitle=Livery\r\n";
+    const FaultCheck check(tree);
+    ASSERT_GT(check.operations(), 10u);
+    for (std::size_t n = 1; n <= check.operations(); ++n) {
+        EXPECT_EQ(check.failAt(n, fault), "") << "operation " << n << " fails";
+    }
+}
+
+std::string plantedLinkRowName(const ::testing::TestParamInfo<PlantedLinks::ParamType>& info) {
+    static constexpr std::array<const char*, 3> kActions = {"Run", "Restore", "Forced"};
+    const auto& [link, action, fault] = info.param;
+    std::string name = std::string(kActions[static_cast<std::size_t>(action)]) +
+                       (fault == FakeFault::NoSpace ? "NoSpace_" : "NameTaken_") + link;
+    std::replace(name.begin(), name.end(), '.', '_');
+    return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryName, PlantedLinks,
+    ::testing::Combine(::testing::ValuesIn(kPlantedLinkNames),
+                       ::testing::Values(FaultAction::run, FaultAction::restore,
+                                         FaultAction::forceRestore),
+                       ::testing::Values(FakeFault::NoSpace, FakeFault::NameTaken)),
+    plantedLinkRowName);
+
+// A backup or kept file that is a link is a stranger's: the folder is left alone and named,
+// by a run and a restore alike, while the others are treated.
+TEST(PlantedLinks, BackupOrKeptFileThatIsALinkLeavesItsFolderAloneAndNamed) {
+    for (const std::string name :
+         {"without_contrails_aircraft.cfg", "aircraft_before_restore.cfg"}) {
+        FakeFileSystem fs;
+        fs.addFile("/outside/victim", "not ours");
+        fs.addFile("/sim/SimObjects/Airplanes/Jet/aircraft.cfg", kJet);
+        fs.addLink("/sim/SimObjects/Airplanes/Jet/" + name, "/outside/victim");
+        fs.addFile("/sim/MyTraffic/Aircraft/Prop/aircraft.cfg", kTurboprop);
+        std::vector<std::string> named;
+        PatchOptions options;
+        options.simulatorPath = "/sim";
+        const ScanTotals totals = AircraftScan(options, fs, [&](const FolderReport& report) {
+            if (!report.leftAlone.empty()) {
+                named.push_back(report.folder + ": " + report.leftAlone);
+            }
+        });
+        EXPECT_EQ(totals.aiAircraft, 1) << name;
+        EXPECT_THAT(named,
+                    ::testing::ElementsAre("/sim/SimObjects/Airplanes/Jet: " + linkReason(name)));
+        EXPECT_EQ(fs.content("/sim/SimObjects/Airplanes/Jet/aircraft.cfg"), kJet) << name;
+
+        RestoreOptions restore;
+        restore.simulatorPath = "/sim";
+        restore.force = true;
+        named.clear();
+        const RestoreTotals restored = RestoreOriginals(restore, fs, [&](const RestoreReport& r) {
+            if (r.outcome == RestoreReport::Outcome::leftAlone) {
+                named.push_back(r.folder + ": " + r.reason);
+            }
+        });
+        EXPECT_EQ(restored.aiRestored, 1) << name;
+        // Only the backup name makes a restore look: a kept file needs a backup beside it.
+        if (name == kBackupFileName) {
+            EXPECT_THAT(named, ::testing::ElementsAre("/sim/SimObjects/Airplanes/Jet: " +
+                                                      linkReason(name)));
+        }
+        EXPECT_EQ(fs.content("/sim/SimObjects/Airplanes/Jet/aircraft.cfg"), kJet) << name;
+        EXPECT_EQ(fs.content("/outside/victim"), "not ours") << name;
+    }
+}
 
 TEST_F(ScanFaults, HeldOpenAircraftFileIsSkippedAndNotCounted) {
     FakeFileSystem fs;
