@@ -282,49 +282,6 @@ INSTANTIATE_TEST_SUITE_P(
                        ::testing::Values(FakeFault::NoSpace, FakeFault::NameTaken)),
     plantedLinkRowName);
 
-// A backup or kept file that is a link is a stranger's: the folder is left alone and named,
-// by a run and a restore alike, while the others are treated.
-TEST(PlantedLinks, BackupOrKeptFileThatIsALinkLeavesItsFolderAloneAndNamed) {
-    for (const std::string name :
-         {"without_contrails_aircraft.cfg", "aircraft_before_restore.cfg"}) {
-        FakeFileSystem fs;
-        fs.addFile("/outside/victim", "not ours");
-        fs.addFile("/sim/SimObjects/Airplanes/Jet/aircraft.cfg", kJet);
-        fs.addLink("/sim/SimObjects/Airplanes/Jet/" + name, "/outside/victim");
-        fs.addFile("/sim/MyTraffic/Aircraft/Prop/aircraft.cfg", kTurboprop);
-        std::vector<std::string> named;
-        PatchOptions options;
-        options.simulatorPath = "/sim";
-        const ScanTotals totals = AircraftScan(options, fs, [&](const FolderReport& report) {
-            if (!report.leftAlone.empty()) {
-                named.push_back(report.folder + ": " + report.leftAlone);
-            }
-        });
-        EXPECT_EQ(totals.aiAircraft, 1) << name;
-        EXPECT_THAT(named,
-                    ::testing::ElementsAre("/sim/SimObjects/Airplanes/Jet: " + linkReason(name)));
-        EXPECT_EQ(fs.content("/sim/SimObjects/Airplanes/Jet/aircraft.cfg"), kJet) << name;
-
-        RestoreOptions restore;
-        restore.simulatorPath = "/sim";
-        restore.force = true;
-        named.clear();
-        const RestoreTotals restored = RestoreOriginals(restore, fs, [&](const RestoreReport& r) {
-            if (r.outcome == RestoreReport::Outcome::leftAlone) {
-                named.push_back(r.folder + ": " + r.reason);
-            }
-        });
-        EXPECT_EQ(restored.aiRestored, 1) << name;
-        // Only the backup name makes a restore look: a kept file needs a backup beside it.
-        if (name == kBackupFileName) {
-            EXPECT_THAT(named, ::testing::ElementsAre("/sim/SimObjects/Airplanes/Jet: " +
-                                                      linkReason(name)));
-        }
-        EXPECT_EQ(fs.content("/sim/SimObjects/Airplanes/Jet/aircraft.cfg"), kJet) << name;
-        EXPECT_EQ(fs.content("/outside/victim"), "not ours") << name;
-    }
-}
-
 TEST_F(ScanFaults, HeldOpenAircraftFileIsSkippedAndNotCounted) {
     FakeFileSystem fs;
     build(fs);
