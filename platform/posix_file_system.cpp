@@ -39,7 +39,7 @@ std::string reasonOf(int error) {
 // folder once more, where listFolder() has taken its statx already.
 class PosixListing : public DirectoryListing {
 public:
-    PosixListing(int fd, std::string folder) : fd_(fd), folder_(std::move(folder)) {}
+    explicit PosixListing(int fd) : fd_(fd) {}
     ~PosixListing() override { ::close(fd_); }
     PosixListing(const PosixListing&) = delete;
     PosixListing& operator=(const PosixListing&) = delete;
@@ -82,7 +82,6 @@ public:
 private:
     static constexpr std::size_t kBufferSize = 32 * 1024;  // what glibc's opendir takes
     int fd_;
-    std::string folder_;
     std::unique_ptr<char[]> buffer_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
     std::size_t at_ = 0;
     std::size_t filled_ = 0;
@@ -307,7 +306,7 @@ std::unique_ptr<DirectoryListing> PosixFileSystem::listFolder(const std::string&
     }
     listed_.path = path;
     listed_.key = folderKey(fd);
-    return std::make_unique<PosixListing>(fd, path);
+    return std::make_unique<PosixListing>(fd);
 }
 
 // A run asks whether it could create files in every folder whose file needs no change, and one
