@@ -163,12 +163,15 @@ int runScanOn(const CliOptions& options, FileSystem& fileSystem, CliIo& io) {
             progress.clear();
             io.err << describe(report) << '\n';
         }
+        if (!report.leftAlone.empty()) {
+            // Said whether or not the pilot asked for details: the aircraft keeps no contrails
+            // until the folder is set right.
+            progress.clear();
+            io.err << report.folder << ": left alone, " << report.leftAlone << '\n';
+        }
         progress.folderDone();
     };
-    // No observer when nobody reads the reports: the scan then skips the work they need.
-    const bool reporting = options.verbose || io.errIsTerminal;
-    const ScanTotals totals =
-        AircraftScan(patch, roots->folders, target, reporting ? observer : FolderObserver{});
+    const ScanTotals totals = AircraftScan(patch, roots->folders, target, observer);
     progress.clear();
 
     if (options.dryRun) {

@@ -1,5 +1,6 @@
 // Builds a small simulator tree from the input (which folders have an aircraft.cfg, a backup, a
-// panel, a file held open, a read-only folder; which aircraft files they hold), makes one file
+// panel, a file held open, a read-only folder, a link planted under one of the program's own
+// names; which aircraft files they hold), makes one file
 // operation of a run (or of a restore after a run) fail with one of the errors a real disk gives,
 // and checks that no aircraft loses its file or its original bytes and that a rerun ends where
 // a clean one does.
@@ -60,6 +61,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         folder.panel = (flags & 64) != 0;
         folder.readOnly = (flags & 128) != 0 && (flags & 4) != 0;
+        // Mostly none: a link planted under one of the names the program makes or takes.
+        const auto link = provider.ConsumeIntegralInRange<std::size_t>(
+            0, 2 * cirrowisp::kPlantedLinkNames.size());
+        if (link < cirrowisp::kPlantedLinkNames.size()) {
+            folder.link = cirrowisp::kPlantedLinkNames[link];
+        }
         tree.folders.push_back(folder);
     }
     static constexpr std::array<FakeFault, 4> kFaults = {

@@ -40,11 +40,20 @@ FolderNames readFolderNames(DirectoryListing& listing) {
             }
         } else if (sameName(entry.name, kBackupFileName)) {
             names.backups.push_back(entry.name);
+            if (entry.isLink) {
+                names.link = entry.name;
+            }
+        } else if (entry.isLink && sameName(entry.name, kBeforeRestoreFileName)) {
+            names.link = entry.name;
         } else if (entry.name == kNewAircraftFileName || entry.name == kBackupTempFileName) {
             names.halfMade = true;
         }
     }
     return names;
+}
+
+std::string linkReason(std::string_view name) {
+    return std::string(name) + " is a link, not a file of this program's";
 }
 
 std::string joinPath(const std::string& folder, std::string_view name, char separator) {

@@ -17,6 +17,10 @@ inline constexpr const char* kNewAircraftFileName = "new_aircraft.cfg";
 inline constexpr const char* kBackupFileName = "without_contrails_aircraft.cfg";
 // The backup is written under this name first and renamed into place only when complete.
 inline constexpr const char* kBackupTempFileName = "without_contrails_aircraft.tmp";
+// Where a forced restore keeps the aircraft.cfg it replaces, and the name that copy is written
+// under until it is complete.
+inline constexpr const char* kBeforeRestoreFileName = "aircraft_before_restore.cfg";
+inline constexpr const char* kBeforeRestoreTempFileName = "aircraft_before_restore.tmp";
 
 // Removes the files a folder's treatment created when it is given up (a failure, a folder left
 // alone), so the folder keeps nothing but what was there before. Declared before the files it
@@ -52,9 +56,15 @@ struct FolderNames {
     std::vector<std::string> backups;
     bool hasPanel = false;
     bool halfMade = false;  // new_aircraft.cfg or the backup's temporary file is there
+    // A backup or a kept file that is a link, as named on disk. It was not made by us: trusting
+    // it would lose the pilot's bytes to a file anywhere, so the folder is left alone.
+    std::optional<std::string> link;
 };
 
 FolderNames readFolderNames(DirectoryListing& listing);
+
+// Why a folder with that link (see FolderNames::link) is left alone, in the words of a report.
+std::string linkReason(std::string_view name);
 
 // `folder` and `name` joined with the host's separator.
 std::string joinPath(const std::string& folder, std::string_view name, char separator);

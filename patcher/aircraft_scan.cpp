@@ -137,6 +137,11 @@ private:
         if (!names.aircraft) {
             return false;
         }
+        if (names.link) {
+            // Never replace aircraft.cfg without a backup of our own.
+            report.leftAlone = linkReason(*names.link);
+            return false;
+        }
         const std::string aircraftPath = join(folder, *names.aircraft);
         auto input = fs_.openRead(aircraftPath);
         if (input == nullptr) {

@@ -30,6 +30,9 @@ struct FolderReport {
     std::int32_t temperaturesChanged = 0;
     bool backupMade = false;
     bool bytesChanged = false;  // the new aircraft.cfg differs from the old one
+    // Why an aircraft the run would have treated was left alone, for the pilot to hear of it;
+    // empty for every folder left alone as a matter of course.
+    std::string leftAlone;
 };
 
 using FolderObserver = std::function<void(const FolderReport&)>;

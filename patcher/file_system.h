@@ -8,10 +8,13 @@
 
 namespace cirrowisp {
 
-// One entry of a folder listing. `isFolder` follows links, as the simulator does.
+// One entry of a folder listing. `isFolder` follows links, as the simulator does; `isLink` says
+// the entry itself is a symbolic link (or, on Windows, a junction or other name-surrogate
+// reparse point), which an archive from a stranger can plant under any name.
 struct DirEntry {
     std::string name;
     bool isFolder = false;
+    bool isLink = false;
 };
 
 // Steps through the entries of one folder, "." and ".." included, in the order the file
@@ -53,8 +56,11 @@ public:
     // nullptr when the file cannot be opened: missing, a folder, no permission, or held open
     // by another program (Windows opens without sharing).
     virtual std::unique_ptr<InputFile> openRead(const std::string& path) = 0;
-    // Creates or truncates; nullptr when the file cannot be created (a read-only folder), with
-    // the system's reason in `reason` when the caller wants it.
+    // Creates the file new, as our own: a file or link already under that name is removed first
+    // (a link itself, never what it points to), and the creation refuses to follow a link that
+    // appears in its place, so no byte written can land outside the folder. nullptr when the
+    // file cannot be created (a read-only folder, a folder of that name), with the system's
+    // reason in `reason` when the caller wants it.
     virtual std::unique_ptr<OutputFile> createFile(const std::string& path,
                                                    std::string* reason = nullptr) = 0;
     // Deletes a file; throws FileError on failure.

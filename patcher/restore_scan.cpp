@@ -107,6 +107,11 @@ private:
             }
             return;
         }
+        if (names.link) {
+            // Its bytes could come from anywhere, and a kept file there could be anywhere.
+            leaveAlone(report, linkReason(*names.link));
+            return;
+        }
         // Two spellings can only meet on a case-sensitive disk; the exact one wins, as for
         // aircraft.cfg.
         const auto exact = std::find(names.backups.begin(), names.backups.end(), kBackupFileName);

@@ -11,11 +11,6 @@ namespace cirrowisp {
 
 class FileSystem;
 
-// Where a forced restore keeps the aircraft.cfg it replaces, and the name that copy is written
-// under until it is complete.
-inline constexpr const char* kBeforeRestoreFileName = "aircraft_before_restore.cfg";
-inline constexpr const char* kBeforeRestoreTempFileName = "aircraft_before_restore.tmp";
-
 // The choices of one restore. The folders are those a run with the same folders and flyable
 // choice would treat.
 struct RestoreOptions {

@@ -107,6 +107,9 @@ std::unique_ptr<DirectoryListing> OverlayFileSystem::listFolder(const std::strin
         if (found != entries_.end() && found->second.deleted) {
             continue;
         }
+        if (found != entries_.end()) {
+            entry.isLink = false;  // replaced by a file of this run's
+        }
         seen.insert(entry.name);
         entries.push_back(entry);
     }

@@ -39,7 +39,7 @@ std::string reasonOf(int error) {
 // folder once more, where listFolder() has taken its statx already.
 class PosixListing : public DirectoryListing {
 public:
-    PosixListing(int fd, std::string folder) : fd_(fd), folder_(std::move(folder)) {}
+    explicit PosixListing(int fd) : fd_(fd) {}
     ~PosixListing() override { ::close(fd_); }
     PosixListing(const PosixListing&) = delete;
     PosixListing& operator=(const PosixListing&) = delete;
@@ -60,15 +60,21 @@ public:
         const auto type = static_cast<unsigned char>(record[offsetof(dirent64, d_type)]);
         at_ += length;
         entry.name = record + offsetof(dirent64, d_name);
-        if (type == DT_DIR) {
-            entry.isFolder = true;
-        } else if (type == DT_LNK || type == DT_UNKNOWN) {
-            // The simulator follows links; some file systems do not fill d_type at all.
+        entry.isLink = type == DT_LNK;
+        entry.isFolder = type == DT_DIR;
+        if (type == DT_UNKNOWN) {
+            // Some file systems do not fill d_type at all.
             struct stat info {};
-            const std::string full = folder_ + "/" + entry.name;
-            entry.isFolder = ::stat(full.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-        } else {
-            entry.isFolder = false;
+            if (::fstatat(fd_, entry.name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) {
+                entry.isLink = S_ISLNK(info.st_mode);
+                entry.isFolder = S_ISDIR(info.st_mode);
+            }
+        }
+        if (entry.isLink) {
+            // The simulator follows links.
+            struct stat info {};
+            entry.isFolder =
+                ::fstatat(fd_, entry.name.c_str(), &info, 0) == 0 && S_ISDIR(info.st_mode);
         }
         return true;
     }
@@ -76,7 +82,6 @@ public:
 private:
     static constexpr std::size_t kBufferSize = 32 * 1024;  // what glibc's opendir takes
     int fd_;
-    std::string folder_;
     std::unique_ptr<char[]> buffer_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
     std::size_t at_ = 0;
     std::size_t filled_ = 0;
@@ -301,7 +306,7 @@ std::unique_ptr<DirectoryListing> PosixFileSystem::listFolder(const std::string&
     }
     listed_.path = path;
     listed_.key = folderKey(fd);
-    return std::make_unique<PosixListing>(fd, path);
+    return std::make_unique<PosixListing>(fd);
 }
 
 // A run asks whether it could create files in every folder whose file needs no change, and one
@@ -365,7 +370,16 @@ std::unique_ptr<InputFile> PosixFileSystem::openRead(const std::string& path) {
 
 std::unique_ptr<OutputFile> PosixFileSystem::createFile(const std::string& path,
                                                         std::string* reason) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    // O_EXCL refuses any name that exists, a link (even a dangling one) included, so the file
+    // opened is always the one just made: a link planted under this name by an archive would
+    // otherwise take the bytes to wherever it points. A stale file or link is removed first;
+    // unlink() removes the link, never its target. Should another one appear in between, the
+    // second open fails and the folder is left alone.
+    constexpr int kFlags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+    int fd = ::open(path.c_str(), kFlags, 0666);
+    if (fd < 0 && errno == EEXIST && ::unlink(path.c_str()) == 0) {
+        fd = ::open(path.c_str(), kFlags, 0666);
+    }
     if (fd < 0) {
         if (reason != nullptr) {
             *reason = reasonOf(errno);

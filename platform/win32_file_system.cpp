@@ -6,6 +6,8 @@
 #include <windows.h>
 
 #include <limits>
+#include <optional>
+#include <string>
 
 #include "platform/host_file_system.h"
 #include "platform/long_path.h"
@@ -41,6 +43,10 @@ public:
         pending_ = false;
         entry.name = fromWide(data_.cFileName);
         entry.isFolder = (data_.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        // A symbolic link or a junction; other reparse points (a cloud file's placeholder, a
+        // deduplicated file) hold their data in place and are files like any other.
+        entry.isLink = (data_.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
+                       IsReparseTagNameSurrogate(data_.dwReserved0);
         return true;
     }
 
@@ -143,13 +149,115 @@ std::unique_ptr<InputFile> Win32FileSystem::openRead(const std::string& path) {
     return std::make_unique<Win32InputFile>(file, path);
 }
 
+namespace {
+
+HANDLE createNew(const std::wstring& name) {
+    // CREATE_NEW fails on any name that exists; FILE_FLAG_OPEN_REPARSE_POINT makes a link or a
+    // junction count as the name itself rather than lead to its target.
+    return CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+}
+
+// The path the system resolved an open handle to; empty when it cannot say.
+std::wstring finalPath(HANDLE handle) {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            GetFinalPathNameByHandleW(handle, path.data(), static_cast<DWORD>(path.size()), 0);
+        if (length == 0) {
+            return {};
+        }
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(length);
+    }
+}
+
+// Whether `handle`, opened as `name`, is that entry of its folder and not what a link under the
+// name points to. Wine shows a Unix link to a file as a plain file and follows it even when
+// asked not to, so that removing or renaming it would remove or move its target; its final
+// path gives it away. Where the system cannot tell, the attributes already said: no link.
+bool isEntryItself(HANDLE handle, const std::wstring& name) {
+    const std::size_t slash = name.find_last_of(L"\\/");
+    if (slash == std::wstring::npos) {
+        return true;
+    }
+    HANDLE folder = CreateFileW(name.substr(0, slash).c_str(), FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (folder == INVALID_HANDLE_VALUE) {
+        return true;
+    }
+    const std::wstring folderPath = finalPath(folder);
+    CloseHandle(folder);
+    const std::wstring actual = finalPath(handle);
+    if (folderPath.empty() || actual.empty()) {
+        return true;
+    }
+    const std::wstring expected = folderPath + L"\\" + name.substr(slash + 1);
+    return CompareStringOrdinal(expected.c_str(), static_cast<int>(expected.size()), actual.c_str(),
+                                static_cast<int>(actual.size()), TRUE) == CSTR_EQUAL;
+}
+
+constexpr const char* kHiddenLink =
+    "a link stands under this name (a Unix link under Wine), which cannot be removed here "
+    "without removing what it points to";
+
+// Removes the entry `name` itself: a file, or a link or junction (to a file or a folder) and
+// never its target. A folder proper stays. Returns why it could not, or nothing.
+std::optional<std::string> removeEntry(const std::wstring& name) {
+    HANDLE entry =
+        CreateFileW(name.c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (entry == INVALID_HANDLE_VALUE) {
+        return systemErrorText(GetLastError());
+    }
+    std::optional<std::string> reason;
+    BY_HANDLE_FILE_INFORMATION info{};
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    if (!GetFileInformationByHandle(entry, &info)) {
+        reason = systemErrorText(GetLastError());
+    } else if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+               (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+        reason = systemErrorText(ERROR_FILE_EXISTS);
+    } else if (!isEntryItself(entry, name)) {
+        // Windows opened a link or junction as itself; Wine may have followed it.
+        reason = kHiddenLink;
+    }
+    if (!reason &&
+        !SetFileInformationByHandle(entry, FileDispositionInfo, &disposition, sizeof disposition)) {
+        reason = systemErrorText(GetLastError());
+    }
+    CloseHandle(entry);
+    return reason;
+}
+
+}  // namespace
+
 std::unique_ptr<OutputFile> Win32FileSystem::createFile(const std::string& path,
                                                         std::string* reason) {
-    HANDLE file = CreateFileW(systemPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    const std::wstring name = systemPath(path);
+    HANDLE file = createNew(name);
+    std::optional<std::string> why;
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        why = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? removeEntry(name)
+                                                                          : systemErrorText(error);
+        if (!why) {
+            // Should another link appear in between, this fails too and the folder is left
+            // alone: nothing is ever written through one.
+            file = createNew(name);
+            if (file == INVALID_HANDLE_VALUE) {
+                why = systemErrorText(GetLastError());
+            }
+        }
+    }
     if (file == INVALID_HANDLE_VALUE) {
         if (reason != nullptr) {
-            *reason = systemErrorText(GetLastError());
+            *reason = why.value_or(std::string());
         }
         return nullptr;
     }
@@ -157,8 +265,8 @@ std::unique_ptr<OutputFile> Win32FileSystem::createFile(const std::string& path,
 }
 
 void Win32FileSystem::removeFile(const std::string& path) {
-    if (!DeleteFileW(systemPath(path).c_str())) {
-        throwLastError(path);
+    if (const std::optional<std::string> reason = removeEntry(systemPath(path))) {
+        throw FileError(path, *reason);
     }
 }
 

@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -19,8 +20,10 @@
 #include <string>
 #include <vector>
 
+#include "patcher/aircraft_folders.h"
 #include "tests/support/child_process.h"
 #include "tests/support/samples.h"
+#include "tests/support/scan_fault_check.h"
 #include "tests/support/temp_tree.h"
 
 namespace cirrowisp {
@@ -260,6 +263,79 @@ TEST_F(BadInput, AircraftFolderLinkedFromElsewhereIsFollowed) {
     EXPECT_EQ(tree_.read("elsewhere/Jet/without_contrails_aircraft.cfg"), kJet);
     EXPECT_TRUE(fs::is_symlink(tree_.root() / (airplanes_ + "Jet")));
 }
+
+// A link to a file of the user's outside the tree, planted under each name the program makes or
+// takes for its own in two aircraft folders, before a run, a restore and a forced restore (one
+// of them edited after the run). The file behind it never changes and no aircraft.cfg becomes a
+// link or takes its bytes; a backup or kept file that is a link leaves its folder alone, named.
+class PlantedLink : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(PlantedLink, NeverLeadsAWriteOutOfTheTree) {
+    const std::string& name = GetParam();
+    // A backup or kept file: not ours to trust.
+    const bool strangers = name == kBackupFileName || name == kBeforeRestoreFileName;
+    TempTree tree;
+    const std::string victimBytes = "export PATH=$HOME/bin:$PATH\n";
+    tree.write("home/.bashrc", victimBytes);
+    const std::vector<std::string> folders = {"sim/SimObjects/Airplanes/Jet/",
+                                              "sim/SimObjects/Airplanes/Edited/"};
+    auto plant = [&] {
+        for (const std::string& folder : folders) {
+            const fs::path link = tree.root() / (folder + name);
+            fs::remove(link);
+            fs::create_symlink(tree.root() / "home/.bashrc", link);
+        }
+    };
+    auto check = [&](const std::string& step, const CliResult& result) {
+        EXPECT_EQ(tree.read("home/.bashrc"), victimBytes) << step;
+        for (const std::string& folder : folders) {
+            EXPECT_FALSE(fs::is_symlink(tree.root() / (folder + "aircraft.cfg"))) << step;
+            EXPECT_NE(tree.read(folder + "aircraft.cfg"), victimBytes) << step;
+            if (strangers) {
+                EXPECT_THAT(result.err,
+                            HasSubstr(tree.path(folder.substr(0, folder.size() - 1)) + ": "))
+                    << step;
+                EXPECT_THAT(result.err, HasSubstr(name + " is a link")) << step;
+            }
+        }
+    };
+    for (const std::string& folder : folders) {
+        tree.write(folder + "aircraft.cfg", kJet);
+    }
+    plant();
+    const CliResult run = runCli({tree.path("sim")});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, strangers ? summary(0, 0, 0, 0) : summary(2, 0, 2, 2));
+    check("run", run);
+
+    // The tree a run leaves, one aircraft edited since; the links planted again where the
+    // run removed them.
+    for (const std::string& folder : folders) {
+        fs::remove(tree.root() / (folder + name));
+        tree.write(folder + "aircraft.cfg", patched(kJet));
+        tree.write(folder + "without_contrails_aircraft.cfg", kJet);
+    }
+    tree.write(folders[1] + "aircraft.cfg", patched(kJet) + "[fltsim.1]\r\n");
+    plant();
+    const CliResult restore = runCli({"--restore", tree.path("sim")});
+    EXPECT_EQ(restore.status, 3) << restore.err;
+    check("restore", restore);
+    EXPECT_EQ(tree.read(folders[0] + "aircraft.cfg"), strangers ? patched(kJet) : kJet);
+
+    plant();
+    const CliResult forced = runCli({"--restore", "--force", tree.path("sim")});
+    EXPECT_EQ(forced.status, strangers ? 3 : 0) << forced.err;
+    check("forced restore", forced);
+    EXPECT_EQ(tree.read(folders[1] + "aircraft.cfg"),
+              strangers ? patched(kJet) + "[fltsim.1]\r\n" : kJet);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryName, PlantedLink, ::testing::ValuesIn(kPlantedLinkNames),
+                         [](const auto& row) {
+                             std::string name = row.param;
+                             std::replace(name.begin(), name.end(), '.', '_');
+                             return name;
+                         });
 
 ino_t inodeOf(const fs::path& path) {
     struct stat info {};

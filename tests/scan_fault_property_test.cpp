@@ -1,8 +1,9 @@
 // A fault at every operation, with every disk error, over many generated simulator trees rather
 // than one: folders with and without backups, flyable ones, held-open files, read-only folders,
 // other spellings, files that are empty, binary or longer than a read buffer, folder names in
-// several scripts. Fixed seeds; the restore rows check a restore (forced or not) over the tree
-// a clean run left, some aircraft edited after that run.
+// several scripts, links planted under the names the program makes. Fixed seeds; the restore rows
+// check a restore (forced or not) over the tree a clean run left, some aircraft edited after that
+// run.
 
 #include <gtest/gtest.h>
 
@@ -70,6 +71,9 @@ TreeSpec randomTree(Draw& draw, FaultAction action) {
         }
         folder.panel = draw.chance(20);
         folder.readOnly = draw.chance(5);
+        if (draw.chance(15)) {
+            folder.link = draw.pick(kPlantedLinkNames);
+        }
         if (action != FaultAction::run) {
             // Drawn only here, so the trees of the run rows stay as they were.
             if (draw.chance(30)) {

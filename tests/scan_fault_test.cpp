@@ -2,10 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <map>
 #include <ostream>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "patcher/aircraft_roots.h"
@@ -235,6 +237,50 @@ INSTANTIATE_TEST_SUITE_P(
         RestoreFaultCase{"ForcedInUse", FaultAction::forceRestore, FakeFault::InUse},
         RestoreFaultCase{"ForcedNameTaken", FaultAction::forceRestore, FakeFault::NameTaken}),
     [](const ::testing::TestParamInfo<RestoreFaultCase>& row) { return row.param.name; });
+
+// A link to a file outside the tree, planted under each name the program makes or takes for
+// its own, in a folder that needs a backup and in one edited after the run (for a restore):
+// a fault at every operation of a run, a restore and a forced restore. The file behind the link
+// keeps its bytes throughout and no aircraft.cfg takes them (see FaultCheck::failAt).
+class PlantedLinks
+    : public ::testing::TestWithParam<std::tuple<std::string, FaultAction, FakeFault>> {};
+
+TEST_P(PlantedLinks, NothingIsWrittenThroughThemAndNoStrangersFileIsTakenForOurs) {
+    const auto& [link, action, fault] = GetParam();
+    TreeSpec tree;
+    tree.action = action;
+    for (const char* path : {"/sim/SimObjects/Airplanes/Jet", "/sim/SimObjects/Airplanes/Edited",
+                             "/sim/MyTraffic/Aircraft/Prop"}) {
+        FolderSpec folder;
+        folder.path = path;
+        folder.aircraft = folder.path.ends_with("Prop") ? kTurboprop : kJet;
+        folder.link = link;
+        tree.folders.push_back(folder);
+    }
+    tree.folders[1].editAfterRun = "[fltsim.1]\r\ntitle=Livery\r\n";
+    const FaultCheck check(tree);
+    ASSERT_GT(check.operations(), 10u);
+    for (std::size_t n = 1; n <= check.operations(); ++n) {
+        EXPECT_EQ(check.failAt(n, fault), "") << "operation " << n << " fails";
+    }
+}
+
+std::string plantedLinkRowName(const ::testing::TestParamInfo<PlantedLinks::ParamType>& info) {
+    static constexpr std::array<const char*, 3> kActions = {"Run", "Restore", "Forced"};
+    const auto& [link, action, fault] = info.param;
+    std::string name = std::string(kActions[static_cast<std::size_t>(action)]) +
+                       (fault == FakeFault::NoSpace ? "NoSpace_" : "NameTaken_") + link;
+    std::replace(name.begin(), name.end(), '.', '_');
+    return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryName, PlantedLinks,
+    ::testing::Combine(::testing::ValuesIn(kPlantedLinkNames),
+                       ::testing::Values(FaultAction::run, FaultAction::restore,
+                                         FaultAction::forceRestore),
+                       ::testing::Values(FakeFault::NoSpace, FakeFault::NameTaken)),
+    plantedLinkRowName);
 
 TEST_F(ScanFaults, HeldOpenAircraftFileIsSkippedAndNotCounted) {
     FakeFileSystem fs;

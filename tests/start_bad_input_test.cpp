@@ -9,6 +9,7 @@
 #include <ostream>
 #include <string>
 
+#include "patcher/aircraft_folders.h"
 #include "platform/host_file_system.h"
 #include "tests/support/samples.h"
 #include "tests/support/temp_tree.h"
@@ -126,6 +127,22 @@ TEST(StartBadInputMessages, LinkedAircraftFolderIsFollowed) {
     EXPECT_EQ(outcome.kind, StartOutcome::Kind::finished) << outcome.message;
     EXPECT_EQ(outcome.totals.aiAircraft, 1);
     EXPECT_EQ(tree.read("elsewhere/Jet/aircraft.cfg"), patched(kJet));
+}
+
+// The summary names the folder whose backup is a link, as the restore names those it leaves.
+TEST(StartBadInputMessages, LinkedBackupLeavesItsFolderAloneAndNamed) {
+    TempTree tree;
+    tree.write("home/.bashrc", "not an aircraft file\n");
+    tree.write(kAirplanes + "Jet/aircraft.cfg", kJet);
+    tree.write(kAirplanes + "Prop/aircraft.cfg", kJet);
+    fs::create_symlink(tree.root() / "home/.bashrc",
+                       tree.root() / (kAirplanes + "Jet/without_contrails_aircraft.cfg"));
+    const StartOutcome outcome = start(tree.path("sim"));
+    EXPECT_EQ(outcome.kind, StartOutcome::Kind::finished) << outcome.message;
+    LeftAloneList named;
+    named.add(tree.path(kAirplanes + "Jet"), linkReason(kBackupFileName));
+    EXPECT_EQ(outcome.message, summaryText({1, 0, 1, 1}) + named.text());
+    EXPECT_EQ(tree.read(kAirplanes + "Jet/aircraft.cfg"), kJet);
 }
 
 }  // namespace

@@ -144,13 +144,34 @@ void FakeFileSystem::addFolder(const std::string& path) {
     if (key != "/") {
         addFolder(parentOf(key));
     }
-    nodes_[key] = Node{true, nullptr};
+    nodes_[key] = Node{true, nullptr, {}};
 }
 
 void FakeFileSystem::addFile(const std::string& path, const std::string& content) {
     const std::string key = normalise(path);
     addFolder(parentOf(key));
-    nodes_[key] = Node{false, std::make_shared<std::string>(content)};
+    nodes_[key] = Node{false, std::make_shared<std::string>(content), {}};
+}
+
+void FakeFileSystem::addLink(const std::string& path, const std::string& target) {
+    const std::string key = normalise(path);
+    addFolder(parentOf(key));
+    nodes_[key] = Node{false, nullptr, normalise(target)};
+}
+
+const FakeFileSystem::Node* FakeFileSystem::resolve(const std::string& key) const {
+    std::string at = key;
+    for (int hops = 0; hops < 8; ++hops) {  // a loop of links leads nowhere, as ELOOP says
+        const auto found = nodes_.find(at);
+        if (found == nodes_.end()) {
+            return nullptr;
+        }
+        if (found->second.link.empty()) {
+            return &found->second;
+        }
+        at = found->second.link;
+    }
+    return nullptr;
 }
 
 bool FakeFileSystem::exists(const std::string& path) const {
@@ -159,7 +180,7 @@ bool FakeFileSystem::exists(const std::string& path) const {
 
 std::optional<std::string> FakeFileSystem::content(const std::string& path) const {
     const auto found = nodes_.find(normalise(path));
-    if (found == nodes_.end() || found->second.folder) {
+    if (found == nodes_.end() || found->second.folder || !found->second.link.empty()) {
         return std::nullopt;
     }
     return *found->second.bytes;
@@ -171,7 +192,7 @@ std::map<std::string, std::string> FakeFileSystem::filesBelow(const std::string&
     std::map<std::string, std::string> files;
     for (const auto& [path, node] : nodes_) {
         if (!node.folder && path.compare(0, prefix.size(), prefix) == 0) {
-            files[path.substr(prefix.size())] = *node.bytes;
+            files[path.substr(prefix.size())] = node.link.empty() ? *node.bytes : "-> " + node.link;
         }
     }
     return files;
@@ -230,7 +251,9 @@ std::unique_ptr<DirectoryListing> FakeFileSystem::listFolder(const std::string& 
         }
         const std::string rest = it->first.substr(prefix.size());
         if (!rest.empty() && rest.find('/') == std::string::npos) {
-            entries.push_back({rest, it->second.folder});
+            const Node* target = resolve(it->first);
+            entries.push_back(
+                {rest, target != nullptr && target->folder, !it->second.link.empty()});
         }
     }
     return std::make_unique<VectorListing>(std::move(entries));
@@ -240,11 +263,11 @@ std::unique_ptr<InputFile> FakeFileSystem::openRead(const std::string& path) {
     const std::string key = normalise(path);
     const auto fault = step("openRead " + key);
     StepEnd end(*this);
-    const auto found = nodes_.find(key);
-    if (fault || found == nodes_.end() || found->second.folder || heldOpen_.count(key) != 0) {
+    const Node* found = resolve(key);
+    if (fault || found == nullptr || found->folder || heldOpen_.count(key) != 0) {
         return nullptr;
     }
-    return std::make_unique<FakeInput>(*this, path, *found->second.bytes);
+    return std::make_unique<FakeInput>(*this, path, *found->bytes);
 }
 
 std::unique_ptr<OutputFile> FakeFileSystem::createFile(const std::string& path,
@@ -270,8 +293,10 @@ std::unique_ptr<OutputFile> FakeFileSystem::createFile(const std::string& path,
         }
         return nullptr;
     }
+    // Made new: a file or link under the name is replaced by a node of its own, and what a link
+    // pointed to stays as it was.
     auto bytes = std::make_shared<std::string>();
-    nodes_[key] = Node{false, bytes};
+    nodes_[key] = Node{false, bytes, {}};
     return std::make_unique<FakeOutput>(*this, path, bytes);
 }
 

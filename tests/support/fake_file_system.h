@@ -25,9 +25,16 @@ public:
     // Creates the parent folders as needed.
     void addFile(const std::string& path, const std::string& content);
 
+    // A symbolic link at `path` to `target` (which need not exist). Opening it for reading
+    // follows it; creating, removing or renaming works on the link itself, as on a real disk
+    // where the program creates its files new.
+    void addLink(const std::string& path, const std::string& target);
+
     bool exists(const std::string& path) const;
+    // nullopt for a folder or a link: a file's own bytes only.
     std::optional<std::string> content(const std::string& path) const;
-    // Every file below `folder`, by path relative to it, with its bytes.
+    // Every file below `folder`, by path relative to it, with its bytes; a link appears as
+    // "-> " and its target, so a comparison of trees sees links come and go.
     std::map<std::string, std::string> filesBelow(const std::string& folder) const;
 
     // A file another program holds open: it cannot be opened, removed or renamed over.
@@ -59,6 +66,7 @@ public:
     struct Node {
         bool folder = false;
         std::shared_ptr<std::string> bytes;
+        std::string link;  // a link's target; empty for anything else
     };
     // Counts one operation; returns the fault to fail it with, if it is the chosen one.
     std::optional<FakeFault> step(const std::string& what);
@@ -69,9 +77,11 @@ public:
 
 private:
     static std::string parentOf(const std::string& path);
+    // The node a path leads to once links are followed; nullptr when it leads nowhere.
+    const Node* resolve(const std::string& key) const;
     void move(const std::string& from, const std::string& to, bool replace);
 
-    std::map<std::string, Node> nodes_{{"/", Node{true, nullptr}}};
+    std::map<std::string, Node> nodes_{{"/", Node{true, nullptr, {}}}};
     std::set<std::string> heldOpen_;
     std::set<std::string> readOnly_;
     std::string cwd_ = "/";

@@ -14,7 +14,47 @@ namespace {
 
 const std::string kBackupName = "without_contrails_aircraft.cfg";
 
+// Where a folder's planted link points: a file outside the tree, with bytes of its own.
+std::string outsidePath(const FolderSpec& folder) {
+    return "/outside" + folder.path;
+}
+
+std::string outsideBytes(const FolderSpec& folder) {
+    return "not an aircraft file: " + folder.path + "\r\n";
+}
+
+void plantLinks(const TreeSpec& tree, FakeFileSystem& fs) {
+    for (const FolderSpec& folder : tree.folders) {
+        if (folder.link) {
+            fs.addLink(folder.path + "/" + *folder.link, outsidePath(folder));
+        }
+    }
+}
+
+// A planted link that was followed: the file outside the tree no longer holds its bytes, or an
+// aircraft.cfg took them (a stranger's file passed off as the backup). "" when none was.
+std::string linkFollowed(const TreeSpec& tree, const FakeFileSystem& fs) {
+    for (const FolderSpec& folder : tree.folders) {
+        if (!folder.link) {
+            continue;
+        }
+        const std::string link = folder.path + "/" + *folder.link;
+        if (fs.content(outsidePath(folder)) != outsideBytes(folder)) {
+            return "written through the link " + link;
+        }
+        if (fs.content(folder.path + "/" + folder.aircraftName) == outsideBytes(folder)) {
+            return "aircraft.cfg took the bytes behind the link " + link;
+        }
+    }
+    return {};
+}
+
 void buildTree(const TreeSpec& tree, FakeFileSystem& fs) {
+    for (const FolderSpec& folder : tree.folders) {
+        if (folder.link) {
+            fs.addFile(outsidePath(folder), outsideBytes(folder));
+        }
+    }
     fs.addFolder("/sim/SimObjects/Airplanes");
     fs.addFolder("/sim/MyTraffic/Aircraft");
     for (const FolderSpec& folder : tree.folders) {
@@ -31,6 +71,9 @@ void buildTree(const TreeSpec& tree, FakeFileSystem& fs) {
             fs.addFolder(folder.path + "/panel");
         }
         fs.setReadOnly(folder.path, folder.readOnly);
+    }
+    if (tree.action == FaultAction::run) {
+        plantLinks(tree, fs);
     }
 }
 
@@ -83,6 +126,7 @@ void prepareRestore(const TreeSpec& tree, FakeFileSystem& fs) {
             fs.addFile(folder.path + "/aircraft_before_restore.cfg", *folder.keptBefore);
         }
     }
+    plantLinks(tree, fs);
 }
 
 // The file a treated folder ends with.
@@ -94,6 +138,15 @@ std::string patched(const TreeSpec& tree, const std::string& original) {
 
 bool isHalfMade(const std::string& path) {
     return path.ends_with("new_aircraft.cfg") || path.ends_with(".tmp");
+}
+
+// The tree without the half-made files (or links of their names) it had at the start: a failed
+// change may remove one that a clean change found no need to touch.
+TreeFiles withoutStale(TreeFiles files, const TreeFiles& start) {
+    std::erase_if(files, [&](const auto& file) {
+        return isHalfMade(file.first) && start.count(file.first) != 0;
+    });
+    return files;
 }
 
 std::string firstProblem(const std::vector<std::string>& problems) {
@@ -132,8 +185,12 @@ std::string FaultCheck::failAt(std::size_t n, FakeFault fault) const {
     const TreeSpec& tree = tree_;
     FakeFileSystem fs;
     buildTree(tree, fs);
+    const TreeFiles start = fs.filesBelow("/");
     std::string broken;
     fs.setAfterEachOperation([&] {
+        if (broken.empty()) {
+            broken = linkFollowed(tree, fs);
+        }
         for (std::size_t i = 0; i < tree.folders.size(); ++i) {
             const FolderSpec& folder = tree.folders[i];
             if (!broken.empty() || !folder.aircraft) {
@@ -194,7 +251,9 @@ std::string FaultCheck::failAt(std::size_t n, FakeFault fault) const {
     // the clean-up after a run that had already failed.
     const std::string failed = n <= fs.log().size() ? fs.log()[n - 1] : std::string();
     for (const auto& [path, bytes] : fs.filesBelow("/")) {
-        if (isHalfMade(path) && failed != "remove /" + path + " [fails]") {
+        const auto before = start.find(path);
+        const bool stale = before != start.end() && before->second == bytes;
+        if (isHalfMade(path) && !stale && failed != "remove /" + path + " [fails]") {
             return "a half-made file is left: " + path;
         }
     }
@@ -205,7 +264,8 @@ std::string FaultCheck::failAt(std::size_t n, FakeFault fault) const {
     if (!cleanRunFails_ && rerunError) {
         return "the rerun failed: " + rerunError->path() + ": " + rerunError->reason();
     }
-    if (!cleanRunFails_ && fs.filesBelow("/") != endState_) {
+    if (!cleanRunFails_ &&
+        withoutStale(fs.filesBelow("/"), start) != withoutStale(endState_, start)) {
         return "the rerun did not reach the end state of a clean run";
     }
     return {};
@@ -217,6 +277,9 @@ std::string FaultCheck::failRestoreAt(std::size_t n, FakeFault fault) const {
     const TreeFiles start = fs.filesBelow("/");
     std::string broken;
     fs.setAfterEachOperation([&] {
+        if (broken.empty()) {
+            broken = linkFollowed(tree_, fs);
+        }
         if (broken.empty()) {
             broken = firstProblem(
                 checkMidway(start, endState_, fs.filesBelow("/"), isHalfMade, 1).problems);
@@ -246,7 +309,8 @@ std::string FaultCheck::failRestoreAt(std::size_t n, FakeFault fault) const {
     if (!cleanRunFails_ && rerunError) {
         return "the second restore failed: " + rerunError->path() + ": " + rerunError->reason();
     }
-    if (!cleanRunFails_ && fs.filesBelow("/") != endState_) {
+    if (!cleanRunFails_ &&
+        withoutStale(fs.filesBelow("/"), start) != withoutStale(endState_, start)) {
         return "the second restore did not reach the end state of a clean one";
     }
     return {};

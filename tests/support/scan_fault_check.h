@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <map>
 #include <optional>
@@ -27,7 +28,16 @@ struct FolderSpec {
     std::optional<std::string> editAfterRun;
     // Restore actions: an aircraft_before_restore.cfg already in the folder.
     std::optional<std::string> keptBefore;
+    // One of kPlantedLinkNames, planted as a link to a file outside the tree (for a restore
+    // action, after the run that precedes it), as an archive from a stranger could hold it.
+    std::optional<std::string> link;
 };
+
+// The names the program creates or takes for its own in an aircraft folder: where a planted
+// link could lead its bytes out of the tree, or pass a stranger's file off as ours.
+inline const std::array<std::string, 5> kPlantedLinkNames = {
+    "new_aircraft.cfg", "without_contrails_aircraft.tmp", "without_contrails_aircraft.cfg",
+    "aircraft_before_restore.tmp", "aircraft_before_restore.cfg"};
 
 // What the checked change is: a run, or a restore after a clean run (forced or not).
 enum class FaultAction { run, restore, forceRestore };
@@ -55,7 +65,8 @@ public:
     // patched ones) and each backup holds the original bytes; that a file whose rewrite is its
     // own bytes is never written, renamed or given a backup; then that a failure names a file
     // and the reason, that no half-made file is left, and that a run after the fault is lifted
-    // ends exactly where a clean run does. Returns the first broken promise, or "".
+    // ends exactly where a clean run does. A file a planted link points to keeps its bytes
+    // throughout. Returns the first broken promise, or "".
     // For a restore action the same, over the tree as a clean run (and the edits) left it,
     // with the promises of checkMidway (tests/support/tree_transition.h) after every operation.
     std::string failAt(std::size_t n, FakeFault fault) const;

@@ -21,7 +21,8 @@ struct Midway {
 // docs/reliability.md, phrased for any such change:
 //  - a file of both `start` and `end` is there, with its bytes of the one or the other;
 //  - a file only of `start` (a backup a restore removes) is unchanged while it is there, and
-//    goes only once its folder's aircraft.cfg holds its end bytes;
+//    goes only once its folder's aircraft.cfg holds its end bytes; a half-made one found at
+//    the start may go at any moment;
 //  - a file only of `end` (a backup, a kept file) appears only complete, and is in place
 //    before its folder's aircraft.cfg changes;
 //  - half-made files (`isHalfMade`) are in the folders of one batch at most (`batchFolders`
@@ -67,6 +68,9 @@ inline Midway checkMidway(const TreeFiles& start, const TreeFiles& end, const Tr
             } else if (seen->second != bytes && seen->second != after->second) {
                 result.problems.push_back("neither its bytes before nor after: " + path);
             }
+        } else if (isHalfMade(path)) {
+            // Left by an earlier change (or planted under that name): it may be overwritten or
+            // removed at any moment.
         } else if (seen != now.end()) {
             if (seen->second != bytes) {
                 result.problems.push_back("changed before it went: " + path);

@@ -91,6 +91,24 @@ std::optional<ExchangeRefusal> optionsFromForm(const FormValues& form, PatchOpti
     return std::nullopt;
 }
 
+void LeftAloneList::add(const std::string& folder, const std::string& reason) {
+    if (namedCount_ < kNamedFoldersLeftAlone) {
+        named_ += folder + ": " + reason + "\n";
+        ++namedCount_;
+    } else {
+        ++unnamed_;
+    }
+}
+
+std::string LeftAloneList::text() const {
+    std::string text = "\n\nLeft alone:\n" + named_;
+    if (unnamed_ > 0) {
+        text += "... and " + std::to_string(unnamed_) + " more\n";
+    }
+    text.pop_back();  // no line end after the last line, as in the summary
+    return text;
+}
+
 std::string fileErrorText(const FileError& error) {
     return "The run stopped at\n" + error.path() + "\n\n" + error.reason();
 }
@@ -115,10 +133,19 @@ StartOutcome runStart(const FormValues& form, PatchOptions& options, FileSystem&
             return outcome;
         }
     }
+    LeftAloneList leftAlone;
+    const FolderObserver observer = [&](const FolderReport& report) {
+        if (!report.leftAlone.empty()) {
+            leftAlone.add(report.folder, report.leftAlone);
+        }
+    };
     try {
-        outcome.totals = AircraftScan(options, fileSystem);
+        outcome.totals = AircraftScan(options, fileSystem, observer);
         outcome.kind = StartOutcome::Kind::finished;
         outcome.message = summaryText(outcome.totals);
+        if (!leftAlone.empty()) {
+            outcome.message += leftAlone.text();
+        }
     } catch (const FileError& error) {
         outcome.kind = StartOutcome::Kind::failed;
         outcome.message = fileErrorText(error);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -49,8 +50,25 @@ struct StartOutcome {
     enum class Kind { refused, finished, failed };
     Kind kind = Kind::finished;
     FormField focus = FormField::temperature;  // meaningful when refused
-    std::string message;                       // refusal text, summary text or the file error
+    std::string message;  // refusal text, the summary (and the folders left alone) or the error
     ScanTotals totals;
+};
+
+// How many folders left alone a message names; it counts the rest.
+inline constexpr std::size_t kNamedFoldersLeftAlone = 10;
+
+// The folders a run or a restore left alone, as the lines a message box ends with.
+class LeftAloneList {
+public:
+    void add(const std::string& folder, const std::string& reason);
+    bool empty() const { return named_.empty(); }
+    // "\n\nLeft alone:\n" and a line per folder, the last without a line end.
+    std::string text() const;
+
+private:
+    std::string named_;  // one line per folder, up to kNamedFoldersLeftAlone
+    std::size_t namedCount_ = 0;
+    std::size_t unnamed_ = 0;
 };
 
 // The message box text for a run that a file error ended: the file and the system's reason.

@@ -31,18 +31,10 @@ RestoreOutcome runRestoreFromForm(const FormValues& form, FileSystem& fileSystem
             return outcome;
         }
     }
-    std::string named;  // one line per folder left alone, up to kNamedFoldersLeftAlone
-    std::size_t namedCount = 0;
-    std::size_t unnamed = 0;
+    LeftAloneList leftAlone;
     const RestoreObserver observer = [&](const RestoreReport& report) {
-        if (report.outcome != RestoreReport::Outcome::leftAlone) {
-            return;
-        }
-        if (namedCount < kNamedFoldersLeftAlone) {
-            named += report.folder + ": " + report.reason + "\n";
-            ++namedCount;
-        } else {
-            ++unnamed;
+        if (report.outcome == RestoreReport::Outcome::leftAlone) {
+            leftAlone.add(report.folder, report.reason);
         }
     };
     try {
@@ -55,11 +47,7 @@ RestoreOutcome runRestoreFromForm(const FormValues& form, FileSystem& fileSystem
     outcome.message = restoreSummaryText(outcome.totals);
     if (outcome.totals.leftAlone > 0) {
         outcome.kind = RestoreOutcome::Kind::leftAlone;
-        outcome.message += "\n\nLeft alone:\n" + named;
-        if (unnamed > 0) {
-            outcome.message += "... and " + std::to_string(unnamed) + " more\n";
-        }
-        outcome.message.pop_back();  // no line end after the last line, as in the summary
+        outcome.message += leftAlone.text();
     }
     return outcome;
 }

@@ -26,9 +26,6 @@ struct RestoreOutcome {
     RestoreTotals totals;
 };
 
-// How many folders left alone the message names; it counts the rest.
-inline constexpr std::size_t kNamedFoldersLeftAlone = 10;
-
 // Walks the folders a Start with this form would: with the fsx.cfg choice, `simulatorConfig`
 // (the user's fsx.cfg when empty) is read first, and a file that cannot be read ends the
 // restore before anything changed.
