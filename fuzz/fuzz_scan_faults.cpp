@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "tests/support/samples.h"
 #include "tests/support/scan_fault_check.h"
 
 namespace {
@@ -39,8 +40,8 @@ std::string aircraftFile(FuzzedDataProvider& provider) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider provider(data, size);
     TreeSpec tree;
-    tree.options.engineJet = provider.ConsumeBool();
-    tree.options.enginePiston = provider.ConsumeBool();
+    cirrowisp::selectEngines(tree.options,
+                             provider.ConsumeIntegral<std::uint8_t>() % cirrowisp::kEngineChoices);
     tree.options.includeFlyable = provider.ConsumeBool();
     const auto folders = provider.ConsumeIntegralInRange<int>(1, 5);
     for (int i = 0; i < folders; ++i) {

@@ -18,6 +18,7 @@
 #include "patcher/line_io.h"
 #include "tests/support/draw.h"
 #include "tests/support/rewrite_invariants.h"
+#include "tests/support/samples.h"
 
 namespace cirrowisp {
 namespace {
@@ -90,12 +91,7 @@ std::string randomFile(Draw& draw) {
 PatchOptions randomOptions(Draw& draw) {
     static constexpr std::array<const char*, 4> kEffects = {"fx_Cirrowisp", "fx_other", "", "[x]"};
     PatchOptions options;
-    options.enginePiston = draw.chance(50);
-    options.engineJet = draw.chance(50);
-    options.engineNone = draw.chance(50);
-    options.engineHeloTurbine = draw.chance(50);
-    options.engineRocket = draw.chance(50);
-    options.engineTurboprop = draw.chance(50);
+    selectEngines(options, draw.below(kEngineChoices));
     options.maxContrailTemperature = -static_cast<std::int32_t>(draw.below(51));
     options.effectName = draw.pick(kEffects);
     return options;

@@ -49,9 +49,7 @@ const std::array<std::string, 4> kFolderNames = {"F", "\xD0\xA2\xD1\x83-154_",
 TreeSpec randomTree(Draw& draw, FaultAction action) {
     TreeSpec tree;
     tree.action = action;
-    tree.options.engineJet = draw.chance(70);
-    tree.options.enginePiston = draw.chance(30);
-    tree.options.engineTurboprop = draw.chance(50);
+    selectEngines(tree.options, draw.below(kEngineChoices));
     tree.options.includeFlyable = draw.chance(50);
     const std::uint32_t count = 2 + draw.below(5);
     for (std::uint32_t i = 0; i < count; ++i) {
