@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "tests/support/random_aircraft.h"
 #include "tests/support/samples.h"
 #include "tests/support/scan_fault_check.h"
 
@@ -23,14 +24,10 @@ using cirrowisp::FolderSpec;
 using cirrowisp::TreeSpec;
 
 std::string aircraftFile(FuzzedDataProvider& provider) {
-    static const std::array<std::string, 4> kFiles = {
-        "[GeneralEngineData]\r\nengine_type=1\r\n\r\n[effects]\r\nwake=fx_wake\r\n\r\n[end]\r\n",
-        "[GeneralEngineData]\nengine_type=5\nmax_contrail_temperature=-10\n[effects]\nwater=1\n["
-        "end]\n",
-        "[GeneralEngineData]\r\nengine_type=0\r\n[effects]\r\ncontrail=fx_old\r\n[end]\r\n", ""};
-    const auto choice = provider.ConsumeIntegralInRange<std::size_t>(0, kFiles.size());
-    if (choice < kFiles.size()) {
-        return kFiles[choice];
+    const auto& files = cirrowisp::sampleAircraftFiles();
+    const auto choice = provider.ConsumeIntegralInRange<std::size_t>(0, files.size());
+    if (choice < files.size()) {
+        return files[choice];
     }
     return provider.ConsumeRandomLengthString(4096);  // bytes of the fuzzer's own choosing
 }
