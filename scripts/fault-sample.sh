@@ -56,6 +56,7 @@ PY
         verdict="caught"
     fi
     mv "$tree/$file.fault-sample" "$tree/$file"
+    touch "$tree/$file"  # newer than the faulty object, so the next build compiles it again
     [ "$verdict" = MISSED ] || caught=$((caught + 1))
     printf '%-24s %s (%s)\n' "$verdict" "$name" "$file"
 done <<< "$faults"

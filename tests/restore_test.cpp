@@ -245,55 +245,28 @@ TEST_F(RestoreTree, ForcedRestoreNeverOverwritesAnotherKeptFile) {
                                    {folder + "aircraft_before_restore.cfg", edited}}));
 }
 
-// A folder left alone for a reason other than an edit counts as left alone too, which is what
-// gives --restore its exit status 3: one row per reason.
-struct LeftAloneRow {
-    const char* name;
-    bool force;
-    bool heldOpen;  // aircraft.cfg held open by another program
-    bool readOnly;  // nothing can be created in the folder
-    std::string current;
-    const char* reason;
-};
-
-void PrintTo(const LeftAloneRow& row, std::ostream* out) {
-    *out << row.name;
+// A folder left alone for a reason other than an edit counts as left alone too, which gives
+// --restore its exit status 3: its aircraft.cfg held open, or (forced) nothing can be created.
+TEST(RestoreLeftAlone, ForAnyReasonIsCountedAndNamed) {
+    const std::string folder = "/sim/SimObjects/Airplanes/Jet";
+    for (const bool forced : {false, true}) {
+        FakeFileSystem fs;
+        fs.addFile(folder + "/aircraft.cfg", patched(kTestJet) + (forced ? kLivery : ""));
+        fs.addFile(folder + "/without_contrails_aircraft.cfg", kTestJet);
+        fs.setHeldOpen(folder + "/aircraft.cfg", !forced);
+        fs.setReadOnly(folder, forced);
+        const auto before = fs.filesBelow("/sim");
+        RestoreOptions options;
+        options.simulatorPath = "/sim";
+        options.force = forced;
+        std::string reasons;
+        const RestoreTotals totals =
+            RestoreOriginals(options, fs, [&](const RestoreReport& r) { reasons += r.reason; });
+        EXPECT_EQ(restoreSummaryText(totals), restoreSummaryText({0, 0, 1, 0}));
+        EXPECT_THAT(reasons, HasSubstr(forced ? "nothing can be created" : "cannot be opened"));
+        EXPECT_EQ(fs.filesBelow("/sim"), before);
+    }
 }
-
-class LeftAlone : public ::testing::TestWithParam<LeftAloneRow> {};
-
-TEST_P(LeftAlone, IsCountedAndNamedWithItsReason) {
-    const LeftAloneRow& row = GetParam();
-    const std::string folder = "/sim/SimObjects/Airplanes/Jet/";
-    FakeFileSystem fs;
-    fs.addFile(folder + "aircraft.cfg", row.current);
-    fs.addFile(folder + "without_contrails_aircraft.cfg", kTestJet);
-    fs.setHeldOpen(folder + "aircraft.cfg", row.heldOpen);
-    fs.setReadOnly("/sim/SimObjects/Airplanes/Jet", row.readOnly);
-    const auto before = fs.filesBelow("/sim");
-    RestoreOptions options;
-    options.simulatorPath = "/sim";
-    options.force = row.force;
-    std::vector<RestoreReport> leftAlone;
-    const RestoreTotals totals = RestoreOriginals(options, fs, [&](const RestoreReport& report) {
-        if (report.outcome == RestoreReport::Outcome::leftAlone) {
-            leftAlone.push_back(report);
-        }
-    });
-    EXPECT_EQ(restoreSummaryText(totals), restoreSummaryText({0, 0, 1, 0}));
-    ASSERT_EQ(leftAlone.size(), 1u);
-    EXPECT_THAT(leftAlone[0].reason, HasSubstr(row.reason));
-    EXPECT_EQ(fs.filesBelow("/sim"), before);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Reasons, LeftAlone,
-    ::testing::Values(
-        LeftAloneRow{"HeldOpen", false, true, false, patched(kTestJet), "cannot be opened"},
-        LeftAloneRow{"HeldOpenForced", true, true, false, patched(kTestJet), "cannot be opened"},
-        LeftAloneRow{"NotWritableForced", true, false, true, patched(kTestJet) + kLivery,
-                     "nothing can be created"}),
-    [](const ::testing::TestParamInfo<LeftAloneRow>& row) { return std::string(row.param.name); });
 
 // ---- the command line -----------------------------------------------------------------------
 
