@@ -1,5 +1,7 @@
 #include "bench/io_floor.h"
 
+#include "patcher/aircraft_folders.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -127,7 +129,7 @@ void treatFolder(const std::string& folder, const FloorOptions& options, std::ve
         return;
     }
     struct stat info {};
-    const std::string cfg = folder + "/aircraft.cfg";
+    const std::string cfg = folder + "/" + kAircraftFileName;
     Fd in(::open(cfg.c_str(), O_RDONLY | O_CLOEXEC));
     if (in.get() < 0 || ::fstat(in.get(), &info) != 0 || S_ISDIR(info.st_mode)) {
         return;
@@ -142,7 +144,7 @@ void treatFolder(const std::string& folder, const FloorOptions& options, std::ve
         }
         return;
     }
-    const std::string fresh = folder + "/new_aircraft.cfg";
+    const std::string fresh = folder + "/" + kNewAircraftFileName;
     Fd out(::open(fresh.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
     if (out.get() < 0) {
         return;
@@ -151,8 +153,8 @@ void treatFolder(const std::string& folder, const FloorOptions& options, std::ve
 
     // A first run keeps a copy of the old bytes, written beside the new file and renamed into
     // place; a later run finds the backup and leaves it alone.
-    const std::string backup = folder + "/without_contrails_aircraft.cfg";
-    const std::string backupTemp = folder + "/without_contrails_aircraft.tmp";
+    const std::string backup = folder + "/" + kBackupFileName;
+    const std::string backupTemp = folder + "/" + kBackupTempFileName;
     const bool backupExists = Fd(::open(backup.c_str(), O_RDONLY | O_CLOEXEC)).get() >= 0;
     Fd copy(backupExists
                 ? -1

@@ -88,8 +88,8 @@ void lineCopy(benchmark::State& state) {
 }
 
 // The pass over a stream, or (`inMemory`) over the file whole in memory, the form a run
-// takes, where runs of unchanged lines are handed on in place.
-void rewrite(benchmark::State& state, bool inMemory) {
+// takes, where runs of unchanged lines are handed on in place; on the given line scan.
+void rewrite(benchmark::State& state, bool inMemory, cirrowisp::LineScan scan) {
     const Mix& files = mix();
     const cirrowisp::PatchOptions options;
     ReusedSink sink;
@@ -98,8 +98,8 @@ void rewrite(benchmark::State& state, bool inMemory) {
             sink.clear();
             ViewSource source(file);
             const cirrowisp::RewriteResult result =
-                inMemory ? cirrowisp::CfgRewritePass(options, std::string_view(file), sink)
-                         : cirrowisp::CfgRewritePass(options, source, sink);
+                inMemory ? cirrowisp::CfgRewritePass(options, std::string_view(file), sink, scan)
+                         : cirrowisp::CfgRewritePass(options, source, sink, scan);
             benchmark::DoNotOptimize(result);
             benchmark::DoNotOptimize(sink.size());
         }
@@ -109,9 +109,15 @@ void rewrite(benchmark::State& state, bool inMemory) {
 }
 
 BENCHMARK(lineCopy)->Name("line_copy")->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(rewrite, stream, false)->Name("rewrite_pass")->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(rewrite, memory, true)
+BENCHMARK_CAPTURE(rewrite, stream, false, cirrowisp::bestLineScan())
+    ->Name("rewrite_pass")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(rewrite, memory, true, cirrowisp::bestLineScan())
     ->Name("rewrite_pass_in_memory")
+    ->Unit(benchmark::kMillisecond);
+// What a processor without AVX2 runs.
+BENCHMARK_CAPTURE(rewrite, portable, true, cirrowisp::LineScan::portable)
+    ->Name("rewrite_pass_in_memory_portable_scan")
     ->Unit(benchmark::kMillisecond);
 
 // Keeps the median CPU time of each benchmark (or its last run without repetitions) so the

@@ -1,6 +1,8 @@
 #include "bench/tree_generator.h"
 
+#include "patcher/aircraft_folders.h"
 #include "patcher/cfg_rewrite.h"
+#include "patcher/patch_options.h"
 
 #include <algorithm>
 #include <array>
@@ -394,7 +396,7 @@ void fillPlain(Section& section, Random& random, const PlainSection& plain) {
 struct Aircraft {
     std::string maker;
     std::string type;
-    int engineType;
+    EngineType engineType;
     int engines;
 };
 
@@ -580,12 +582,12 @@ std::string CfgGenerator::next(CfgTraits* traitsOut) {
 
     const double engineDraw = random.real(0.0, 1.0);
     const Aircraft aircraft{random.pick(kMakers), random.pick(kTypes),
-                            engineDraw < 0.35   ? 1
-                            : engineDraw < 0.65 ? 0
-                            : engineDraw < 0.85 ? 5
-                            : engineDraw < 0.93 ? 3
-                            : engineDraw < 0.97 ? 2
-                                                : 4,
+                            engineDraw < 0.35   ? kEngineJet
+                            : engineDraw < 0.65 ? kEnginePiston
+                            : engineDraw < 0.85 ? kEngineTurboprop
+                            : engineDraw < 0.93 ? kEngineHeloTurbine
+                            : engineDraw < 0.97 ? kEngineNone
+                                                : kEngineRocket,
                             random.between(1, 4)};
     traits.engineType = aircraft.engineType;
     traits.patched = random.chance(0.25);
@@ -611,11 +613,11 @@ std::string CfgGenerator::next(CfgTraits* traitsOut) {
     };
     add("General", [&](Section& s) { fillGeneral(s, random, aircraft); });
     add("GeneralEngineData", [&](Section& s) { fillEngineData(s, random, aircraft, traits); });
-    const char* engineSection = aircraft.engineType == 1   ? "jet_engine"
-                                : aircraft.engineType == 0 ? "piston_engine"
-                                                           : "turboprop_engine";
+    const char* engineSection = aircraft.engineType == kEngineJet      ? "jet_engine"
+                                : aircraft.engineType == kEnginePiston ? "piston_engine"
+                                                                       : "turboprop_engine";
     add(engineSection, [&](Section& s) { fillEngine(s, random); });
-    if (aircraft.engineType == 0 || aircraft.engineType == 5) {
+    if (aircraft.engineType == kEnginePiston || aircraft.engineType == kEngineTurboprop) {
         add("propeller", [&](Section& s) { fillEngine(s, random); });
     }
     add("contact_points", [&](Section& s) { fillContactPoints(s, random); });
@@ -756,7 +758,7 @@ TreeStats generateTree(const TreeShape& shape) {
         }
         CfgTraits traits;
         const std::string bytes = contents.next(&traits);
-        writeFile(folder / "aircraft.cfg", bytes);
+        writeFile(folder / kAircraftFileName, bytes);
         stats.cfgBytes += bytes.size();
         stats.patched += traits.patched ? 1 : 0;
     }
@@ -779,11 +781,11 @@ std::vector<fs::path> aircraftFolders(const fs::path& root) {
 void restoreFirstRunState(const fs::path& root) {
     for (const fs::path& folder : aircraftFolders(root)) {
         std::error_code error;
-        const fs::path backup = folder / "without_contrails_aircraft.cfg";
+        const fs::path backup = folder / kBackupFileName;
         if (fs::exists(backup, error)) {
-            fs::rename(backup, folder / "aircraft.cfg");
+            fs::rename(backup, folder / kAircraftFileName);
         }
-        fs::remove(folder / "new_aircraft.cfg", error);
+        fs::remove(folder / kNewAircraftFileName, error);
     }
 }
 

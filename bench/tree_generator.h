@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "patcher/patch_options.h"
+
 namespace cirrowisp::bench {
 
 // A small deterministic generator (splitmix64): the same seed gives the same files on every
@@ -30,7 +32,7 @@ private:
 
 // What a generated aircraft.cfg looks like; drawn per file, reported for tree statistics.
 struct CfgTraits {
-    int engineType = 1;
+    EngineType engineType = kEngineJet;
     bool patched = false;           // already carries our contrail and temperature lines
     bool otherTemperature = false;  // carries a temperature line with a different value
     bool crlf = true;

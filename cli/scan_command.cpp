@@ -78,7 +78,7 @@ std::string describe(const FolderReport& report) {
     if (changes.empty()) {
         // Removed contrail lines and tidied blank lines are not counted, but they do change
         // the file.
-        add(report.bytesChanged ? "rewritten, nothing added" : "unchanged");
+        add(report.rewritten ? "rewritten, nothing added" : "unchanged");
     }
     if (report.backupMade) {
         add("backup made");

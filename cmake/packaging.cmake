@@ -84,7 +84,21 @@ else()
 
     set(CPACK_GENERATOR DEB)
     set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-    set(CPACK_DEBIAN_PACKAGE_NAME cirrowisp)
+    # One name per content: a build without the dialog (the release preset) packs the command
+    # line alone, under a name of its own, so it never passes for the full package of the same
+    # version. Both hold cirrowisp-cli, so either replaces the other.
+    if(CIRROWISP_QT)
+        set(CPACK_DEBIAN_PACKAGE_NAME cirrowisp)
+        set(other_package cirrowisp-cli)
+    else()
+        set(CPACK_DEBIAN_PACKAGE_NAME cirrowisp-cli)
+        set(other_package cirrowisp)
+        string(REPLACE "The package holds the dialog (cirrowisp) and the command line\n(cirrowisp-cli)."
+               "The package holds the command line (cirrowisp-cli) alone; the package\ncirrowisp adds the dialog."
+               CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
+    endif()
+    set(CPACK_DEBIAN_PACKAGE_CONFLICTS ${other_package})
+    set(CPACK_DEBIAN_PACKAGE_REPLACES ${other_package})
     set(CPACK_DEBIAN_PACKAGE_RELEASE "${CIRROWISP_DEB_RELEASE}")
     set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)  # cirrowisp_<version>-<release>_<arch>.deb
     set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CIRROWISP_MAINTAINER}")

@@ -17,6 +17,7 @@
 #include "patcher/byte_text.h"
 #include "patcher/patch_options.h"
 #include "tests/support/rewrite_invariants.h"
+#include "tests/support/samples.h"
 
 namespace {
 
@@ -42,12 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     PatchOptions options;
     const auto engines = provider.ConsumeIntegral<std::uint8_t>();
-    options.enginePiston = engines & 1;
-    options.engineJet = (engines >> 1) & 1;
-    options.engineNone = (engines >> 2) & 1;
-    options.engineHeloTurbine = (engines >> 3) & 1;
-    options.engineRocket = (engines >> 4) & 1;
-    options.engineTurboprop = (engines >> 5) & 1;
+    cirrowisp::selectEngines(options, engines % cirrowisp::kEngineChoices);
     const bool doubleByte = ((engines >> 6) & 1) != 0;
     options.maxContrailTemperature = provider.ConsumeIntegralInRange<std::int32_t>(
         cirrowisp::kMinContrailTemperature, cirrowisp::kMaxContrailTemperature);

@@ -13,6 +13,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "tests/support/random_aircraft.h"
+#include "tests/support/samples.h"
 #include "tests/support/scan_fault_check.h"
 
 namespace {
@@ -23,14 +25,10 @@ using cirrowisp::FolderSpec;
 using cirrowisp::TreeSpec;
 
 std::string aircraftFile(FuzzedDataProvider& provider) {
-    static const std::array<std::string, 4> kFiles = {
-        "[GeneralEngineData]\r\nengine_type=1\r\n\r\n[effects]\r\nwake=fx_wake\r\n\r\n[end]\r\n",
-        "[GeneralEngineData]\nengine_type=5\nmax_contrail_temperature=-10\n[effects]\nwater=1\n["
-        "end]\n",
-        "[GeneralEngineData]\r\nengine_type=0\r\n[effects]\r\ncontrail=fx_old\r\n[end]\r\n", ""};
-    const auto choice = provider.ConsumeIntegralInRange<std::size_t>(0, kFiles.size());
-    if (choice < kFiles.size()) {
-        return kFiles[choice];
+    const auto& files = cirrowisp::sampleAircraftFiles();
+    const auto choice = provider.ConsumeIntegralInRange<std::size_t>(0, files.size());
+    if (choice < files.size()) {
+        return files[choice];
     }
     return provider.ConsumeRandomLengthString(4096);  // bytes of the fuzzer's own choosing
 }
@@ -40,8 +38,8 @@ std::string aircraftFile(FuzzedDataProvider& provider) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider provider(data, size);
     TreeSpec tree;
-    tree.options.engineJet = provider.ConsumeBool();
-    tree.options.enginePiston = provider.ConsumeBool();
+    cirrowisp::selectEngines(tree.options,
+                             provider.ConsumeIntegral<std::uint8_t>() % cirrowisp::kEngineChoices);
     tree.options.includeFlyable = provider.ConsumeBool();
     const auto folders = provider.ConsumeIntegralInRange<int>(1, 5);
     for (int i = 0; i < folders; ++i) {

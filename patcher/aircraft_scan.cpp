@@ -158,9 +158,7 @@ private:
         for (const std::string& name : names.backups) {
             paths.existingBackups.push_back(join(folder, name));
         }
-        // Only a report reader cares whether a file too large to compare in memory changed.
-        const AircraftUpdate update =
-            updater_.update(paths, std::move(input), static_cast<bool>(observer_));
+        const AircraftUpdate update = updater_.update(paths, std::move(input));
         if (!update.treated) {
             return false;  // a read-only folder: left exactly as it was, not counted
         }
@@ -168,7 +166,7 @@ private:
         report.contrailsAdded = update.result.contrailsAdded;
         report.temperaturesChanged = update.result.temperaturesChanged;
         report.backupMade = update.backupMade;
-        report.bytesChanged = update.bytesChanged;
+        report.rewritten = update.pending;
         return update.pending;
     }
 

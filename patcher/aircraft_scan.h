@@ -29,7 +29,9 @@ struct FolderReport {
     std::int32_t contrailsAdded = 0;
     std::int32_t temperaturesChanged = 0;
     bool backupMade = false;
-    bool bytesChanged = false;  // the new aircraft.cfg differs from the old one
+    // A new aircraft.cfg was written: the rewrite differs from the file, or the file was too
+    // large to compare in memory (kSpoolLimit) and was replaced as it came out.
+    bool rewritten = false;
     // Why an aircraft the run would have treated was left alone, for the pilot to hear of it;
     // empty for every folder left alone as a matter of course.
     std::string leftAlone;

@@ -13,80 +13,14 @@ namespace cirrowisp {
 
 namespace {
 
-// Old and new bytes are held in memory up to this size each, so a file whose rewrite changes
-// nothing is found out before anything is created. Real aircraft.cfg files stay far below it;
-// a larger file goes out as it is rewritten, and is replaced even when it comes out the same.
-constexpr std::size_t kSpoolLimit = std::size_t{1} << 20;
-
-// A hash over a byte stream, so a report can tell whether a rewrite too large to hold changed
-// anything. It takes 32 bytes per step in four independent lanes, and the result does not
-// depend on how the stream is cut into chunks. Every step is a bijection of a lane, so two
-// streams of one length that differ in a single word always differ in the result.
-class Fingerprint {
-public:
-    void add(const char* data, std::size_t count) {
-        size_ += count;
-        if (tailCount_ != 0) {
-            const std::size_t take = std::min(count, kBlock - tailCount_);
-            std::memcpy(tail_.data() + tailCount_, data, take);
-            tailCount_ += take;
-            data += take;
-            count -= take;
-            if (tailCount_ < kBlock) {
-                return;
-            }
-            mixBlock(tail_.data());
-            tailCount_ = 0;
-        }
-        for (; count >= kBlock; data += kBlock, count -= kBlock) {
-            mixBlock(data);
-        }
-        if (count > 0) {
-            std::memcpy(tail_.data(), data, count);
-        }
-        tailCount_ = count;
-    }
-
-    bool operator==(const Fingerprint& other) const {
-        return lanes_ == other.lanes_ && size_ == other.size_ && tailCount_ == other.tailCount_ &&
-               std::memcmp(tail_.data(), other.tail_.data(), tailCount_) == 0;
-    }
-
-private:
-    static constexpr std::size_t kBlock = 32;
-
-    void mixBlock(const char* block) {
-        for (std::size_t lane = 0; lane < lanes_.size(); ++lane) {
-            std::uint64_t word = 0;
-            std::memcpy(&word, block + 8 * lane, sizeof word);
-            const std::uint64_t h = (lanes_[lane] ^ word) * 0xFF51AFD7ED558CCDull;
-            lanes_[lane] = (h << 31) | (h >> 33);
-        }
-    }
-
-    std::array<std::uint64_t, 4> lanes_{0x9E3779B97F4A7C15ull, 0xC2B2AE3D27D4EB4Full,
-                                        0x165667B19E3779F9ull, 0x27D4EB2F165667C5ull};
-    std::uint64_t size_ = 0;
-    std::array<char, kBlock> tail_{};
-    std::size_t tailCount_ = 0;
-};
-
-// new_aircraft.cfg cannot be created: the folder is left alone and not counted.
-struct NoNewFile {};
-
 // The files of one folder's update. The old bytes (the backup to be) and the new bytes are held
 // in memory until the rewrite ends, or until either grows past the spool limit; only then are
 // new_aircraft.cfg and, when no backup exists yet, the backup's temporary file created.
 class Publication {
 public:
     Publication(FileSystem& fs, const AircraftPaths& paths, SpoolBuffer& oldBytes,
-                SpoolBuffer& newBytes, bool fingerprinting)
-        : fs_(fs),
-          paths_(paths),
-          oldBytes_(oldBytes),
-          newBytes_(newBytes),
-          fingerprinting_(fingerprinting),
-          strays_(fs) {
+                SpoolBuffer& newBytes)
+        : fs_(fs), paths_(paths), oldBytes_(oldBytes), newBytes_(newBytes), strays_(fs) {
         oldBytes_.clear();
         newBytes_.clear();
     }
@@ -101,9 +35,6 @@ public:
         }
         if (backup_) {
             write(*backup_, data, size);
-        }
-        if (fingerprinting_) {
-            oldPrint_.add(data, size);
         }
     }
 
@@ -127,51 +58,57 @@ public:
             }
             return;
         }
-        write(*output_, data, size);
-        if (fingerprinting_) {
-            newPrint_.add(data, size);
+        if (output_) {
+            write(*output_, data, size);
         }
     }
 
     bool unchanged() const { return matching_ && matched_ == oldBytes_.size(); }
 
     // Writes what is still held, starts both files on their way to the disk and hands them to
-    // the batch, which flushes and renames them. Returns whether a backup is to be made.
+    // the batch, which flushes and renames them. False when the folder takes no new file: it is
+    // then left alone, and nothing of it is written.
     bool hand(PublishBatch& batch) {
         keepMatchedBytes();
         if (!streaming_) {
-            openFiles();
+            if (!openFiles()) {
+                return false;
+            }
             write(*output_, newBytes_.data(), newBytes_.size());
             if (backup_) {
                 write(*backup_, oldBytes_.data(), oldBytes_.size());
             }
         }
+        if (output_ == nullptr) {
+            return false;  // refused when the file grew too large to hold
+        }
         output_->startWriteBack();
-        const bool backupMade = backup_ != nullptr;
+        backupMade_ = backup_ != nullptr;
         if (backup_) {
             backup_->startWriteBack();
         }
         batch.add(PendingFolder{paths_.aircraft, paths_.fresh, paths_.backup,
-                                backupMade ? paths_.backupTemp : std::string(), std::move(output_),
+                                backupMade_ ? paths_.backupTemp : std::string(), std::move(output_),
                                 std::move(backup_), written_});
         strays_.forgetAll();
-        return backupMade;
+        return true;
     }
 
-    bool bytesChanged() const { return streaming_ ? !(oldPrint_ == newPrint_) : !unchanged(); }
+    bool backupMade() const { return backupMade_; }
 
 private:
-    void openFiles() {
+    // False when new_aircraft.cfg cannot be created (a read-only folder).
+    bool openFiles() {
         output_ = fs_.createFile(paths_.fresh);
         if (output_ == nullptr) {
-            throw NoNewFile{};
+            return false;
         }
         strays_.add(paths_.fresh);
         // A backup that exists but cannot be opened counts as absent; the rename onto its name
         // then fails and ends the run, rather than the old file being lost.
         for (const std::string& path : paths_.existingBackups) {
             if (fs_.openRead(path) != nullptr) {
-                return;
+                return true;
             }
         }
         std::string reason;
@@ -180,6 +117,7 @@ private:
             throw FileError(paths_.backupTemp, reason);
         }
         strays_.add(paths_.backupTemp);
+        return true;
     }
 
     void write(OutputFile& file, const char* data, std::size_t size) {
@@ -196,6 +134,8 @@ private:
         }
     }
 
+    // A folder that takes no new file streams into nothing: the pass reads on to the end of
+    // the file, and hand() then leaves the folder alone.
     void startStreaming() {
         keepMatchedBytes();
         openFiles();
@@ -210,13 +150,11 @@ private:
     const AircraftPaths& paths_;
     SpoolBuffer& oldBytes_;
     SpoolBuffer& newBytes_;
-    bool fingerprinting_;
     bool streaming_ = false;
     bool matching_ = true;  // the new bytes so far equal the old bytes [0, matched_)
     std::size_t matched_ = 0;
     std::size_t written_ = 0;  // to both files together
-    Fingerprint oldPrint_;
-    Fingerprint newPrint_;
+    bool backupMade_ = false;
     StrayFiles strays_;  // before the files, so they are closed before it removes them
     std::unique_ptr<OutputFile> output_;
     std::unique_ptr<OutputFile> backup_;
@@ -317,41 +255,39 @@ char* SpoolBuffer::room(std::size_t count) {
     return data_.get() + size_;
 }
 
-AircraftUpdate AircraftUpdater::update(const AircraftPaths& paths, std::unique_ptr<InputFile> input,
-                                       bool fingerprinting) {
+AircraftUpdate AircraftUpdater::update(const AircraftPaths& paths,
+                                       std::unique_ptr<InputFile> input) {
     AircraftUpdate update;
-    Publication publication(fs_, paths, oldBytes_, newBytes_, fingerprinting);
-    try {
-        PublishingSink sink(publication);
-        if (readWhole(*input, oldBytes_)) {
-            // Windows opens without sharing: our own handle would block the rename over the
-            // file. The pass then works on the bytes in memory, passing most of them on as
-            // they are, where they are.
-            input.reset();
-            update.result = CfgRewritePass(options_, oldBytes_.view(), sink);
-        } else {
-            // Too large to hold: rewritten as it is read, from its first bytes on.
-            const std::string head(oldBytes_.view());
-            oldBytes_.clear();
-            HeadThenRest whole(head, *input);
-            PublishingSource source(whole, publication);
-            update.result = CfgRewritePass(options_, source, sink);
-            source.drain();
-            input.reset();
-        }
-        if (publication.unchanged()) {
-            // Nothing to write: counted as a treated folder wherever a run could have written
-            // it, as before, and otherwise left alone like any folder that takes no new file.
-            update.treated = fs_.canCreateIn(paths.folder);
-            return update;
-        }
-        update.bytesChanged = publication.bytesChanged();
-        update.backupMade = publication.hand(batch_);
-    } catch (const NoNewFile&) {
+    Publication publication(fs_, paths, oldBytes_, newBytes_);
+    PublishingSink sink(publication);
+    if (readWhole(*input, oldBytes_)) {
+        // Windows opens without sharing: our own handle would block the rename over the file.
+        // The pass then works on the bytes in memory, passing most of them on as they are,
+        // where they are.
+        input.reset();
+        update.result = CfgRewritePass(options_, oldBytes_.view(), sink);
+    } else {
+        // Too large to hold: rewritten as it is read, from its first bytes on.
+        const std::string head(oldBytes_.view());
+        oldBytes_.clear();
+        HeadThenRest whole(head, *input);
+        PublishingSource source(whole, publication);
+        update.result = CfgRewritePass(options_, source, sink);
+        source.drain();
+        input.reset();
+    }
+    if (publication.unchanged()) {
+        // Nothing to write: counted as a treated folder wherever a run could have written it,
+        // as before, and otherwise left alone like any folder that takes no new file.
+        update.treated = fs_.canCreateIn(paths.folder);
+        return update;
+    }
+    if (!publication.hand(batch_)) {
         return AircraftUpdate{};
     }
     update.treated = true;
     update.pending = true;
+    update.backupMade = publication.backupMade();
     return update;
 }
 

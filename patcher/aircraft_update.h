@@ -26,13 +26,19 @@ struct AircraftPaths {
     std::vector<std::string> existingBackups;  // backup names already in the folder
 };
 
+// Old and new bytes are held in memory up to this size each, so a file whose rewrite changes
+// nothing is found out before anything is created. Real aircraft.cfg files stay far below it;
+// a larger file goes out as it is rewritten, and is replaced even when it comes out the same.
+inline constexpr std::size_t kSpoolLimit = std::size_t{1} << 20;
+
 // What one update did.
 struct AircraftUpdate {
     bool treated = false;  // false: the folder takes no new file (read-only) and was left alone
     RewriteResult result;
-    bool backupMade = false;    // once the batch is published
-    bool bytesChanged = false;  // the new aircraft.cfg differs from the old one
-    bool pending = false;       // its new files wait in the batch for their flush and renames
+    bool backupMade = false;  // once the batch is published
+    // A new aircraft.cfg waits in the batch for its flush and rename: the rewrite differs from
+    // the file, or the file was too large to compare.
+    bool pending = false;
 };
 
 // Bytes held in memory, reused from one file to the next. Unlike a string it never clears the
@@ -69,11 +75,9 @@ public:
         : options_(options), fs_(fs), batch_(batch) {}
 
     // Consumes `input` (aircraft.cfg, open for reading) and closes it before the batch can
-    // rename anything. `fingerprinting` asks for bytesChanged on files too large to compare in
-    // memory. Throws FileError when a file operation fails; the folder then keeps its
+    // rename anything. Throws FileError when a file operation fails; the folder then keeps its
     // aircraft.cfg unchanged and no half-made file, and the batch holds nothing of it.
-    AircraftUpdate update(const AircraftPaths& paths, std::unique_ptr<InputFile> input,
-                          bool fingerprinting);
+    AircraftUpdate update(const AircraftPaths& paths, std::unique_ptr<InputFile> input);
 
 private:
     const PatchOptions& options_;

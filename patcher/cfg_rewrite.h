@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -16,18 +17,32 @@ struct RewriteResult {
     std::int32_t temperaturesChanged = 0;
 };
 
+// The ways a pass can find the runs of lines it copies as they stand. All give the same bytes;
+// they differ in speed and in the processors that run them.
+enum class LineScan { portable, avx2 };
+inline constexpr std::array<LineScan, 2> kLineScans = {LineScan::portable, LineScan::avx2};
+
+// Whether this processor runs `scan`: the portable one everywhere, AVX2 where the processor
+// has it (and the build targets x86-64).
+bool lineScanRuns(LineScan scan);
+// The fastest scan this processor runs, what a pass takes unless told otherwise.
+LineScan bestLineScan();
+
 // Copies one aircraft.cfg from `input` to `output` line by line, adding, replacing or removing
 // the contrail and temperature lines as `options` ask, and normalising blank lines. Read and
 // write failures propagate as FileError. It neither closes nor renames anything; the output is
 // complete once it returns.
-RewriteResult CfgRewritePass(const PatchOptions& options, ByteSource& input, ByteSink& output);
+// `scan` must be one the processor runs.
+RewriteResult CfgRewritePass(const PatchOptions& options, ByteSource& input, ByteSink& output,
+                             LineScan scan = bestLineScan());
 // The same over a whole file held in memory, with the same bytes out. Runs of lines that pass
 // unchanged reach `output` as pieces of `input` itself, in as many writes as there are runs.
-RewriteResult CfgRewritePass(const PatchOptions& options, std::string_view input, ByteSink& output);
+RewriteResult CfgRewritePass(const PatchOptions& options, std::string_view input, ByteSink& output,
+                             LineScan scan = bestLineScan());
 
 // Convenience for tests and tools: the pass over a string.
 RewriteResult rewriteText(const PatchOptions& options, const std::string& input,
-                          std::string& output);
+                          std::string& output, LineScan scan = bestLineScan());
 
 // Whether `current` differs from `original` in more than a pass can change. Lines are read as
 // the pass reads them, and what a pass adds, removes or rewrites is left out of the comparison:

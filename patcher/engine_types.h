@@ -10,28 +10,25 @@
 namespace cirrowisp {
 
 // One engine type as every front end knows it: the code aircraft files declare, the name
-// --engines takes, the dialogs' check box (its caption and Windows control id), where the
-// dialogs move it among the six, and the record's flag it sets.
+// --engines takes, the dialogs' check box (its caption and Windows control id), and the
+// record's flag it sets.
 struct EngineTypeRow {
     EngineType code;
     std::string_view cliName;
     std::string_view caption;
     int controlId;
-    // The dialogs have always moved the six check boxes in the record's field order, which
-    // differs from the order they are shown in.
-    std::size_t exchangeStep;
     std::int32_t PatchOptions::*field;
 };
 
 // In code order, which is also the order of the check boxes on screen and in the tab chain, of
 // their control ids and of the names in the command line's help and messages.
 inline constexpr std::array<EngineTypeRow, 6> kEngineTypes = {{
-    {kEnginePiston, "piston", "Piston", 1001, 3, &PatchOptions::enginePiston},
-    {kEngineJet, "jet", "Jet", 1002, 2, &PatchOptions::engineJet},
-    {kEngineNone, "none", "None", 1003, 1, &PatchOptions::engineNone},
-    {kEngineHeloTurbine, "helo-turbine", "Helo-Turbine", 1004, 0, &PatchOptions::engineHeloTurbine},
-    {kEngineRocket, "rocket", "Rocket", 1005, 4, &PatchOptions::engineRocket},
-    {kEngineTurboprop, "turboprop", "Turboprop", 1006, 5, &PatchOptions::engineTurboprop},
+    {kEnginePiston, "piston", "Piston", 1001, &PatchOptions::enginePiston},
+    {kEngineJet, "jet", "Jet", 1002, &PatchOptions::engineJet},
+    {kEngineNone, "none", "None", 1003, &PatchOptions::engineNone},
+    {kEngineHeloTurbine, "helo-turbine", "Helo-Turbine", 1004, &PatchOptions::engineHeloTurbine},
+    {kEngineRocket, "rocket", "Rocket", 1005, &PatchOptions::engineRocket},
+    {kEngineTurboprop, "turboprop", "Turboprop", 1006, &PatchOptions::engineTurboprop},
 }};
 
 inline constexpr std::size_t kEngineTypeCount = kEngineTypes.size();
@@ -45,13 +42,6 @@ constexpr std::size_t engineTypeIndex(EngineType code) {
     return kEngineTypeCount;
 }
 
-// Row indices in the order the dialogs exchange the check boxes with the record.
-inline constexpr std::array<std::size_t, kEngineTypeCount> kEngineExchangeOrder = [] {
-    std::array<std::size_t, kEngineTypeCount> order{};
-    for (std::size_t i = 0; i < kEngineTypeCount; ++i) order[kEngineTypes[i].exchangeStep] = i;
-    return order;
-}();
-
 namespace engine_types_detail {
 constexpr bool rowsAreConsistent() {
     for (std::size_t i = 0; i < kEngineTypeCount; ++i) {
@@ -59,20 +49,17 @@ constexpr bool rowsAreConsistent() {
             if (kEngineTypes[i].code == kEngineTypes[j].code ||
                 kEngineTypes[i].cliName == kEngineTypes[j].cliName ||
                 kEngineTypes[i].controlId == kEngineTypes[j].controlId ||
-                kEngineTypes[i].exchangeStep == kEngineTypes[j].exchangeStep ||
                 kEngineTypes[i].field == kEngineTypes[j].field)
                 return false;
         }
-        if (kEngineTypes[i].code == kEngineUnknown ||
-            kEngineTypes[i].exchangeStep >= kEngineTypeCount)
+        if (kEngineTypes[i].code == kEngineUnknown)
             return false;
     }
     return true;
 }
 }  // namespace engine_types_detail
 
-// Every code, name, control, step and flag belongs to one row, so each lookup and each order is
-// well defined.
+// Every code, name, control and flag belongs to one row, so each lookup is well defined.
 static_assert(engine_types_detail::rowsAreConsistent());
 
 }  // namespace cirrowisp

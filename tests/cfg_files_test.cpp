@@ -7,6 +7,7 @@
 #include <string>
 
 #include "patcher/cfg_rewrite.h"
+#include "patcher/engine_types.h"
 #include "tests/support/disk_tree.h"
 
 namespace cirrowisp {
@@ -26,12 +27,11 @@ PatchOptions optionsFrom(const std::string& args) {
         } else if (key == "effect") {
             options.effectName = value;
         } else if (key == "engines") {
-            options.enginePiston = value.find("piston") != std::string::npos;
-            options.engineJet = value.find("jet") != std::string::npos;
-            options.engineNone = value.find("none") != std::string::npos;
-            options.engineHeloTurbine = value.find("helo-turbine") != std::string::npos;
-            options.engineRocket = value.find("rocket") != std::string::npos;
-            options.engineTurboprop = value.find("turboprop") != std::string::npos;
+            // A comma-separated list of the command line's names.
+            for (const EngineTypeRow& row : kEngineTypes) {
+                const std::string item = "," + std::string(row.cliName) + ",";
+                options.*row.field = ("," + value + ",").find(item) != std::string::npos;
+            }
         } else {
             ADD_FAILURE() << "unknown option " << word;
         }

@@ -7,6 +7,8 @@
 
 #include "patcher/file_error.h"
 #include "patcher/line_io.h"
+#include "tests/support/rewrite_invariants.h"
+#include "tests/support/samples.h"
 
 namespace cirrowisp {
 namespace {
@@ -41,19 +43,19 @@ TEST_P(RewriteRulesTest, WritesExpectedLinesAndCounts) {
     PatchOptions options;
     if (c.choose)
         c.choose(options);
-    std::string output;
-    const RewriteResult result = rewriteText(options, c.input, output);
-    EXPECT_EQ(output, crlf(c.expected));
-    EXPECT_EQ(result.contrailsAdded, c.contrails);
-    EXPECT_EQ(result.temperaturesChanged, c.temperatures);
+    for (const LineScan scan : runnableLineScans()) {
+        SCOPED_TRACE("line scan " + std::to_string(static_cast<int>(scan)));
+        std::string output;
+        const RewriteResult result = rewriteText(options, c.input, output, scan);
+        EXPECT_EQ(output, crlf(c.expected));
+        EXPECT_EQ(result.contrailsAdded, c.contrails);
+        EXPECT_EQ(result.temperaturesChanged, c.temperatures);
+    }
 }
 
 const auto defaults = std::function<void(PatchOptions&)>{};
 const auto jetOff = [](PatchOptions& o) { o.engineJet = 0; };
-const auto allOff = [](PatchOptions& o) {
-    o.enginePiston = o.engineJet = o.engineNone = o.engineHeloTurbine = o.engineRocket =
-        o.engineTurboprop = 0;
-};
+const auto allOff = [](PatchOptions& o) { selectEngines(o, 0); };
 
 INSTANTIATE_TEST_SUITE_P(
     Rules, RewriteRulesTest,
@@ -244,13 +246,16 @@ class BlockBoundaryTest : public testing::TestWithParam<BoundaryCase> {};
 
 TEST_P(BlockBoundaryTest, LineEndsAndEmptyLinesAtEveryOffset) {
     const BoundaryCase& c = GetParam();
-    for (std::size_t filler = 0; filler <= 140; ++filler) {
-        const std::string line(filler, 'x');
-        const std::string kept = filler > 0 ? line + "\r\n" : "";  // an empty line is dropped
-        std::string output;
-        // The first line is read on its own, before any block: the blocks begin after it.
-        rewriteText(PatchOptions{}, "a\r\n" + line + "\r\n" + c.input, output);
-        ASSERT_EQ(output, "a\r\n" + kept + c.expected) << "after a line of " << filler << " bytes";
+    for (const LineScan scan : runnableLineScans()) {
+        for (std::size_t filler = 0; filler <= 140; ++filler) {
+            const std::string line(filler, 'x');
+            const std::string kept = filler > 0 ? line + "\r\n" : "";  // an empty line is dropped
+            std::string output;
+            // The first line is read on its own, before any block: the blocks begin after it.
+            rewriteText(PatchOptions{}, "a\r\n" + line + "\r\n" + c.input, output, scan);
+            ASSERT_EQ(output, "a\r\n" + kept + c.expected)
+                << "after a line of " << filler << " bytes, line scan " << static_cast<int>(scan);
+        }
     }
 }
 

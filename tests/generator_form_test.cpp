@@ -191,6 +191,9 @@ TEST(GeneratorFormTest, StartRunsTheScanWithTheFormsValues) {
     form.effectName = "fx_test";
     form.simulatorPath = "/sim";
     PatchOptions options;
+    // Listed by an earlier Start with the fsx.cfg box ticked; this form has it unticked.
+    options.simObjectPaths = {"/ai"};
+    fileSystem.addFile("/ai/Listed/aircraft.cfg", kTestJet);
     const StartOutcome outcome = runStart(form, options, fileSystem);
     ASSERT_EQ(outcome.kind, StartOutcome::Kind::finished) << outcome.message;
     EXPECT_EQ(outcome.totals.aiAircraft, 1);

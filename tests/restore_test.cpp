@@ -17,6 +17,7 @@
 #include "patcher/restore_scan.h"
 #include "platform/host_file_system.h"
 #include "tests/support/cli_run.h"
+#include "tests/support/fake_file_system.h"
 #include "tests/support/samples.h"
 #include "tests/support/temp_tree.h"
 
@@ -242,6 +243,29 @@ TEST_F(RestoreTree, ForcedRestoreNeverOverwritesAnotherKeptFile) {
     expectTotals(restore(false, true), {1, 0, 0, 0});
     EXPECT_EQ(tree.files(), (Files{{folder + "aircraft.cfg", kTestJet},
                                    {folder + "aircraft_before_restore.cfg", edited}}));
+}
+
+// A folder left alone for a reason other than an edit counts as left alone too, which gives
+// --restore its exit status 3: its aircraft.cfg held open, or (forced) nothing can be created.
+TEST(RestoreLeftAlone, ForAnyReasonIsCountedAndNamed) {
+    const std::string folder = "/sim/SimObjects/Airplanes/Jet";
+    for (const bool forced : {false, true}) {
+        FakeFileSystem fs;
+        fs.addFile(folder + "/aircraft.cfg", patched(kTestJet) + (forced ? kLivery : ""));
+        fs.addFile(folder + "/without_contrails_aircraft.cfg", kTestJet);
+        fs.setHeldOpen(folder + "/aircraft.cfg", !forced);
+        fs.setReadOnly(folder, forced);
+        const auto before = fs.filesBelow("/sim");
+        RestoreOptions options;
+        options.simulatorPath = "/sim";
+        options.force = forced;
+        std::string reasons;
+        const RestoreTotals totals =
+            RestoreOriginals(options, fs, [&](const RestoreReport& r) { reasons += r.reason; });
+        EXPECT_EQ(restoreSummaryText(totals), restoreSummaryText({0, 0, 1, 0}));
+        EXPECT_THAT(reasons, HasSubstr(forced ? "nothing can be created" : "cannot be opened"));
+        EXPECT_EQ(fs.filesBelow("/sim"), before);
+    }
 }
 
 // ---- the command line -----------------------------------------------------------------------

@@ -17,85 +17,17 @@
 #include "patcher/cfg_rewrite.h"
 #include "patcher/line_io.h"
 #include "tests/support/draw.h"
+#include "tests/support/random_aircraft.h"
 #include "tests/support/rewrite_invariants.h"
+#include "tests/support/samples.h"
 
 namespace cirrowisp {
 namespace {
 
-std::string number(Draw& draw) {
-    static constexpr std::array<const char*, 12> kShapes = {
-        "1", "-27", "-27.0", "0", "5 ; turboprop", "1.9", "-40", "9", " -3", "abc", "1e400", "-0"};
-    return draw.pick(kShapes);
-}
-
-std::string randomText(Draw& draw) {
-    std::string text;
-    const std::uint32_t length = draw.below(12);
-    for (std::uint32_t i = 0; i < length; ++i) {
-        // Mostly printable, now and then a control or high byte (never LF or Ctrl-Z here).
-        char c = static_cast<char>(' ' + draw.below(95));
-        if (draw.chance(5)) {
-            c = static_cast<char>(0x80 + draw.below(128));
-        } else if (draw.chance(3)) {
-            c = draw.chance(50) ? '\r' : '\0';
-        }
-        text += c;
-    }
-    return text;
-}
-
-std::string randomLine(Draw& draw) {
-    static constexpr std::array<const char*, 9> kHeaders = {
-        "[EFFECTS]",       "[effects]",  "[GeneralEngineData]", "[GENERALENGINEDATA]", "[fltsim.0]",
-        "[flight_tuning]", " [effects]", "[effects] ; note",    "[engine_type=0]"};
-    static constexpr std::array<const char*, 4> kContrails = {
-        "contrail=fx_old", "contrail=fx_Cirrowisp", "CONTRAIL=x", "contrail =spaced"};
-    switch (draw.below(10)) {
-        case 0:
-        case 1:
-            return draw.pick(kHeaders);
-        case 2:
-            return "engine_type" + std::string(draw.chance(80) ? "=" : " ") + number(draw);
-        case 3:
-            return draw.pick(kContrails);
-        case 4:
-            return "max_contrail_temperature=" + number(draw);
-        case 5:
-            return draw.chance(50) ? "" : "   ";
-        case 6:
-            return "; " + std::string(draw.chance(50) ? "contrail=old" : "engine_type=1");
-        case 7:
-            return "engine_type=" + number(draw) + " max_contrail_temperature=" + number(draw);
-        default:
-            return "key" + std::to_string(draw.below(50)) + "=" + randomText(draw);
-    }
-}
-
-std::string randomFile(Draw& draw) {
-    static constexpr std::array<const char*, 4> kEnds = {"\r\n", "\n", "\r\n", "\r\r\n"};
-    std::string file;
-    const std::uint32_t lines = draw.below(40);
-    for (std::uint32_t i = 0; i < lines; ++i) {
-        file += randomLine(draw);
-        if (i + 1 < lines || draw.chance(80)) {
-            file += draw.pick(kEnds);
-        }
-    }
-    if (draw.chance(5)) {
-        file.insert(draw.below(static_cast<std::uint32_t>(file.size()) + 1), 1, '\x1a');
-    }
-    return file;
-}
-
 PatchOptions randomOptions(Draw& draw) {
     static constexpr std::array<const char*, 4> kEffects = {"fx_Cirrowisp", "fx_other", "", "[x]"};
     PatchOptions options;
-    options.enginePiston = draw.chance(50);
-    options.engineJet = draw.chance(50);
-    options.engineNone = draw.chance(50);
-    options.engineHeloTurbine = draw.chance(50);
-    options.engineRocket = draw.chance(50);
-    options.engineTurboprop = draw.chance(50);
+    selectEngines(options, draw.below(kEngineChoices));
     options.maxContrailTemperature = -static_cast<std::int32_t>(draw.below(51));
     options.effectName = draw.pick(kEffects);
     return options;
@@ -153,7 +85,7 @@ constexpr int kFilesPerSeed = 3000;
 TEST_P(RewriteProperties, InvariantsHoldOnGeneratedFiles) {
     Draw draw(GetParam().seed);
     for (int i = 0; i < kFilesPerSeed; ++i) {
-        const std::string file = randomFile(draw);
+        const std::string file = randomCfgFile(draw);
         const PatchOptions options = randomOptions(draw);
         const std::string broken = checkRewriteInvariants(options, file);
         ASSERT_EQ(broken, "") << "file " << i << " of seed " << GetParam().seed << ": "
@@ -164,7 +96,7 @@ TEST_P(RewriteProperties, InvariantsHoldOnGeneratedFiles) {
 TEST_P(RewriteProperties, ReadSizesDoNotMatter) {
     Draw draw(GetParam().seed);
     for (int i = 0; i < kFilesPerSeed / 10; ++i) {
-        const std::string file = randomFile(draw);
+        const std::string file = randomCfgFile(draw);
         const PatchOptions options = randomOptions(draw);
         std::string whole;
         const RewriteResult expected = rewriteText(options, file, whole);
@@ -182,7 +114,7 @@ TEST_P(RewriteProperties, ReadSizesDoNotMatter) {
 TEST_P(RewriteProperties, RestoreSeesAnEditExactlyWhenAKeptLineDiffers) {
     Draw draw(GetParam().seed);
     for (int i = 0; i < kFilesPerSeed / 10; ++i) {
-        const std::string file = randomFile(draw);
+        const std::string file = randomCfgFile(draw);
         std::vector<std::size_t> lineStarts{0};
         for (std::size_t at = 0; at < file.size(); ++at) {
             if (file[at] == '\n') {
@@ -191,9 +123,9 @@ TEST_P(RewriteProperties, RestoreSeesAnEditExactlyWhenAKeptLineDiffers) {
         }
         std::string edited = file;
         edited.insert(lineStarts[draw.below(static_cast<std::uint32_t>(lineStarts.size()))],
-                      randomLine(draw) + (draw.chance(50) ? "\r\n" : "\n"));
+                      randomCfgLine(draw) + (draw.chance(50) ? "\r\n" : "\n"));
         for (const auto& [a, b] : {std::pair{file, edited}, std::pair{edited, file},
-                                   std::pair{file, randomFile(draw)}}) {
+                                   std::pair{file, randomCfgFile(draw)}}) {
             ASSERT_EQ(firstEditedLineOfText(a, b) == 0, sameKeptLines(a, b))
                 << "file " << i << ": " << testing::PrintToString(a) << " against "
                 << testing::PrintToString(b);

@@ -14,33 +14,12 @@
 #include <string>
 
 #include "tests/support/draw.h"
+#include "tests/support/random_aircraft.h"
 #include "tests/support/samples.h"
 #include "tests/support/scan_fault_check.h"
 
 namespace cirrowisp {
 namespace {
-
-std::string aircraftFile(Draw& draw) {
-    static const std::array<std::string, 6> kFiles = {
-        kJet,
-        "[GeneralEngineData]\nengine_type=5\nmax_contrail_temperature=-10\n[effects]\nwater=1\n["
-        "end]\n",
-        "[GeneralEngineData]\r\nengine_type=0\r\n[effects]\r\ncontrail=fx_old\r\n[end]\r\n",
-        "\r\n[GeneralEngineData]\r\nengine_type=1\r\nmax_contrail_temperature=-27\r\n\r\n[effects]"
-        "\r\n"
-        "contrail=fx_Cirrowisp\r\n\r\n[end]\r\n",
-        std::string("[effects]\r\n\0\xff\r\n[x]\r\n\x1a tail after Ctrl-Z", 35),
-        ""};
-    if (draw.chance(4)) {
-        // Longer than one read, so a fault can land between two reads or two writes; now and
-        // then longer than the scan holds in memory, so its files are created mid-rewrite.
-        const std::size_t size = draw.chance(25) ? 1100 * 1024 : 70 * 1024;
-        std::string big = kFiles[0];
-        while (big.size() < size) big += "scalar=" + std::to_string(big.size()) + "\r\n";
-        return big + "[last]\r\n";
-    }
-    return kFiles[draw.below(static_cast<std::uint32_t>(kFiles.size()))];
-}
 
 // UTF-8 names, as the host file systems hand them over: Latin, Cyrillic, Japanese, one beyond
 // the Basic Multilingual Plane.
@@ -50,9 +29,7 @@ const std::array<std::string, 4> kFolderNames = {"F", "\xD0\xA2\xD1\x83-154_",
 TreeSpec randomTree(Draw& draw, FaultAction action) {
     TreeSpec tree;
     tree.action = action;
-    tree.options.engineJet = draw.chance(70);
-    tree.options.enginePiston = draw.chance(30);
-    tree.options.engineTurboprop = draw.chance(50);
+    selectEngines(tree.options, draw.below(kEngineChoices));
     tree.options.includeFlyable = draw.chance(50);
     const std::uint32_t count = 2 + draw.below(5);
     for (std::uint32_t i = 0; i < count; ++i) {
@@ -61,7 +38,7 @@ TreeSpec randomTree(Draw& draw, FaultAction action) {
                                                   : "/sim/MyTraffic/Aircraft/") +
                       kFolderNames[i % kFolderNames.size()] + std::to_string(i);
         if (!draw.chance(10)) {
-            folder.aircraft = aircraftFile(draw);
+            folder.aircraft = randomAircraftFile(draw);
             folder.aircraftName = draw.chance(10) ? "Aircraft.CFG" : "aircraft.cfg";
             folder.heldOpen = draw.chance(5);
         }

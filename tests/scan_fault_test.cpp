@@ -376,12 +376,16 @@ TEST(ListedFolders, FoundOnceEachWithTheMissingOnesNamed) {
     check.build(fs);
     PatchOptions options = tree.options;
     options.simulatorPath = "/sim";
+    // A path with a drive letter is absolute, never below the simulator folder.
+    options.simObjectPaths.push_back("D:\\AI");
+    fs.addFolder(fs.absolutePath("D:\\AI"));
     const AircraftRoots roots = findAircraftRoots(options, fs);
     EXPECT_EQ(roots.folders,
               (std::vector<std::string>{"/sim/SimObjects/Airplanes", "/sim/MyTraffic/Aircraft",
-                                        "/sim/SimObjects/Rotorcraft", "/ai/Aircraft"}));
+                                        "/sim/SimObjects/Rotorcraft", "/ai/Aircraft",
+                                        fs.absolutePath("D:\\AI")}));
     EXPECT_EQ(roots.missing, std::vector<std::string>{"/sim/SimObjects/Boats"});
-    EXPECT_EQ(roots.lookedFor.size(), 8u);
+    EXPECT_EQ(roots.lookedFor.size(), 9u);
 }
 
 // Each folder counts once in the totals however often it is reached, and a fault at any

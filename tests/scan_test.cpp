@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "patcher/aircraft_roots.h"
 #include "patcher/aircraft_scan.h"
 #include "patcher/cfg_rewrite.h"
 #include "platform/host_file_system.h"
@@ -202,6 +203,17 @@ TEST_F(ScanTest, BothRootsAreScanned) {
     const ScanTotals totals = run();
     EXPECT_EQ(totals.aiAircraft, 2);
     EXPECT_EQ(totals.temperaturesChanged, 2);
+}
+
+// Listed twice, the second time in other letter case: one folder on a disk that ignores case
+// (where both spellings open it), and on one that does not (where the second finds the first).
+TEST_F(ScanTest, FolderListedInTwoLetterCasesIsScannedOnce) {
+    tree.write("SimObjects/Rotorcraft/Helo/aircraft.cfg", kTestJet);
+    PatchOptions options;
+    options.simulatorPath = tree.path();
+    options.simObjectPaths = {"SimObjects\\Rotorcraft", "simobjects\\ROTORCRAFT"};
+    EXPECT_EQ(findAircraftRoots(options, *fs).folders.size(), 1u);
+    EXPECT_EQ(AircraftScan(options, *fs).aiAircraft, 1);
 }
 
 TEST_F(ScanTest, RelativePathIsResolvedOnceAndWorkingDirectoryStays) {

@@ -52,8 +52,12 @@ std::string maskedUpper(std::string_view line, const CodePage& codePage) {
     return upper;
 }
 
+bool isHeaderLine(std::string_view line) {
+    return !line.empty() && line.front() == '[' && line.back() == ']';
+}
+
 bool isKeyLine(std::string_view line, const CodePage& codePage) {
-    if (line.front() == '[' && line.back() == ']') {
+    if (isHeaderLine(line)) {
         return false;  // a header stays a header, whatever its name holds
     }
     const std::string upper = maskedUpper(line, codePage);
@@ -84,6 +88,16 @@ std::int32_t countExact(const std::vector<std::string>& lines, const std::string
 
 }  // namespace
 
+std::vector<LineScan> runnableLineScans() {
+    std::vector<LineScan> scans;
+    for (const LineScan scan : kLineScans) {
+        if (lineScanRuns(scan)) {
+            scans.push_back(scan);
+        }
+    }
+    return scans;
+}
+
 bool sameKeptLines(const std::string& a, const std::string& b) {
     const CodePage& codePage = CodePage::active();
     return keptLines(splitLines(a), codePage) == keptLines(splitLines(b), codePage);
@@ -101,14 +115,22 @@ std::string checkRewriteInvariants(PatchOptions options, const std::string& inpu
     }
 
     std::string output;
-    const RewriteResult first = rewriteText(options, input, output);
+    const RewriteResult first = rewriteText(options, input, output, LineScan::portable);
     const CodePage& codePage = CodePage::active();
-    StringSource stream(input);
-    StringSink streamed;
-    const RewriteResult overStream = CfgRewritePass(options, stream, streamed);
-    if (streamed.data() != output || overStream.contrailsAdded != first.contrailsAdded ||
-        overStream.temperaturesChanged != first.temperaturesChanged) {
-        return "the pass over a stream and over the file in memory differ";
+    const auto sameAsFirst = [&](const std::string& bytes, const RewriteResult& result) {
+        return bytes == output && result.contrailsAdded == first.contrailsAdded &&
+               result.temperaturesChanged == first.temperaturesChanged;
+    };
+    for (const LineScan scan : runnableLineScans()) {
+        std::string inMemory;
+        const RewriteResult memoryResult = rewriteText(options, input, inMemory, scan);
+        StringSource stream(input);
+        StringSink streamed;
+        const RewriteResult streamResult = CfgRewritePass(options, stream, streamed, scan);
+        if (!sameAsFirst(inMemory, memoryResult) || !sameAsFirst(streamed.data(), streamResult)) {
+            return "line scan " + std::to_string(static_cast<int>(scan)) +
+                   " differs from the portable one, in memory or over a stream";
+        }
     }
 
     // Every line ends in CR LF, and there is no other LF.
@@ -124,6 +146,13 @@ std::string checkRewriteInvariants(PatchOptions options, const std::string& inpu
     }
 
     const std::vector<std::string> outputLines = splitLines(output);
+    for (std::size_t i = 0; i < outputLines.size(); ++i) {
+        const bool headerNext = i + 1 < outputLines.size() && isHeaderLine(outputLines[i + 1]);
+        if (outputLines[i].empty() != headerNext) {
+            return headerNext ? "a section header without an empty line before it"
+                              : "an empty line that is not before a section header";
+        }
+    }
     if (keptLines(inputLines, codePage) != keptLines(outputLines, codePage)) {
         return "a line other than a blank or key line was changed, dropped, added or moved";
     }

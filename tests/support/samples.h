@@ -1,8 +1,11 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "patcher/cfg_rewrite.h"
+#include "patcher/engine_types.h"
 #include "patcher/patch_options.h"
 
 namespace cirrowisp {
@@ -28,6 +31,16 @@ inline std::string sampleAircraft(const std::string& title, int engineType,
         }
     }
     return text;
+}
+
+// Every choice of engine types is a number below this: bit i selects kEngineTypes[i].
+inline constexpr std::uint32_t kEngineChoices = std::uint32_t{1} << kEngineTypeCount;
+
+// Selects exactly the engine types of `choice`, so a type added to the table is chosen too.
+inline void selectEngines(PatchOptions& options, std::uint32_t choice) {
+    for (std::size_t i = 0; i < kEngineTypeCount; ++i) {
+        options.*kEngineTypes[i].field = static_cast<std::int32_t>((choice >> i) & 1u);
+    }
 }
 
 // What a run with `options` makes of `original`.

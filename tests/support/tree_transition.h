@@ -19,10 +19,10 @@ struct Midway {
 // What may be seen of a tree at any instant of a change (a run, a restore) that takes it from
 // `start` to `end`, whether the change is still going, was killed or failed; the promises of
 // docs/reliability.md, phrased for any such change:
-//  - a file of both `start` and `end` is there, with its bytes of the one or the other;
+//  - a file of both `start` and `end` is there, with its bytes of the one or the other, but
+//    for a half-made one found at the start, which may be overwritten or go at any moment;
 //  - a file only of `start` (a backup a restore removes) is unchanged while it is there, and
-//    goes only once its folder's aircraft.cfg holds its end bytes; a half-made one found at
-//    the start may go at any moment;
+//    goes only once its folder's aircraft.cfg holds its end bytes;
 //  - a file only of `end` (a backup, a kept file) appears only complete, and is in place
 //    before its folder's aircraft.cfg changes;
 //  - half-made files (`isHalfMade`) are in the folders of one batch at most (`batchFolders`
@@ -62,15 +62,15 @@ inline Midway checkMidway(const TreeFiles& start, const TreeFiles& end, const Tr
     for (const auto& [path, bytes] : start) {
         const auto after = end.find(path);
         const auto seen = now.find(path);
-        if (after != end.end()) {
+        if (isHalfMade(path)) {
+            // Left by an earlier change (or planted under that name): it may be overwritten or
+            // removed at any moment, even where a clean change happens to leave it be.
+        } else if (after != end.end()) {
             if (seen == now.end()) {
                 result.problems.push_back("gone: " + path);
             } else if (seen->second != bytes && seen->second != after->second) {
                 result.problems.push_back("neither its bytes before nor after: " + path);
             }
-        } else if (isHalfMade(path)) {
-            // Left by an earlier change (or planted under that name): it may be overwritten or
-            // removed at any moment.
         } else if (seen != now.end()) {
             if (seen->second != bytes) {
                 result.problems.push_back("changed before it went: " + path);

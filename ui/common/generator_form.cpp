@@ -61,7 +61,7 @@ ExchangeRefusal temperatureRefusal(std::string message) {
 FormValues formFromOptions(const PatchOptions& options) {
     FormValues form;
     form.temperatureText = std::to_string(options.maxContrailTemperature);
-    for (const std::size_t i : kEngineExchangeOrder) {
+    for (std::size_t i = 0; i < kEngineTypeCount; ++i) {
         form.engines[i] = options.*kEngineTypes[i].field != 0;
     }
     form.flyable = options.includeFlyable != 0;
@@ -81,7 +81,7 @@ std::optional<ExchangeRefusal> optionsFromForm(const FormValues& form, PatchOpti
                                   std::to_string(kMaxContrailTemperature) + ".");
     }
     options.maxContrailTemperature = *temperature;
-    for (const std::size_t i : kEngineExchangeOrder) {
+    for (std::size_t i = 0; i < kEngineTypeCount; ++i) {
         options.*kEngineTypes[i].field = flag(form.engines[i]);
     }
     options.includeFlyable = flag(form.flyable);

@@ -238,7 +238,7 @@ void GeneratorDialog::buildControls() {
 FormValues GeneratorDialog::formFromControls() const {
     FormValues form;
     form.temperatureText = toBytes(temperatureEdit_->text());
-    for (const std::size_t i : kEngineExchangeOrder) {
+    for (std::size_t i = 0; i < kEngineTypeCount; ++i) {
         form.engines[i] = engineBoxes_[i]->isChecked();
     }
     form.flyable = flyableBox_->isChecked();
@@ -250,7 +250,7 @@ FormValues GeneratorDialog::formFromControls() const {
 
 void GeneratorDialog::showForm(const FormValues& form) {
     temperatureEdit_->setText(fromBytes(form.temperatureText));
-    for (const std::size_t i : kEngineExchangeOrder) {
+    for (std::size_t i = 0; i < kEngineTypeCount; ++i) {
         engineBoxes_[i]->setChecked(form.engines[i]);
     }
     flyableBox_->setChecked(form.flyable);

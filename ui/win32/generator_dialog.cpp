@@ -236,7 +236,7 @@ void GeneratorDialog::onRestore() {
 
 void GeneratorDialog::showForm(const FormValues& form) {
     SetDlgItemTextA(window_, IDC_TEMPERATURE, form.temperatureText.c_str());
-    for (const std::size_t i : kEngineExchangeOrder) {
+    for (std::size_t i = 0; i < kEngineTypeCount; ++i) {
         setCheck(window_, kEngineTypes[i].controlId, form.engines[i]);
     }
     setCheck(window_, IDC_FLYABLE, form.flyable);
@@ -247,7 +247,7 @@ void GeneratorDialog::showForm(const FormValues& form) {
 FormValues GeneratorDialog::readForm() const {
     FormValues form;
     form.temperatureText = controlText(GetDlgItem(window_, IDC_TEMPERATURE));
-    for (const std::size_t i : kEngineExchangeOrder) {
+    for (std::size_t i = 0; i < kEngineTypeCount; ++i) {
         form.engines[i] = isChecked(window_, kEngineTypes[i].controlId);
     }
     form.flyable = isChecked(window_, IDC_FLYABLE);

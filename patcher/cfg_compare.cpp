@@ -1,0 +1,60 @@
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "patcher/cfg_keys.h"
+#include "patcher/cfg_rewrite.h"
+#include "patcher/line_io.h"
+
+namespace cirrowisp {
+
+namespace {
+
+// A line that some pass may add, drop or rewrite, whatever its options.
+bool isPassLine(std::string_view line) {
+    return line.empty() || isKeyLine(line, kContrailKey) || isKeyLine(line, kTemperatureKey);
+}
+
+// The next line that no pass touches; `number` counts every line read.
+bool nextKeptLine(LineReader& reader, std::string_view& line, std::size_t& number) {
+    while (reader.next(line)) {
+        ++number;
+        if (!isPassLine(line)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+std::size_t firstEditedLine(ByteSource& original, ByteSource& current) {
+    LineReader originalLines(original);
+    LineReader currentLines(current);
+    std::size_t originalNumber = 0;
+    std::size_t currentNumber = 0;
+    std::string_view originalLine;
+    std::string_view currentLine;
+    for (;;) {
+        // Each view stays valid until its own reader moves on.
+        const bool originalMore = nextKeptLine(originalLines, originalLine, originalNumber);
+        const bool currentMore = nextKeptLine(currentLines, currentLine, currentNumber);
+        if (!originalMore && !currentMore) {
+            return 0;
+        }
+        if (!currentMore) {
+            return currentNumber + 1;
+        }
+        if (!originalMore || originalLine != currentLine) {
+            return currentNumber;
+        }
+    }
+}
+
+std::size_t firstEditedLineOfText(const std::string& original, const std::string& current) {
+    StringSource originalSource(original);
+    StringSource currentSource(current);
+    return firstEditedLine(originalSource, currentSource);
+}
+
+}  // namespace cirrowisp
