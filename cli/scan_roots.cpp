@@ -2,7 +2,7 @@
 
 #include "patcher/file_error.h"
 #include "patcher/file_system.h"
-#include "platform/simulator_config.h"
+#include "platform/simulator_folders.h"
 
 namespace cirrowisp {
 
@@ -18,7 +18,18 @@ std::optional<AircraftRoots> commandLineRoots(const CliOptions& options, PatchOp
     }
     if (options.simObjectPaths) {
         try {
-            patch.simObjectPaths = simulatorListedFolders(configFile);
+            const SimulatorFolders gathered = gatherSimulatorFolders(configFile);
+            // A broken add-on.xml must not stop the run, nor pass unseen.
+            for (const std::string& problem : gathered.problems) {
+                err << "cirrowisp-cli: " << problem << '\n';
+            }
+            if (options.verbose) {
+                for (const FolderList& list : gathered.lists) {
+                    err << list.source << ": " << list.folders.size()
+                        << (list.folders.size() == 1 ? " folder\n" : " folders\n");
+                }
+            }
+            patch.simObjectPaths = gathered.folders();
         } catch (const FileError& failure) {
             err << "cirrowisp-cli: cannot read the simulator's list of aircraft folders: "
                 << failure.what() << '\n';

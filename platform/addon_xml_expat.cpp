@@ -1,0 +1,108 @@
+#include <expat.h>
+
+#include <algorithm>
+#include <array>
+#include <limits>
+#include <memory>
+#include <string>
+
+#include "platform/addon_xml.h"
+
+namespace cirrowisp {
+
+namespace {
+
+bool sameIgnoringCase(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+        return lower(x) == lower(y);
+    });
+}
+
+// Collects the components while expat walks the document.
+struct ComponentCollector {
+    std::vector<AddOnComponent> components;
+    std::vector<std::string> open;  // names of the elements the parser is inside
+    AddOnComponent current;
+    std::string text;
+
+    // Category and Path count only as direct children of a component.
+    bool inComponentChild() const {
+        return open.size() >= 2 && sameIgnoringCase(open[open.size() - 2], "AddOn.Component");
+    }
+};
+
+void XMLCALL startElement(void* data, const XML_Char* name, const XML_Char** /*attributes*/) {
+    auto& collector = *static_cast<ComponentCollector*>(data);
+    collector.open.emplace_back(name);
+    collector.text.clear();
+    if (sameIgnoringCase(name, "AddOn.Component")) {
+        collector.current = {};
+    }
+}
+
+void XMLCALL endElement(void* data, const XML_Char* name) {
+    auto& collector = *static_cast<ComponentCollector*>(data);
+    const std::string_view element = name;
+    if (collector.inComponentChild()) {
+        if (sameIgnoringCase(element, "Category")) {
+            collector.current.category = collector.text;
+        } else if (sameIgnoringCase(element, "Path")) {
+            collector.current.path = collector.text;
+        }
+    } else if (sameIgnoringCase(element, "AddOn.Component") && !collector.current.path.empty()) {
+        collector.components.push_back(collector.current);
+    }
+    collector.open.pop_back();
+    collector.text.clear();
+}
+
+void XMLCALL characters(void* data, const XML_Char* text, int length) {
+    static_cast<ComponentCollector*>(data)->text.append(text, static_cast<std::size_t>(length));
+}
+
+// Expat knows UTF-8, UTF-16, ISO-8859-1 and US-ASCII itself; Windows-1252, which tools on
+// Windows write most often, differs from ISO-8859-1 only in 0x80..0x9F.
+int XMLCALL unknownEncoding(void* /*data*/, const XML_Char* name, XML_Encoding* info) {
+    if (!sameIgnoringCase(name, "windows-1252") && !sameIgnoringCase(name, "cp1252")) {
+        return XML_STATUS_ERROR;
+    }
+    static constexpr std::array<int, 32> kHigh = {
+        0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0x8D,   0x017D, 0x8F,   0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
+    for (int byte = 0; byte < 256; ++byte) {
+        info->map[byte] =
+            byte >= 0x80 && byte < 0xA0 ? kHigh[static_cast<std::size_t>(byte - 0x80)] : byte;
+    }
+    info->data = nullptr;
+    info->convert = nullptr;
+    info->release = nullptr;
+    return XML_STATUS_OK;
+}
+
+}  // namespace
+
+std::vector<AddOnComponent> readAddOnXml(std::string_view bytes) {
+    const std::unique_ptr<XML_ParserStruct, decltype(&XML_ParserFree)> parser(
+        XML_ParserCreate(nullptr), &XML_ParserFree);
+    if (!parser) {
+        throw AddOnXmlError("out of memory for the XML parser");
+    }
+    ComponentCollector collector;
+    XML_SetUserData(parser.get(), &collector);
+    XML_SetElementHandler(parser.get(), startElement, endElement);
+    XML_SetCharacterDataHandler(parser.get(), characters);
+    XML_SetUnknownEncodingHandler(parser.get(), unknownEncoding, nullptr);
+    // An add-on.xml is a few kilobytes; one call takes the whole file.
+    if (bytes.size() > static_cast<std::size_t>(std::numeric_limits<int>::max()) ||
+        XML_Parse(parser.get(), bytes.data(), static_cast<int>(bytes.size()), XML_TRUE) ==
+            XML_STATUS_ERROR) {
+        throw AddOnXmlError(std::string(XML_ErrorString(XML_GetErrorCode(parser.get()))) +
+                            " (line " + std::to_string(XML_GetCurrentLineNumber(parser.get())) +
+                            ")");
+    }
+    return collector.components;
+}
+
+}  // namespace cirrowisp
