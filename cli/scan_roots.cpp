@@ -1,5 +1,6 @@
 #include "cli/scan_roots.h"
 
+#include "patcher/effect_file.h"
 #include "patcher/file_error.h"
 #include "patcher/file_system.h"
 #include "platform/simulator_folders.h"
@@ -50,6 +51,26 @@ std::optional<AircraftRoots> commandLineRoots(const CliOptions& options, PatchOp
         }
     }
     return roots;
+}
+
+void checkEffectFile(const CliOptions& options, const PatchOptions& patch,
+                     const std::string& configFile, FileSystem& fileSystem, std::ostream& err) {
+    std::vector<std::string> packageEffects;
+    if (options.simObjectPaths || !configFile.empty()) {
+        try {
+            packageEffects = gatherSimulatorFolders(configFile).effectFolders;
+        } catch (const FileError&) {
+            // Without the simulator's own lists only its Effects folder is looked in; a run
+            // with --simobject-paths has said why already.
+        }
+    }
+    const EffectSearch search =
+        findEffectFile(fileSystem, patch.simulatorPath, packageEffects, patch.effectName);
+    if (search.missing()) {
+        err << "cirrowisp-cli: warning: " << missingEffectText(search, patch.effectName) << '\n';
+    } else if (options.verbose && search.foundIn) {
+        err << patch.effectName << ".fx: found in " << *search.foundIn << '\n';
+    }
 }
 
 }  // namespace cirrowisp

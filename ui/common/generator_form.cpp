@@ -3,10 +3,12 @@
 #include <cstdint>
 #include <string_view>
 
+#include "patcher/effect_file.h"
 #include "patcher/file_error.h"
 #include "patcher/file_system.h"
 #include "patcher/simobject_paths.h"
 #include "platform/simulator_config.h"
+#include "platform/simulator_folders.h"
 
 namespace cirrowisp {
 
@@ -105,9 +107,12 @@ StartOutcome runStart(const FormValues& form, PatchOptions& options, FileSystem&
         return outcome;
     }
     options.simObjectPaths.clear();
+    std::vector<std::string> packageEffects;
     if (options.includeSimObjectPaths != 0) {
         try {
-            options.simObjectPaths = simulatorListedFolders(simulatorConfig);
+            const SimulatorFolders gathered = gatherSimulatorFolders(simulatorConfig);
+            options.simObjectPaths = gathered.folders();
+            packageEffects = gathered.effectFolders;
         } catch (const FileError& error) {
             outcome.kind = StartOutcome::Kind::failed;
             outcome.message = "The simulator's list of aircraft folders cannot be read:\n" +
@@ -115,10 +120,22 @@ StartOutcome runStart(const FormValues& form, PatchOptions& options, FileSystem&
             return outcome;
         }
     }
+    if (options.includeSimObjectPaths == 0 && !simulatorConfig.empty()) {
+        try {
+            packageEffects = gatherSimulatorFolders(simulatorConfig).effectFolders;
+        } catch (const FileError&) {
+            // Then only the simulator's own Effects folder is looked in.
+        }
+    }
+    const EffectSearch effect =
+        findEffectFile(fileSystem, options.simulatorPath, packageEffects, options.effectName);
     try {
         outcome.totals = AircraftScan(options, fileSystem);
         outcome.kind = StartOutcome::Kind::finished;
         outcome.message = summaryText(outcome.totals);
+        if (effect.missing()) {
+            outcome.message += "\n" + missingEffectText(effect, options.effectName);
+        }
     } catch (const FileError& error) {
         outcome.kind = StartOutcome::Kind::failed;
         outcome.message = fileErrorText(error);
