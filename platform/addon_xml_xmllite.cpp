@@ -31,6 +31,22 @@ struct Releaser {
     }
 };
 
+// MinGW-w64 has the header but no import library for xmllite.dll, which every Windows since
+// XP SP3 has in its system folder: found there by name, never beside the program.
+using CreateXmlReaderFunction = HRESULT(WINAPI*)(REFIID, void**, IMalloc*);
+CreateXmlReaderFunction createXmlReader() {
+    static const CreateXmlReaderFunction function = []() -> CreateXmlReaderFunction {
+        const HMODULE module =
+            LoadLibraryExW(L"xmllite.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        if (module == nullptr) {
+            return nullptr;
+        }
+        return reinterpret_cast<CreateXmlReaderFunction>(
+            reinterpret_cast<void*>(GetProcAddress(module, "CreateXmlReader")));
+    }();
+    return function;
+}
+
 [[noreturn]] void fail(IXmlReader* reader, HRESULT result) {
     UINT line = 0;
     if (reader != nullptr) {
@@ -50,9 +66,13 @@ std::vector<AddOnComponent> readAddOnXml(std::string_view bytes) {
     if (stream.object == nullptr) {
         throw AddOnXmlError("out of memory for the XML parser");
     }
+    const CreateXmlReaderFunction create = createXmlReader();
+    if (create == nullptr) {
+        throw AddOnXmlError("the system's XML reader (xmllite.dll) is not there");
+    }
     Releaser<IXmlReader> reader;
     HRESULT result =
-        CreateXmlReader(IID_IXmlReader, reinterpret_cast<void**>(&reader.object), nullptr);
+        create(__uuidof(IXmlReader), reinterpret_cast<void**>(&reader.object), nullptr);
     if (FAILED(result)) {
         fail(nullptr, result);
     }
@@ -67,9 +87,11 @@ std::vector<AddOnComponent> readAddOnXml(std::string_view bytes) {
     AddOnComponent current;
     std::wstring text;
     XmlNodeType type = XmlNodeType_None;
+    bool sawElement = false;
     while ((result = reader.object->Read(&type)) == S_OK) {
         const WCHAR* value = nullptr;
         if (type == XmlNodeType_Element) {
+            sawElement = true;
             reader.object->GetLocalName(&value, nullptr);
             text.clear();
             if (sameIgnoringCase(value, L"AddOn.Component")) {
@@ -99,6 +121,10 @@ std::vector<AddOnComponent> readAddOnXml(std::string_view bytes) {
     }
     if (FAILED(result)) {
         fail(reader.object, result);
+    }
+    // Expat refuses a document without an element too; the reader just ends.
+    if (!sawElement) {
+        throw AddOnXmlError("no element found (line 1)");
     }
     return components;
 }

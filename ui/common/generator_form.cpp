@@ -134,7 +134,9 @@ StartOutcome runStart(const FormValues& form, PatchOptions& options, FileSystem&
         outcome.kind = StartOutcome::Kind::finished;
         outcome.message = summaryText(outcome.totals);
         if (effect.missing()) {
-            outcome.message += "\n" + missingEffectText(effect, options.effectName);
+            // Two appends: "\n" + text trips a false -Wrestrict of GCC 12 at -O3.
+            outcome.message += '\n';
+            outcome.message += missingEffectText(effect, options.effectName);
         }
     } catch (const FileError& error) {
         outcome.kind = StartOutcome::Kind::failed;
