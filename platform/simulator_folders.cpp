@@ -234,7 +234,11 @@ SimulatorFolders gatherSimulatorFolders(const std::string& configFile) {
             result.problems.push_back(std::string(failure.what()) + ", passed over");
         }
     }
-    for (const std::string& package : activePackages(*version, user, result.problems)) {
+    // Add-on packages came with v3.
+    const std::vector<std::string> packages = *version >= 3
+                                                  ? activePackages(*version, user, result.problems)
+                                                  : std::vector<std::string>{};
+    for (const std::string& package : packages) {
         const std::string xml = join(package, "add-on.xml");
         try {
             FolderList list{"add-on package " + package, {}};

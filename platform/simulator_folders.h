@@ -24,8 +24,8 @@ struct SimulatorFolders {
 // What the command line and both dialogs read for the simulator's own list of folders: the
 // folders `configFile` lists, or, when it is empty, those of the user's fsx.cfg. A Prepar3D
 // from v2 on also loads the active entries of simobjects.cfg (in its program data folder) and
-// the SimObjects components of every active add-on package: those the add-ons.cfg in its local,
-// roaming and program data folders name or let be discovered, and those in the Documents
+// (from v3) the SimObjects components of every active add-on package: those the add-ons.cfg in its
+// local, roaming and program data folders name or let be discovered, and those in the Documents
 // folder's "Prepar3D vN Add-ons" (v3: "Prepar3D v3 Files\add-ons"). A missing simobjects.cfg or
 // add-ons.cfg is no error; a broken add-on.xml is named in `problems` and passed over. Throws
 // FileError when `configFile` cannot be read, and when there is no place to look for the user's
