@@ -111,6 +111,14 @@ bool isActive(const std::map<std::string, std::string>& keys) {
 
 }  // namespace
 
+char32_t windows1252CodePoint(unsigned char byte) {
+    static constexpr char32_t kHigh[32] = {
+        0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0x8D,   0x017D, 0x8F,   0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
+    return byte >= 0x80 && byte < 0xA0 ? kHigh[byte - 0x80] : byte;
+}
+
 std::string configTextAsUtf8(std::string_view bytes) {
     constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
     if (bytes.starts_with(kUtf8Mark)) {

@@ -32,6 +32,11 @@ struct AddOnsList {
 };
 AddOnsList readAddOnsList(std::string_view bytes);
 
+// The character a byte of Windows-1252 stands for, the encoding add-on.xml files declare most
+// often after UTF-8; it differs from ISO-8859-1 only in 0x80..0x9F (the five bytes the code page
+// leaves out stand for themselves, as Windows maps them).
+char32_t windows1252CodePoint(unsigned char byte);
+
 // One <AddOn.Component> of a package's add-on.xml.
 struct AddOnComponent {
     std::string category;  // "SimObjects", "Effects", ...

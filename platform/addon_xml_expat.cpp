@@ -1,7 +1,6 @@
 #include <expat.h>
 
 #include <algorithm>
-#include <array>
 #include <limits>
 #include <memory>
 #include <string>
@@ -61,19 +60,13 @@ void XMLCALL characters(void* data, const XML_Char* text, int length) {
     static_cast<ComponentCollector*>(data)->text.append(text, static_cast<std::size_t>(length));
 }
 
-// Expat knows UTF-8, UTF-16, ISO-8859-1 and US-ASCII itself; Windows-1252, which tools on
-// Windows write most often, differs from ISO-8859-1 only in 0x80..0x9F.
+// Expat knows UTF-8, UTF-16, ISO-8859-1 and US-ASCII itself, but not Windows-1252.
 int XMLCALL unknownEncoding(void* /*data*/, const XML_Char* name, XML_Encoding* info) {
     if (!sameIgnoringCase(name, "windows-1252") && !sameIgnoringCase(name, "cp1252")) {
         return XML_STATUS_ERROR;
     }
-    static constexpr std::array<int, 32> kHigh = {
-        0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-        0x2039, 0x0152, 0x8D,   0x017D, 0x8F,   0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
     for (int byte = 0; byte < 256; ++byte) {
-        info->map[byte] =
-            byte >= 0x80 && byte < 0xA0 ? kHigh[static_cast<std::size_t>(byte - 0x80)] : byte;
+        info->map[byte] = static_cast<int>(windows1252CodePoint(static_cast<unsigned char>(byte)));
     }
     info->data = nullptr;
     info->convert = nullptr;

@@ -4,8 +4,10 @@
 #include <xmllite.h>
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
+#include "patcher/utf16_text.h"
 #include "platform/addon_xml.h"
 #include "platform/win32_text.h"
 
@@ -47,6 +49,44 @@ CreateXmlReaderFunction createXmlReader() {
     return function;
 }
 
+bool sameIgnoringCase(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+        return lower(x) == lower(y);
+    });
+}
+
+// XmlLite reads Windows-1252 on Windows through MLang but Wine's reads only UTF-8 and UTF-16:
+// a document declaring Windows-1252 or ISO-8859-1 is handed over as UTF-8, declaration and all,
+// so that it reads the same on both.
+std::optional<std::string> asUtf8Document(std::string_view bytes) {
+    const std::size_t end = bytes.starts_with("<?xml") ? bytes.find("?>") : std::string_view::npos;
+    if (end == std::string_view::npos) {
+        return std::nullopt;
+    }
+    const std::size_t key = bytes.substr(0, end).find("encoding=");
+    if (key == std::string_view::npos || key + 10 > end) {
+        return std::nullopt;
+    }
+    const char quote = bytes[key + 9];
+    const std::size_t close = bytes.find(quote, key + 10);
+    if (close == std::string_view::npos || close > end) {
+        return std::nullopt;
+    }
+    const std::string_view name = bytes.substr(key + 10, close - key - 10);
+    const bool latin1 = sameIgnoringCase(name, "iso-8859-1");
+    if (!latin1 && !sameIgnoringCase(name, "windows-1252") && !sameIgnoringCase(name, "cp1252")) {
+        return std::nullopt;
+    }
+    std::u16string units;
+    for (const char c : bytes.substr(close)) {
+        const auto byte = static_cast<unsigned char>(c);
+        units += static_cast<char16_t>(latin1 ? byte : windows1252CodePoint(byte));
+    }
+    // The declaration up to its opening quote, the new name, the rest from the closing quote on.
+    return std::string(bytes.substr(0, key + 10)) + "UTF-8" + utf8FromUtf16(units);
+}
+
 [[noreturn]] void fail(IXmlReader* reader, HRESULT result) {
     UINT line = 0;
     if (reader != nullptr) {
@@ -61,6 +101,10 @@ CreateXmlReaderFunction createXmlReader() {
 }  // namespace
 
 std::vector<AddOnComponent> readAddOnXml(std::string_view bytes) {
+    const std::optional<std::string> converted = asUtf8Document(bytes);
+    if (converted) {
+        bytes = *converted;
+    }
     Releaser<IStream> stream{SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()),
                                                static_cast<UINT>(bytes.size()))};
     if (stream.object == nullptr) {

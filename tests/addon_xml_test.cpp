@@ -62,6 +62,11 @@ INSTANTIATE_TEST_SUITE_P(
                     document("<AddOn.Component><Category>SimObjects</Category>"
                              "<Path>C:\\Add-ons\\Caf\xE9 \x80</Path></AddOn.Component>"),
                 {"SimObjects|C:\\Add-ons\\Caf\xC3\xA9 \xE2\x82\xAC"}},
+        XmlCase{"DeclaredLatin1InSingleQuotes",
+                "<?xml version='1.0' encoding='ISO-8859-1'?>" +
+                    document("<AddOn.Component><Category>SimObjects</Category>"
+                             "<Path>Caf\xE9</Path></AddOn.Component>"),
+                {"SimObjects|Caf\xC3\xA9"}},
         XmlCase{"EntitiesCommentsAndCdata",
                 kHead + document("<AddOn.Component><!-- off: <Path>X</Path> -->"
                                  "<Category>SimObjects</Category>"
