@@ -25,14 +25,6 @@ std::string_view trim(std::string_view text) {
     return text;
 }
 
-// These files are UTF-8, so only ASCII letters have a case to ignore.
-bool sameIgnoringCase(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-        return lower(x) == lower(y);
-    });
-}
-
 // Section name -> number -> key (lower case) -> value; the first of two equal keys counts.
 using Sections = std::map<std::string, std::map<std::size_t, std::map<std::string, std::string>>>;
 
@@ -79,7 +71,7 @@ Sections readNumberedSections(std::string_view bytes,
             const std::string name = lowerCase(trim(header.substr(0, dot)));
             const auto number = sectionNumber(trim(header.substr(dot + 1)));
             if (number && std::any_of(names.begin(), names.end(), [&](std::string_view wanted) {
-                    return sameIgnoringCase(name, wanted);
+                    return equalsIgnoringAsciiCase(name, wanted);
                 })) {
                 current = &sections[name][*number];
             }
@@ -106,10 +98,17 @@ std::string valueOf(const std::map<std::string, std::string>& keys, const char* 
 
 // Only an explicit "false" switches an entry off; a missing or other value leaves it on.
 bool isActive(const std::map<std::string, std::string>& keys) {
-    return !sameIgnoringCase(trim(valueOf(keys, "active")), "false");
+    return !equalsIgnoringAsciiCase(trim(valueOf(keys, "active")), "false");
 }
 
 }  // namespace
+
+bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+        return lower(x) == lower(y);
+    });
+}
 
 char32_t windows1252CodePoint(unsigned char byte) {
     static constexpr char32_t kHigh[32] = {

@@ -32,6 +32,10 @@ struct AddOnsList {
 };
 AddOnsList readAddOnsList(std::string_view bytes);
 
+// Names in these files (sections, keys, XML elements, categories) are ASCII: only A-Z have a
+// case to ignore.
+bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b);
+
 // The character a byte of Windows-1252 stands for, the encoding add-on.xml files declare most
 // often after UTF-8; it differs from ISO-8859-1 only in 0x80..0x9F (the five bytes the code page
 // leaves out stand for themselves, as Windows maps them).

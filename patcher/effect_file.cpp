@@ -2,18 +2,12 @@
 
 #include <algorithm>
 
+#include "patcher/addon_config.h"
 #include "patcher/file_system.h"
 
 namespace cirrowisp {
 
 namespace {
-
-bool sameIgnoringCase(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-        return lower(x) == lower(y);
-    });
-}
 
 // The name of the entry of `folder` called `name` in any case; nullopt when there is none.
 std::optional<std::string> entryNamed(FileSystem& fileSystem, const std::string& folder,
@@ -23,7 +17,7 @@ std::optional<std::string> entryNamed(FileSystem& fileSystem, const std::string&
         return std::nullopt;
     }
     for (DirEntry entry; listing->next(entry);) {
-        if (entry.isFolder == wantFolder && sameIgnoringCase(entry.name, name)) {
+        if (entry.isFolder == wantFolder && equalsIgnoringAsciiCase(entry.name, name)) {
             return entry.name;
         }
     }

@@ -11,13 +11,6 @@ namespace cirrowisp {
 
 namespace {
 
-bool sameIgnoringCase(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-        return lower(x) == lower(y);
-    });
-}
-
 // Collects the components while expat walks the document.
 struct ComponentCollector {
     std::vector<AddOnComponent> components;
@@ -27,7 +20,8 @@ struct ComponentCollector {
 
     // Category and Path count only as direct children of a component.
     bool inComponentChild() const {
-        return open.size() >= 2 && sameIgnoringCase(open[open.size() - 2], "AddOn.Component");
+        return open.size() >= 2 &&
+               equalsIgnoringAsciiCase(open[open.size() - 2], "AddOn.Component");
     }
 };
 
@@ -35,7 +29,7 @@ void XMLCALL startElement(void* data, const XML_Char* name, const XML_Char** /*a
     auto& collector = *static_cast<ComponentCollector*>(data);
     collector.open.emplace_back(name);
     collector.text.clear();
-    if (sameIgnoringCase(name, "AddOn.Component")) {
+    if (equalsIgnoringAsciiCase(name, "AddOn.Component")) {
         collector.current = {};
     }
 }
@@ -44,12 +38,13 @@ void XMLCALL endElement(void* data, const XML_Char* name) {
     auto& collector = *static_cast<ComponentCollector*>(data);
     const std::string_view element = name;
     if (collector.inComponentChild()) {
-        if (sameIgnoringCase(element, "Category")) {
+        if (equalsIgnoringAsciiCase(element, "Category")) {
             collector.current.category = collector.text;
-        } else if (sameIgnoringCase(element, "Path")) {
+        } else if (equalsIgnoringAsciiCase(element, "Path")) {
             collector.current.path = collector.text;
         }
-    } else if (sameIgnoringCase(element, "AddOn.Component") && !collector.current.path.empty()) {
+    } else if (equalsIgnoringAsciiCase(element, "AddOn.Component") &&
+               !collector.current.path.empty()) {
         collector.components.push_back(collector.current);
     }
     collector.open.pop_back();
@@ -62,7 +57,8 @@ void XMLCALL characters(void* data, const XML_Char* text, int length) {
 
 // Expat knows UTF-8, UTF-16, ISO-8859-1 and US-ASCII itself, but not Windows-1252.
 int XMLCALL unknownEncoding(void* /*data*/, const XML_Char* name, XML_Encoding* info) {
-    if (!sameIgnoringCase(name, "windows-1252") && !sameIgnoringCase(name, "cp1252")) {
+    if (!equalsIgnoringAsciiCase(name, "windows-1252") &&
+        !equalsIgnoringAsciiCase(name, "cp1252")) {
         return XML_STATUS_ERROR;
     }
     for (int byte = 0; byte < 256; ++byte) {

@@ -49,13 +49,6 @@ CreateXmlReaderFunction createXmlReader() {
     return function;
 }
 
-bool sameIgnoringCase(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-        return lower(x) == lower(y);
-    });
-}
-
 // XmlLite reads Windows-1252 on Windows through MLang but Wine's reads only UTF-8 and UTF-16:
 // a document declaring Windows-1252 or ISO-8859-1 is handed over as UTF-8, declaration and all,
 // so that it reads the same on both.
@@ -74,8 +67,9 @@ std::optional<std::string> asUtf8Document(std::string_view bytes) {
         return std::nullopt;
     }
     const std::string_view name = bytes.substr(key + 10, close - key - 10);
-    const bool latin1 = sameIgnoringCase(name, "iso-8859-1");
-    if (!latin1 && !sameIgnoringCase(name, "windows-1252") && !sameIgnoringCase(name, "cp1252")) {
+    const bool latin1 = equalsIgnoringAsciiCase(name, "iso-8859-1");
+    if (!latin1 && !equalsIgnoringAsciiCase(name, "windows-1252") &&
+        !equalsIgnoringAsciiCase(name, "cp1252")) {
         return std::nullopt;
     }
     std::u16string units;

@@ -243,13 +243,9 @@ SimulatorFolders gatherSimulatorFolders(const std::string& configFile) {
         try {
             FolderList list{"add-on package " + package, {}};
             for (const AddOnComponent& component : readAddOnXml(readConfigFile(xml))) {
-                auto equals = [](std::string_view a, std::string_view b) {
-                    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                                      [](char x, char y) { return (x | 0x20) == (y | 0x20); });
-                };
-                if (equals(component.category, "SimObjects")) {
+                if (equalsIgnoringAsciiCase(component.category, "SimObjects")) {
                     list.folders.push_back(componentFolder(package, component.path));
-                } else if (equals(component.category, "Effects")) {
+                } else if (equalsIgnoringAsciiCase(component.category, "Effects")) {
                     result.effectFolders.push_back(componentFolder(package, component.path));
                 }
             }
