@@ -156,6 +156,7 @@ int runScanOn(const CliOptions& options, FileSystem& fileSystem, CliIo& io) {
     if (!roots) {
         return kExitUsage;
     }
+    checkEffectFile(options, patch, simulator->configFile, target, io.err);
 
     ProgressLine progress(io.err, io.errIsTerminal);
     const FolderObserver observer = [&](const FolderReport& report) {

@@ -1,8 +1,9 @@
 #include "cli/scan_roots.h"
 
+#include "patcher/effect_file.h"
 #include "patcher/file_error.h"
 #include "patcher/file_system.h"
-#include "platform/simulator_config.h"
+#include "platform/simulator_folders.h"
 
 namespace cirrowisp {
 
@@ -18,7 +19,18 @@ std::optional<AircraftRoots> commandLineRoots(const CliOptions& options, PatchOp
     }
     if (options.simObjectPaths) {
         try {
-            patch.simObjectPaths = simulatorListedFolders(configFile);
+            const SimulatorFolders gathered = gatherSimulatorFolders(configFile);
+            // A broken add-on.xml must not stop the run, nor pass unseen.
+            for (const std::string& problem : gathered.problems) {
+                err << "cirrowisp-cli: " << problem << '\n';
+            }
+            if (options.verbose) {
+                for (const FolderList& list : gathered.lists) {
+                    err << list.source << ": " << list.folders.size()
+                        << (list.folders.size() == 1 ? " folder\n" : " folders\n");
+                }
+            }
+            patch.simObjectPaths = gathered.folders();
         } catch (const FileError& failure) {
             err << "cirrowisp-cli: cannot read the simulator's list of aircraft folders: "
                 << failure.what() << '\n';
@@ -39,6 +51,26 @@ std::optional<AircraftRoots> commandLineRoots(const CliOptions& options, PatchOp
         }
     }
     return roots;
+}
+
+void checkEffectFile(const CliOptions& options, const PatchOptions& patch,
+                     const std::string& configFile, FileSystem& fileSystem, std::ostream& err) {
+    std::vector<std::string> packageEffects;
+    if (options.simObjectPaths || !configFile.empty()) {
+        try {
+            packageEffects = gatherSimulatorFolders(configFile).effectFolders;
+        } catch (const FileError&) {
+            // Without the simulator's own lists only its Effects folder is looked in; a run
+            // with --simobject-paths has said why already.
+        }
+    }
+    const EffectSearch search =
+        findEffectFile(fileSystem, patch.simulatorPath, packageEffects, patch.effectName);
+    if (search.missing()) {
+        err << "cirrowisp-cli: warning: " << missingEffectText(search, patch.effectName) << '\n';
+    } else if (options.verbose && search.foundIn) {
+        err << patch.effectName << ".fx: found in " << *search.foundIn << '\n';
+    }
 }
 
 }  // namespace cirrowisp

@@ -20,4 +20,10 @@ std::optional<AircraftRoots> commandLineRoots(const CliOptions& options, PatchOp
                                               const std::string& configFile, FileSystem& fileSystem,
                                               std::ostream& err);
 
+// Before a run: a warning on `err` when the simulator folder has an Effects folder and neither
+// it nor an active add-on package of the simulator of `configFile` holds the effect file the
+// run writes (under --verbose, where it was found). The run goes on either way.
+void checkEffectFile(const CliOptions& options, const PatchOptions& patch,
+                     const std::string& configFile, FileSystem& fileSystem, std::ostream& err);
+
 }  // namespace cirrowisp

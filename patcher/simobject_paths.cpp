@@ -4,6 +4,7 @@
 #include <map>
 #include <optional>
 
+#include "patcher/addon_config.h"
 #include "patcher/byte_text.h"
 
 namespace cirrowisp {
@@ -50,11 +51,10 @@ std::optional<std::size_t> entryNumber(std::string_view key) {
 
 }  // namespace
 
-std::vector<std::string> readSimObjectPaths(std::string_view configText) {
-    constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
-    if (configText.starts_with(kUtf8Mark)) {
-        configText.remove_prefix(kUtf8Mark.size());
-    }
+std::vector<std::string> readSimObjectPaths(std::string_view bytes) {
+    // Saved as UTF-16 by an editor, the file would otherwise list nothing, without a word.
+    const std::string text = configTextAsUtf8(bytes);
+    std::string_view configText = text;
     std::map<std::size_t, std::string> entries;
     bool inMain = false;
     // Scan through the text line by line; only the current line is looked at.

@@ -11,6 +11,7 @@
 
 #include "patcher/file_error.h"
 #include "patcher/simobject_paths.h"
+#include "platform/simulator_folders.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -119,40 +120,37 @@ std::string readConfigFile(const std::string& path) {
     return text;
 }
 
+std::string hostPathFromListed(const std::string& folder, const std::string& listedIn) {
+#ifdef _WIN32
+    (void)listedIn;
+    return folder;
+#else
+    if (folder.size() < 2 || folder[1] != ':') {
+        return folder;
+    }
+    const std::filesystem::path prefixFolder = prefixOf(listedIn);
+    if (auto host = WinePrefixRegistry(prefixFolder).hostPath(folder)) {
+        return *host;
+    }
+    // A drive the prefix does not have: named where Wine would look for it, so that the report
+    // of a missing folder says something a Linux user can check.
+    std::string rest = folder.substr(2);
+    std::replace(rest.begin(), rest.end(), '\\', '/');
+    const char drive = static_cast<char>(std::tolower(static_cast<unsigned char>(folder[0])));
+    return (prefixFolder / "dosdevices" / std::string{drive, ':'}).string() + rest;
+#endif
+}
+
 std::vector<std::string> listedAircraftFolders(const std::string& path) {
     std::vector<std::string> folders = readSimObjectPaths(readConfigFile(path));
-#ifndef _WIN32
-    const std::filesystem::path prefixFolder = prefixOf(path);
-    const WinePrefixRegistry prefix(prefixFolder);
     for (std::string& folder : folders) {
-        if (folder.size() < 2 || folder[1] != ':') {
-            continue;
-        }
-        if (auto host = prefix.hostPath(folder)) {
-            folder = *host;
-        } else {
-            // A drive the prefix does not have: named where Wine would look for it, so that
-            // the report of a missing folder says something a Linux user can check.
-            std::string rest = folder.substr(2);
-            std::replace(rest.begin(), rest.end(), '\\', '/');
-            const char drive =
-                static_cast<char>(std::tolower(static_cast<unsigned char>(folder[0])));
-            folder = (prefixFolder / "dosdevices" / std::string{drive, ':'}).string() + rest;
-        }
+        folder = hostPathFromListed(folder, path);
     }
-#endif
     return folders;
 }
 
 std::vector<std::string> simulatorListedFolders(const std::string& configFile) {
-    if (!configFile.empty()) {
-        return listedAircraftFolders(configFile);
-    }
-    const std::optional<std::string> user = simulatorConfigFile();
-    if (!user) {
-        throw FileError(kSimulatorConfigName, "there is no home folder to look for it in");
-    }
-    return listedAircraftFolders(*user);
+    return gatherSimulatorFolders(configFile).folders();
 }
 
 }  // namespace cirrowisp

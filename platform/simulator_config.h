@@ -26,10 +26,8 @@ std::string readConfigFile(const std::string& path);
 // default prefix); a path without a drive stays as written. Throws FileError as above.
 std::vector<std::string> listedAircraftFolders(const std::string& path);
 
-// What the command line and both dialogs read for the simulator's own list of folders: the
-// folders `configFile` lists, or, when it is empty, those of the user's fsx.cfg. Throws FileError
-// when the file cannot be read, and when there is no place to look for the user's (no home
-// folder).
+// What the command line and both dialogs read for the simulator's own list of folders: every
+// folder gatherSimulatorFolders finds, each once. Throws FileError as that does.
 std::vector<std::string> simulatorListedFolders(const std::string& configFile);
 
 }  // namespace cirrowisp

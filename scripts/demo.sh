@@ -81,7 +81,11 @@ sed -i "s|\"HOME/|\"$work/home/|" "$work/home/.local/share/Steam/steamapps/libra
 export WINEPREFIX="$work/wine-prefix" HOME="$work/home"
 "$cli" --list-simulators
 echo
-echo "== Prepar3D v4's aircraft, and those of the folders its own Prepar3D.cfg lists:"
+echo "== Every aircraft Prepar3D v4 loads: its own folder, the folders its Prepar3D.cfg lists,"
+echo "   the active entries of simobjects.cfg (Warbirds is switched off), and the SimObjects of"
+echo "   every active add-on package (named in add-ons.cfg, found on a discovery path or in"
+echo "   Documents; Old Tanker and Swift Bizjet are switched off, Broken Glider's add-on.xml is"
+echo "   broken). Its Effects folder lacks fx_Cirrowisp.fx: one warning."
 echo "   cirrowisp-cli --dry-run --verbose --simulator p3d-v4 --simobject-paths --engines $helo"
 "$cli" --dry-run --verbose --simulator p3d-v4 --simobject-paths --engines "$helo" 2>&1
 echo

@@ -5,10 +5,14 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <ostream>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "patcher/effect_file.h"
 #include "patcher/simulator_location.h"
 #include "platform/steam_library.h"
 #include "tests/support/cli_run.h"
@@ -23,6 +27,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
+using ::testing::Not;
 
 struct VdfRow {
     const char* name;
@@ -146,7 +151,6 @@ TEST_F(HostSimulators, SimulatorOptionChoosesFolderAndConfigurationFile) {
     Outcome run = cli({"--dry-run", "--simulator", "p3d-v4", "--simobject-paths", "--engines",
                        "jet,turboprop,helo-turbine", "--verbose"});
     EXPECT_EQ(run.status, kExitOk) << run.err;
-    EXPECT_THAT(run.out, HasSubstr("Scanned 2 AI"));
     EXPECT_THAT(run.err, HasSubstr(p3d() + "/SimObjects/Rotorcraft/Petrel_EC130: AI"));
 
     // Steam Edition's fsx.cfg is steamuser's in the Proton prefix.
@@ -162,6 +166,52 @@ TEST_F(HostSimulators, SimulatorOptionChoosesFolderAndConfigurationFile) {
     // Without a choice the first installation found is the default.
     run = cli({"--dry-run", "--verbose"});
     EXPECT_THAT(run.err, HasSubstr(steamGame()));
+}
+
+// The sample Prepar3D v4 has every kind of list at once: Prepar3D.cfg, simobjects.cfg with an
+// entry switched off and a gap, add-ons.cfg in the program data and the local folder, a
+// discovery path, a package in Documents, one switched off in add-ons.cfg, one discovered in
+// Documents but switched off in the other add-ons.cfg, and one whose add-on.xml is broken.
+TEST_F(HostSimulators, Prepar3DTreatsExactlyTheAircraftItLoads) {
+    const Outcome run = cli({"--dry-run", "--simulator", "p3d-v4", "--simobject-paths", "--engines",
+                             "jet,turboprop,helo-turbine", "--verbose"});
+    EXPECT_EQ(run.status, kExitOk) << run.err;
+    std::set<std::string> treated;
+    std::istringstream lines(run.err);
+    for (std::string line; std::getline(lines, line);) {
+        if (const std::size_t end = line.find(": AI,"); end != std::string::npos) {
+            treated.insert(line.substr(0, end));
+        }
+    }
+    const std::string driveC = (examples() / "wine-prefix/drive_c/").string();
+    const std::string documents = driveC + "users/pilot/Documents/Prepar3D v4 Add-ons/";
+    EXPECT_EQ(treated, (std::set<std::string>{
+                           p3d() + "/SimObjects/Airplanes/Kestrel_ATR72",
+                           p3d() + "/SimObjects/Rotorcraft/Petrel_EC130",
+                           driveC + "AI Traffic/Aircraft/AI_A321",
+                           driveC + "Add-ons/Skua 767/SimObjects/Airplanes/Skua_B767",
+                           driveC + "Add-ons/Discovered/Gannet Freighters/Aircraft/Gannet_B744F",
+                           documents + "Pelican Cargo/SimObjects/Airplanes/Pelican_MD11F"}));
+    EXPECT_THAT(run.err, HasSubstr(documents + "Broken Glider/add-on.xml: "));
+    EXPECT_THAT(run.err, HasSubstr("simobjects.cfg at " + driveC +
+                                   "ProgramData/Lockheed Martin/Prepar3D v4/simobjects.cfg: 3 "
+                                   "folders\n"));
+    // The sample simulator has an Effects folder but not the effect: one warning.
+    const std::string warning =
+        missingEffectText({p3d() + "/Effects", std::nullopt}, "fx_Cirrowisp");
+    EXPECT_THAT(run.err, HasSubstr("warning: " + warning + "\n"));
+    EXPECT_EQ(run.err.find(warning), run.err.rfind(warning));
+
+    // An effect the simulator has: no warning, and --verbose says where it is.
+    const Outcome found =
+        cli({"--dry-run", "--simulator", "p3d-v4", "--effect", "fx_wake", "--verbose"});
+    EXPECT_THAT(found.err, Not(HasSubstr("warning: The effect file")));
+    EXPECT_THAT(found.err, HasSubstr("fx_wake.fx: found in " + p3d() + "/Effects\n"));
+    const Outcome inPackage =
+        cli({"--dry-run", "--simulator", "p3d-v4", "--effect", "fx_skua_wingflex", "--verbose"});
+    EXPECT_THAT(inPackage.err, Not(HasSubstr("warning: The effect file")));
+    EXPECT_THAT(inPackage.err, HasSubstr("fx_skua_wingflex.fx: found in " + driveC +
+                                         "Add-ons/Skua 767/Effects\n"));
 }
 
 TEST_F(HostSimulators, UnknownOrMissingSimulatorIsAUsageError) {

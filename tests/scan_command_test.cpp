@@ -128,8 +128,10 @@ TEST_F(ScanCommand, ListedFoldersAddTheHelicoptersAndTheOutsideTraffic) {
                                               ": AI, contrail line added"));
     EXPECT_THAT(run.err, ::testing::HasSubstr(folder("sim/SimObjects/Boats") +
                                               ": listed in fsx.cfg, not there, passed over\n"));
+    EXPECT_THAT(run.err,
+                ::testing::HasSubstr("fsx.cfg at " + tree.path("sim/fsx.cfg") + ": 8 folders\n"));
     // Airplanes and MyTraffic are listed as well as fixed: each aircraft once.
-    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 4 + 12);
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 5 + 12);
     EXPECT_EQ(run.out, summaryText({12, 0, 9, 9}) + "\n");
 }
 

@@ -4,7 +4,7 @@
 # should not wait for Wine, Qt and clang).
 set -euo pipefail
 
-CLI_PACKAGES=(cmake ninja-build g++)
+CLI_PACKAGES=(cmake ninja-build g++ libexpat1-dev)
 PACKAGES=(
     "${CLI_PACKAGES[@]}"
     # native tests

@@ -30,5 +30,21 @@ expect "fsx-se	$(sed -n 's/^The restored copy stays in \(.*\) for a closer look\
 expect "/wine-prefix/drive_c/Program Files/Lockheed Martin/Prepar3D v4	Wine prefix "
 expect "HKEY_LOCAL_MACHINE\SOFTWARE\Lockheed Martin\Prepar3D v4\SetupPath (64-bit view)"
 expect "/Prepar3D v4/SimObjects/Rotorcraft/Petrel_EC130: AI, contrail line added"
-expect "Scanned 2 AI and 0 flyable aircrafts files for contrails."
+# Prepar3D v4's lists and packages: exactly the aircraft it loads, and the effect warning once.
+expect "/AI Traffic/Aircraft/AI_A321: AI, contrail line added"
+expect "/Add-ons/Skua 767/SimObjects/Airplanes/Skua_B767: AI, contrail line added"
+expect "/Add-ons/Discovered/Gannet Freighters/Aircraft/Gannet_B744F: AI, contrail line added"
+expect "/Prepar3D v4 Add-ons/Pelican Cargo/SimObjects/Airplanes/Pelican_MD11F: AI, contrail line added"
+expect "/Broken Glider/add-on.xml: mismatched tag (line 7), passed over"
+expect "Scanned 6 AI and 0 flyable aircrafts files for contrails."
+for absent in Osprey_P51 Tanker_KC10 Swift_CL650 Broken_ASK21; do
+    if grep -qF "$absent" <<<"$output"; then
+        echo "demo output names $absent, which Prepar3D does not load" >&2
+        exit 1
+    fi
+done
+if [ "$(grep -c "warning: The effect file fx_Cirrowisp.fx" <<<"$output")" -ne 1 ]; then
+    echo "demo output should warn of the missing effect file exactly once" >&2
+    exit 1
+fi
 rm -rf "$(sed -n 's/^The restored copy stays in \(.*\) for a closer look\.$/\1/p' <<<"$output")"

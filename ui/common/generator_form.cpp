@@ -3,10 +3,12 @@
 #include <cstdint>
 #include <string_view>
 
+#include "patcher/effect_file.h"
 #include "patcher/file_error.h"
 #include "patcher/file_system.h"
 #include "patcher/simobject_paths.h"
 #include "platform/simulator_config.h"
+#include "platform/simulator_folders.h"
 
 namespace cirrowisp {
 
@@ -123,9 +125,12 @@ StartOutcome runStart(const FormValues& form, PatchOptions& options, FileSystem&
         return outcome;
     }
     options.simObjectPaths.clear();
+    std::vector<std::string> packageEffects;
     if (options.includeSimObjectPaths != 0) {
         try {
-            options.simObjectPaths = simulatorListedFolders(simulatorConfig);
+            const SimulatorFolders gathered = gatherSimulatorFolders(simulatorConfig);
+            options.simObjectPaths = gathered.folders();
+            packageEffects = gathered.effectFolders;
         } catch (const FileError& error) {
             outcome.kind = StartOutcome::Kind::failed;
             outcome.message = "The simulator's list of aircraft folders cannot be read:\n" +
@@ -133,6 +138,15 @@ StartOutcome runStart(const FormValues& form, PatchOptions& options, FileSystem&
             return outcome;
         }
     }
+    if (options.includeSimObjectPaths == 0 && !simulatorConfig.empty()) {
+        try {
+            packageEffects = gatherSimulatorFolders(simulatorConfig).effectFolders;
+        } catch (const FileError&) {
+            // Then only the simulator's own Effects folder is looked in.
+        }
+    }
+    const EffectSearch effect =
+        findEffectFile(fileSystem, options.simulatorPath, packageEffects, options.effectName);
     LeftAloneList leftAlone;
     const FolderObserver observer = [&](const FolderReport& report) {
         if (!report.leftAlone.empty()) {
@@ -145,6 +159,11 @@ StartOutcome runStart(const FormValues& form, PatchOptions& options, FileSystem&
         outcome.message = summaryText(outcome.totals);
         if (!leftAlone.empty()) {
             outcome.message += leftAlone.text();
+        }
+        if (effect.missing()) {
+            // Two appends: "\n" + text trips a false -Wrestrict of GCC 12 at -O3.
+            outcome.message += '\n';
+            outcome.message += missingEffectText(effect, options.effectName);
         }
     } catch (const FileError& error) {
         outcome.kind = StartOutcome::Kind::failed;

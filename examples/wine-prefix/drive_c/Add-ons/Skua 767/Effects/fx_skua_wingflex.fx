@@ -1,0 +1,2 @@
+[Library Effect]
+Lifetime=5

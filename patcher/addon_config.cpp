@@ -1,0 +1,174 @@
+#include "patcher/addon_config.h"
+
+#include <algorithm>
+#include <charconv>
+#include <map>
+#include <optional>
+
+#include "patcher/utf16_text.h"
+
+namespace cirrowisp {
+
+namespace {
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r';
+}
+
+std::string_view trim(std::string_view text) {
+    while (!text.empty() && isBlank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && isBlank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+// Section name -> number -> key (lower case) -> value; the first of two equal keys counts.
+using Sections = std::map<std::string, std::map<std::size_t, std::map<std::string, std::string>>>;
+
+std::optional<std::size_t> sectionNumber(std::string_view digits) {
+    std::size_t number = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
+    if (digits.empty() || error != std::errc() || end != digits.data() + digits.size()) {
+        return std::nullopt;
+    }
+    return number;
+}
+
+std::string lowerCase(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c + 32);
+        }
+    }
+    return out;
+}
+
+// Every "[Name.N]" section of the text whose name is one of `names` (compared in lower case).
+Sections readNumberedSections(std::string_view bytes,
+                              std::initializer_list<std::string_view> names) {
+    const std::string text = configTextAsUtf8(bytes);
+    std::string_view rest = text;
+    Sections sections;
+    std::map<std::string, std::string>* current = nullptr;
+    while (!rest.empty()) {
+        const std::size_t end = rest.find('\n');
+        const std::string_view line = trim(rest.substr(0, end));
+        rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
+        if (line.empty() || line.front() == ';' || line.starts_with("//")) {
+            continue;
+        }
+        if (line.front() == '[') {
+            current = nullptr;
+            const std::string_view header = trim(line.substr(1, line.find(']') - 1));
+            const std::size_t dot = header.rfind('.');
+            if (dot == std::string_view::npos) {
+                continue;
+            }
+            const std::string name = lowerCase(trim(header.substr(0, dot)));
+            const auto number = sectionNumber(trim(header.substr(dot + 1)));
+            if (number && std::any_of(names.begin(), names.end(), [&](std::string_view wanted) {
+                    return equalsIgnoringAsciiCase(name, wanted);
+                })) {
+                current = &sections[name][*number];
+            }
+            continue;
+        }
+        const std::size_t equals = line.find('=');
+        if (current == nullptr || equals == std::string_view::npos) {
+            continue;
+        }
+        std::string_view value = trim(line.substr(equals + 1));
+        // A path with blanks may come in quotes; the quotes are not part of it.
+        if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+            value = value.substr(1, value.size() - 2);
+        }
+        current->try_emplace(lowerCase(trim(line.substr(0, equals))), value);
+    }
+    return sections;
+}
+
+std::string valueOf(const std::map<std::string, std::string>& keys, const char* key) {
+    const auto found = keys.find(key);
+    return found == keys.end() ? std::string() : found->second;
+}
+
+// Only an explicit "false" switches an entry off; a missing or other value leaves it on.
+bool isActive(const std::map<std::string, std::string>& keys) {
+    return !equalsIgnoringAsciiCase(trim(valueOf(keys, "active")), "false");
+}
+
+}  // namespace
+
+bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+        return lower(x) == lower(y);
+    });
+}
+
+char32_t windows1252CodePoint(unsigned char byte) {
+    static constexpr char32_t kHigh[32] = {
+        0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0x8D,   0x017D, 0x8F,   0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
+    return byte >= 0x80 && byte < 0xA0 ? kHigh[byte - 0x80] : byte;
+}
+
+std::string configTextAsUtf8(std::string_view bytes) {
+    constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+    if (bytes.starts_with(kUtf8Mark)) {
+        return std::string(bytes.substr(kUtf8Mark.size()));
+    }
+    const bool little = bytes.starts_with("\xFF\xFE");
+    if (!little && !bytes.starts_with("\xFE\xFF")) {
+        return std::string(bytes);
+    }
+    std::u16string units;
+    units.reserve(bytes.size() / 2);
+    for (std::size_t at = 2; at + 1 < bytes.size(); at += 2) {
+        const auto first = static_cast<unsigned char>(bytes[at]);
+        const auto second = static_cast<unsigned char>(bytes[at + 1]);
+        units += static_cast<char16_t>(little ? first | second << 8 : first << 8 | second);
+    }
+    return utf8FromUtf16(units);
+}
+
+std::vector<std::string> readSimObjectsEntries(std::string_view bytes) {
+    const Sections sections = readNumberedSections(bytes, {"entry"});
+    std::vector<std::string> folders;
+    if (const auto entries = sections.find("entry"); entries != sections.end()) {
+        for (const auto& [number, keys] : entries->second) {
+            std::string path = valueOf(keys, "path");
+            if (isActive(keys) && !path.empty()) {
+                folders.push_back(std::move(path));
+            }
+        }
+    }
+    return folders;
+}
+
+AddOnsList readAddOnsList(std::string_view bytes) {
+    const Sections sections = readNumberedSections(bytes, {"package", "discoverypath"});
+    AddOnsList list;
+    if (const auto packages = sections.find("package"); packages != sections.end()) {
+        for (const auto& [number, keys] : packages->second) {
+            if (std::string path = valueOf(keys, "path"); !path.empty()) {
+                list.packages.push_back({std::move(path), isActive(keys)});
+            }
+        }
+    }
+    if (const auto paths = sections.find("discoverypath"); paths != sections.end()) {
+        for (const auto& [number, keys] : paths->second) {
+            if (std::string path = valueOf(keys, "path"); !path.empty() && isActive(keys)) {
+                list.discoveryPaths.push_back(std::move(path));
+            }
+        }
+    }
+    return list;
+}
+
+}  // namespace cirrowisp
