@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 
+#include "patcher/byte_text.h"
 #include "patcher/utf16_text.h"
 
 namespace cirrowisp {
@@ -102,13 +103,6 @@ bool isActive(const std::map<std::string, std::string>& keys) {
 }
 
 }  // namespace
-
-bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-        return lower(x) == lower(y);
-    });
-}
 
 char32_t windows1252CodePoint(unsigned char byte) {
     static constexpr char32_t kHigh[32] = {

@@ -4,6 +4,8 @@
 #include <string_view>
 #include <vector>
 
+#include "patcher/byte_text.h"  // equalsIgnoringAsciiCase, for the names these files hold
+
 namespace cirrowisp {
 
 // The text of a configuration file as UTF-8, whatever the editor that saved it chose: a UTF-8
@@ -31,10 +33,6 @@ struct AddOnsList {
     std::vector<std::string> discoveryPaths;
 };
 AddOnsList readAddOnsList(std::string_view bytes);
-
-// Names in these files (sections, keys, XML elements, categories) are ASCII: only A-Z have a
-// case to ignore.
-bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b);
 
 // The character a byte of Windows-1252 stands for, the encoding add-on.xml files declare most
 // often after UTF-8; it differs from ISO-8859-1 only in 0x80..0x9F (the five bytes the code page

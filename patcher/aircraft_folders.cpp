@@ -1,5 +1,6 @@
 #include "patcher/aircraft_folders.h"
 
+#include "patcher/byte_text.h"
 #include "patcher/file_system.h"
 
 namespace cirrowisp {
@@ -15,16 +16,7 @@ StrayFiles::~StrayFiles() {
 }
 
 bool sameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
-        if (fold(a[i]) != fold(b[i])) {
-            return false;
-        }
-    }
-    return true;
+    return equalsIgnoringAsciiCase(a, b);
 }
 
 FolderNames readFolderNames(DirectoryListing& listing) {

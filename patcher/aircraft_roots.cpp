@@ -11,10 +11,6 @@ namespace cirrowisp {
 
 namespace {
 
-char foldAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-}
-
 // A trail byte of a double-byte character can be 0x5C or look like a letter: it is neither a
 // separator nor folded.
 std::vector<std::string> splitPath(const std::string& path, char sep) {

@@ -1,5 +1,7 @@
 #include "patcher/byte_text.h"
 
+#include <algorithm>
+
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -195,6 +197,12 @@ std::int32_t engineCodeFromValue(double value) {
     }
     const auto whole = static_cast<std::int64_t>(std::trunc(value));
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(whole)));
+}
+
+bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return foldAscii(x) == foldAscii(y);
+           });
 }
 
 }  // namespace cirrowisp

@@ -36,6 +36,16 @@ std::size_t findUpper(std::string_view text, std::string_view upperNeedle,
 // The first "=" that is a character of its own, or npos.
 std::size_t findEquals(std::string_view text, const CodePage& codePage = CodePage::active());
 
+// `c` in lower case when it is an ASCII capital; every other byte as it is.
+inline char foldAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Whether `a` and `b` differ at most in the case of ASCII letters: how Windows and the simulator
+// match names of files, keys and sections. Exact for UTF-8, whose multi-byte characters are
+// made of bytes above 0x7F only.
+bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b);
+
 // strtod's reading of a decimal number, independent of the process locale: leading white space,
 // an optional sign, digits with an optional point, an optional exponent, the longest valid
 // prefix; 0 when no digits begin the text. No hexadecimal, INF or NAN. Overflow gives +-HUGE_VAL.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "patcher/byte_text.h"
 #include "patcher/file_system.h"
 
 namespace cirrowisp {
@@ -11,16 +12,6 @@ namespace {
 
 // Room for a long path: these values are read to be listed, not into the dialog's buffer.
 constexpr std::size_t kInstallPathBufferSize = 32768;
-
-char foldAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return foldAscii(x) == foldAscii(y);
-           });
-}
 
 // Installers write the folder with a NUL after it, sometimes with a backslash before it; the
 // root of a drive keeps its backslash, since "C:" alone names the drive's current folder.
@@ -51,7 +42,7 @@ bool holdsFile(FileSystem& fileSystem, const std::string& folder, std::string_vi
     const auto listing = fileSystem.listFolder(folder);
     DirEntry entry;
     while (listing && listing->next(entry)) {
-        if (!entry.isFolder && equalsIgnoringCase(entry.name, name)) {
+        if (!entry.isFolder && equalsIgnoringAsciiCase(entry.name, name)) {
             return true;
         }
     }

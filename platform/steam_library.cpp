@@ -1,4 +1,5 @@
 #include "platform/steam_library.h"
+#include "patcher/byte_text.h"
 
 #include <algorithm>
 #include <fstream>
@@ -11,16 +12,6 @@ namespace cirrowisp {
 namespace {
 
 namespace fs = std::filesystem;
-
-char foldAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return foldAscii(x) == foldAscii(y);
-           });
-}
 
 // The tokens of a Valve key-value text: quoted strings (escapes undone), and the braces, kept
 // as "{" and "}" with `quoted` false so that a string "{" is not taken for one.
@@ -68,7 +59,7 @@ fs::path entryIgnoringCase(const fs::path& folder, std::string_view name) {
         return folder / name;
     }
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        if (equalsIgnoringCase(it->path().filename().string(), name)) {
+        if (equalsIgnoringAsciiCase(it->path().filename().string(), name)) {
             return it->path();
         }
     }
@@ -101,7 +92,7 @@ std::vector<std::string> steamLibraryPaths(std::string_view vdfText) {
         }
         // "path" "..." now; "1" "..." directly in the outer block before 2021. Deeper down a
         // number names an app.
-        if (equalsIgnoringCase(all[i].text, "path") || (depth == 1 && isNumber(all[i].text))) {
+        if (equalsIgnoringAsciiCase(all[i].text, "path") || (depth == 1 && isNumber(all[i].text))) {
             paths.push_back(all[i + 1].text);
         }
         ++i;
@@ -112,7 +103,7 @@ std::vector<std::string> steamLibraryPaths(std::string_view vdfText) {
 std::string valveKeyValue(std::string_view text, std::string_view key) {
     const std::vector<Token> all = tokens(text);
     for (std::size_t i = 0; i + 1 < all.size(); ++i) {
-        if (all[i].quoted && all[i + 1].quoted && equalsIgnoringCase(all[i].text, key)) {
+        if (all[i].quoted && all[i + 1].quoted && equalsIgnoringAsciiCase(all[i].text, key)) {
             return all[i + 1].text;
         }
     }

@@ -9,6 +9,7 @@
 #include <system_error>
 #include <vector>
 
+#include "patcher/byte_text.h"
 #include "patcher/utf16_text.h"
 
 namespace cirrowisp {
@@ -16,22 +17,6 @@ namespace cirrowisp {
 namespace {
 
 namespace fs = std::filesystem;
-
-char foldAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (foldAscii(a[i]) != foldAscii(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
 
 int hexDigit(char c) {
     if (c >= '0' && c <= '9') {
@@ -178,7 +163,7 @@ std::optional<std::string> parseStringData(std::string_view line, std::size_t po
 std::string wow64Key(std::string_view subKey) {
     constexpr std::string_view kSoftware = "software\\";
     if (subKey.size() < kSoftware.size() ||
-        !equalsIgnoringCase(subKey.substr(0, kSoftware.size()), kSoftware)) {
+        !equalsIgnoringAsciiCase(subKey.substr(0, kSoftware.size()), kSoftware)) {
         return {};
     }
     return std::string(subKey.substr(0, kSoftware.size())) + "Wow6432Node\\" +
@@ -194,7 +179,7 @@ std::string matchCase(const fs::path& folder, const std::string& name) {
     }
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string entry = it->path().filename().string();
-        if (equalsIgnoringCase(entry, name)) {
+        if (equalsIgnoringAsciiCase(entry, name)) {
             return entry;
         }
     }
@@ -269,14 +254,14 @@ std::optional<std::string> WinePrefixRegistry::queryValue(RegistryRoot root, Reg
             const auto key = unescape(line, pos, ']');
             current = nullptr;
             for (std::size_t i = 0; key && i < candidates.size(); ++i) {
-                if (!candidates[i].empty() && equalsIgnoringCase(*key, candidates[i])) {
+                if (!candidates[i].empty() && equalsIgnoringAsciiCase(*key, candidates[i])) {
                     current = &sightings[i];
                 }
             }
         } else if (current != nullptr && !current->seen && !line.empty() && line.front() == '"') {
             std::size_t pos = 1;
             const auto valueName = unescape(line, pos, '"');
-            if (valueName && equalsIgnoringCase(*valueName, name)) {
+            if (valueName && equalsIgnoringAsciiCase(*valueName, name)) {
                 current->seen = true;
                 current->data = parseStringData(line, pos);
             }
