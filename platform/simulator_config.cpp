@@ -33,15 +33,6 @@ namespace cirrowisp {
 namespace {
 
 #ifndef _WIN32
-// Wine names the user's folder after the Unix account.
-std::string userName() {
-    if (const passwd* account = ::getpwuid(::getuid()); account != nullptr) {
-        return account->pw_name;
-    }
-    const char* user = std::getenv("USER");
-    return user != nullptr ? user : "";
-}
-
 // The prefix a file inside drive_c belongs to; the default prefix for a file elsewhere.
 std::filesystem::path prefixOf(const std::string& path) {
     const std::size_t driveC = path.rfind("/drive_c/");
@@ -67,7 +58,7 @@ std::vector<std::string> simulatorConfigCandidates() {
     if (prefix.empty()) {
         return {};
     }
-    const std::filesystem::path user = prefix / "drive_c" / "users" / userName();
+    const std::filesystem::path user = prefix / "drive_c" / "users" / wineUserName();
     const std::filesystem::path tail =
         std::filesystem::path("Microsoft") / "FSX" / kSimulatorConfigName;
     return {(user / "AppData" / "Roaming" / tail).string(),

@@ -186,16 +186,15 @@ std::string matchCase(const fs::path& folder, const std::string& name) {
     return name;
 }
 
-// Wine names the user's folder after the Unix account.
-std::string unixUserName() {
+}  // namespace
+
+std::string wineUserName() {
     if (const passwd* account = ::getpwuid(::getuid()); account != nullptr) {
         return account->pw_name;
     }
     const char* user = std::getenv("USER");
     return user != nullptr ? user : "";
 }
-
-}  // namespace
 
 std::optional<std::string> WinePrefixRegistry::roamingAppData() {
     if (auto recorded = Registry::roamingAppData(); recorded && !recorded->empty()) {
@@ -204,7 +203,7 @@ std::optional<std::string> WinePrefixRegistry::roamingAppData() {
     if (prefix_.empty()) {
         return std::nullopt;
     }
-    const std::string user = user_.empty() ? unixUserName() : user_;
+    const std::string user = user_.empty() ? wineUserName() : user_;
     std::error_code ec;
     const fs::path users = prefix_ / "drive_c" / "users" / user;
     if (!fs::exists(users / "AppData" / "Roaming", ec) &&

@@ -39,4 +39,7 @@ private:
     std::string user_;
 };
 
+// The user name Wine gives the prefix's user folder: the Unix account's.
+std::string wineUserName();
+
 }  // namespace cirrowisp
