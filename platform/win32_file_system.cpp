@@ -176,6 +176,12 @@ void Win32FileSystem::renameNoReplace(const std::string& from, const std::string
     }
 }
 
+std::optional<bool> Win32FileSystem::existsAnyCase(const std::string& path) {
+    // One question where a listing costs an open, a read of every entry and a close (under
+    // Wine, a stat of each entry and five round trips to its server as well).
+    return GetFileAttributesW(systemPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 bool Win32FileSystem::canCreateIn(const std::string& /*folder*/) {
     // The read-only attribute does not stop new files in a folder, and asking the access
     // control lists is out of proportion for a dry run: assume yes.
