@@ -39,7 +39,7 @@ work="$(mktemp -d /tmp/cirrowisp-bench-wine.XXXXXX)"
 trap 'rm -rf "$work"' EXIT
 export HOME="$work/home" WINEPREFIX="$work/prefix" WINEARCH=win64 WINEDEBUG=-all \
     WINEDLLOVERRIDES="mscoree,mshtml="
-mkdir -p "$HOME"
+mkdir -p "$HOME" "$WINEPREFIX"
 # The loader itself: Debian's wine script would add a shell, and a warning, to every start.
 wine=/usr/lib/wine/wine64
 [ -x "$wine" ] || wine="$(command -v wine)"

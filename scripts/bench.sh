@@ -96,7 +96,7 @@ $2 == "run" {
     # mostly Wine itself, so it stays out of the memory rows, and their CPU time leaves out the
     # time of the Wine server.
     wine = storage == "wine"
-    if (wine) storage = "disk, Windows build under Wine,"
+    if (wine) storage = "disk under Wine (the Windows build)"
     if (kind == "first") {
         # On tmpfs flushing is free, so both floors are the same operations.
         target = storage == "tmpfs" ? 1.3 : 1.5
