@@ -179,7 +179,13 @@ void Win32FileSystem::renameNoReplace(const std::string& from, const std::string
 std::optional<bool> Win32FileSystem::existsAnyCase(const std::string& path) {
     // One question where a listing costs an open, a read of every entry and a close (under
     // Wine, a stat of each entry and five round trips to its server as well).
-    return GetFileAttributesW(systemPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+    if (GetFileAttributesW(systemPath(path).c_str()) != INVALID_FILE_ATTRIBUTES) {
+        return true;
+    }
+    // Only "not there" is absent. A name that cannot be asked about (access denied) may well
+    // be there: taken for a panel or a half-made file, it errs on the side of leaving alone.
+    const DWORD error = GetLastError();
+    return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
 }
 
 bool Win32FileSystem::canCreateIn(const std::string& /*folder*/) {
