@@ -31,7 +31,7 @@ done
 cmake --preset mingw-bench >/dev/null
 cmake --build --preset mingw-bench -j2 --target cirrowisp-cli cirrowisp-io-floor
 cmake --preset bench >/dev/null
-cmake --build --preset bench -j2 --target whole_run_bench cirrowisp-measure
+cmake --build --preset bench -j2 --target whole_run_bench cirrowisp-measure cirrowisp-gentree
 log=build/bench/bench-wine.log
 mkdir -p "$(dirname "$log")" "$dir"
 
@@ -53,6 +53,26 @@ wine="$1"
 trap 'wineserver -k 2>/dev/null || true; wineserver -w 2>/dev/null || true' EXIT
 wineserver -p
 wineboot --init >/dev/null 2>&1 || true
+
+# A floor that finds fewer folders than the run would make every ratio a flattering lie: on a
+# small tree both must find and read the same aircraft, on a first run and on a second.
+check="$(cd "$4" && pwd)/check"
+rm -rf "$check"
+build/bench/bench/cirrowisp-gentree "$check" --folders 100 >/dev/null
+counted() { "$wine" "$@" "Z:${check//\//\\}" | tr -d '\r' | grep -o '[0-9]* AI and [0-9]* flyable'; }
+floor_first="$(counted build/mingw-bench/bench/cirrowisp-io-floor.exe --no-sync)"
+build/bench/bench/cirrowisp-gentree "$check" --restore >/dev/null
+scan_first="$(counted build/mingw-bench/cli/cirrowisp-cli.exe --flyable)"
+scan_second="$(counted build/mingw-bench/cli/cirrowisp-cli.exe --flyable)"
+floor_second="$(counted build/mingw-bench/bench/cirrowisp-io-floor.exe --read-only)"
+rm -rf "$check"
+if [ -z "$scan_first" ] || [ "$floor_first" != "$scan_first" ] || [ "$floor_second" != "$scan_second" ]; then
+    echo "the floor and the run disagree: first runs '$floor_first' and '$scan_first'," \
+        "second runs '$floor_second' and '$scan_second'" >&2
+    exit 1
+fi
+echo "floor and run both find $scan_first aircraft"
+
 build/bench/bench/whole_run_bench --wine "$wine" --scan build/mingw-bench/cli/cirrowisp-cli.exe \
     --floor build/mingw-bench/bench/cirrowisp-io-floor.exe \
     --measure build/bench/bench/cirrowisp-measure --dir "$4" --sizes "$2" --rounds "$3" \
