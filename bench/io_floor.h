@@ -21,7 +21,8 @@ struct FloorTotals {
     std::uint64_t bytes = 0;
 };
 
-// The file operations of one run and nothing else, straight on the POSIX calls: list both
+// The file operations of one run and nothing else, straight on the host's calls (POSIX in
+// io_floor.cpp, the wide Win32 calls in io_floor_win32.cpp): list both
 // roots, search each folder for a panel, read aircraft.cfg once, write its bytes unchanged to
 // new_aircraft.cfg and, on a first run, to a backup copy, flush both, rename them into place
 // (or, with readOnly, only read).

@@ -71,7 +71,11 @@ Sample runChild(const std::vector<std::string>& command) {
     if (std::sscanf(text.c_str(), "%d %lf %lf %ld", &exitCode, &sample.wallSeconds,
                     &sample.cpuSeconds, &sample.peakKb) != 4 ||
         exitCode != 0) {
-        throw std::runtime_error(command[0] + " failed (" + text + ")");
+        std::string line;
+        for (const std::string& arg : command) {
+            line += (line.empty() ? "" : " ") + arg;
+        }
+        throw std::runtime_error(line + " failed (" + text + ")");
     }
     return sample;
 }
@@ -101,10 +105,25 @@ struct Config {
     int rounds = 3;
     bool sync = true;
     std::string storage = "disk";  // a label for the RESULT lines: what the trees are stored on
+    std::string wine;  // when set, both programs are Windows programs started through it
 };
 
+// The program and the tree as the command line names them: under Wine, the tree by the drive
+// Wine maps the Unix root to.
+std::vector<std::string> commandFor(const Config& config, const std::string& program,
+                                    const fs::path& tree) {
+    if (config.wine.empty()) {
+        return {program, tree.string()};
+    }
+    std::string windowsTree = "Z:" + fs::absolute(tree).lexically_normal().string();
+    std::replace(windowsTree.begin(), windowsTree.end(), '/', '\\');
+    return {config.wine, program, windowsTree};
+}
+
 std::vector<std::string> scanCommand(const Config& config, const fs::path& tree) {
-    return {config.scanProgram, "--flyable", tree.string()};
+    std::vector<std::string> command = commandFor(config, config.scanProgram, tree);
+    command.insert(command.end() - 1, "--flyable");
+    return command;
 }
 
 // The durable floor flushes every file as the run must; the bare floor is the least a run of
@@ -113,7 +132,7 @@ enum class Floor { Durable, Bare };
 
 std::vector<std::string> floorCommand(const Config& config, const fs::path& tree, Floor floor,
                                       bool firstRun) {
-    std::vector<std::string> command = {config.floorProgram, tree.string()};
+    std::vector<std::string> command = commandFor(config, config.floorProgram, tree);
     if (!config.sync || (floor == Floor::Bare && firstRun)) {
         command.push_back("--no-sync");
     }
@@ -209,8 +228,10 @@ int usage() {
         stderr,
         "usage: whole_run_bench --scan PROGRAM --floor PROGRAM [--measure PROGRAM] [--dir DIR]\n"
         "                       [--rounds N] [--sizes N,M,...] [--storage LABEL] [--no-sync]\n"
+        "                       [--wine WINE]\n"
         "Generates a tree of each size in DIR, times PROGRAM --flyable TREE against the\n"
-        "floor, and prints one RESULT line per size and kind of run.\n");
+        "floor, and prints one RESULT line per size and kind of run. With --wine, both\n"
+        "programs are Windows programs, started as WINE PROGRAM ... Z:\\TREE.\n");
     return 2;
 }
 
@@ -244,6 +265,8 @@ int main(int argc, char** argv) {
             }
         } else if (arg == "--storage" && hasValue) {
             config.storage = argv[++i];
+        } else if (arg == "--wine" && hasValue) {
+            config.wine = argv[++i];
         } else if (arg == "--no-sync") {
             config.sync = false;
         } else {

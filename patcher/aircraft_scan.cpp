@@ -107,12 +107,12 @@ private:
     // Whether the folder's new files wait in the batch.
     bool treatFolder(FolderReport& report) {
         const std::string& folder = report.folder;
-        std::optional<FolderNames> names = listNames(folder);
+        std::optional<FolderNames> names = folderNames(folder, !batch_.empty());
         if (names && names->halfMade && !batch_.empty()) {
             // Maybe the batch's own files, reached again under another path (a link, or a
             // folder listed twice): they go in place first, so this visit sees the result.
             publishBatch();
-            names = listNames(folder);
+            names = folderNames(folder, false);
         }
         if (!names) {
             return false;  // removed meanwhile or not ours to enter
@@ -120,7 +120,25 @@ private:
         return treatAircraft(report, *names);
     }
 
-    std::optional<FolderNames> listNames(const std::string& folder) {
+    // The names the folder's treatment needs; halfMade only when `askHalfMade`.
+    std::optional<FolderNames> folderNames(const std::string& folder, bool askHalfMade) {
+        if (const std::optional<bool> panel = fs_.existsAnyCase(join(folder, "panel"))) {
+            // The file system finds each name in any case: aircraft.cfg and the backup go by
+            // their own names, and opening them tells whether they are there. A second run
+            // then asks what the simulator asks, and no more.
+            FolderNames names;
+            names.hasPanel = *panel;
+            names.aircraft = kAircraftFileName;
+            names.backups = {kBackupFileName};
+            if (fs_.isLinkAnyCase(join(folder, kBackupFileName))) {
+                names.link = kBackupFileName;  // not ours: opening it would follow the link
+            }
+            names.halfMade =
+                askHalfMade &&
+                (fs_.existsAnyCase(join(folder, kNewAircraftFileName)).value_or(false) ||
+                 fs_.existsAnyCase(join(folder, kBackupTempFileName)).value_or(false));
+            return names;
+        }
         auto listing = fs_.listFolder(folder);
         if (listing == nullptr) {
             return std::nullopt;

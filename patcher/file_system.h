@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "patcher/byte_stream.h"
@@ -69,6 +70,14 @@ public:
     virtual void replaceFile(const std::string& from, const std::string& to) = 0;
     // Renames `from` to `to` only if `to` does not exist; throws FileError (name taken too).
     virtual void renameNoReplace(const std::string& from, const std::string& to) = 0;
+    // Whether a file or folder of this name exists, on a file system that finds names in any
+    // case by itself (Windows): there a run asks for the few names it needs instead of reading
+    // every folder's listing. nullopt where only a listing can say (names are case-sensitive).
+    virtual std::optional<bool> existsAnyCase(const std::string& /*path*/) { return std::nullopt; }
+    // Where existsAnyCase answers: whether the entry of this name is itself a link (a symbolic
+    // link or a junction), which a listing would have said. An entry that cannot be asked about
+    // counts as one, so that a backup nobody can vouch for is never taken for ours.
+    virtual bool isLinkAnyCase(const std::string& /*path*/) { return false; }
     // Whether createFile in `folder` can be expected to work, asked without creating anything:
     // a dry run uses it to skip the read-only folders that a real run would skip.
     virtual bool canCreateIn(const std::string& folder) = 0;

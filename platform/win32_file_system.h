@@ -18,6 +18,8 @@ public:
     void removeFile(const std::string& path) override;
     void replaceFile(const std::string& from, const std::string& to) override;
     void renameNoReplace(const std::string& from, const std::string& to) override;
+    std::optional<bool> existsAnyCase(const std::string& path) override;
+    bool isLinkAnyCase(const std::string& path) override;
     bool canCreateIn(const std::string& folder) override;
     std::string absolutePath(const std::string& path) override;
     char separator() const override { return '\\'; }

@@ -441,17 +441,22 @@ TEST(ListedFolders, RestoreGivesBackEveryListedFolderAndIsSoundUnderFaults) {
 // An aircraft folder that fsx.cfg lists inside a fixed folder is reached twice in one batch (as
 // a folder of that root, and as its own root's "."): the second visit finds the batch's files of
 // the first, which go in place before it looks, so it finds the patched file and changes nothing.
+// The same where the names are asked for one by one (Windows) rather than listed.
 TEST(ListedFolders, FolderReachedTwiceInOneBatchIsFinishedBeforeItsSecondVisit) {
-    TreeSpec tree;
-    tree.options.simObjectPaths = {"SimObjects\\Airplanes\\Jet"};
-    FolderSpec jet;
-    jet.path = "/sim/SimObjects/Airplanes/Jet";
-    jet.aircraft = kJet;
-    tree.folders.push_back(jet);
-    const FaultCheck check(tree);
-    EXPECT_EQ(summaryText(check.totals()), summaryText({2, 0, 1, 1}));
-    for (std::size_t n = 1; n <= check.operations(); ++n) {
-        EXPECT_EQ(check.failAt(n, FakeFault::NoSpace), "") << "operation " << n << " fails";
+    for (const bool findsAnyCase : {false, true}) {
+        SCOPED_TRACE(findsAnyCase ? "names asked for" : "names listed");
+        TreeSpec tree;
+        tree.options.simObjectPaths = {"SimObjects\\Airplanes\\Jet"};
+        tree.findsAnyCase = findsAnyCase;
+        FolderSpec jet;
+        jet.path = "/sim/SimObjects/Airplanes/Jet";
+        jet.aircraft = kJet;
+        tree.folders.push_back(jet);
+        const FaultCheck check(tree);
+        EXPECT_EQ(summaryText(check.totals()), summaryText({2, 0, 1, 1}));
+        for (std::size_t n = 1; n <= check.operations(); ++n) {
+            EXPECT_EQ(check.failAt(n, FakeFault::NoSpace), "") << "operation " << n << " fails";
+        }
     }
 }
 

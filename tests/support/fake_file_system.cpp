@@ -1,7 +1,10 @@
 #include "tests/support/fake_file_system.h"
 
+#include "patcher/aircraft_folders.h"
 #include "platform/vector_listing.h"
 
+#include <algorithm>
+#include <string_view>
 #include <utility>
 
 namespace cirrowisp {
@@ -93,13 +96,35 @@ std::string FakeFileSystem::reasonText(FakeFault fault) {
     return "Input/output error";
 }
 
+std::string FakeFileSystem::spellingOnDisk(const std::string& path) const {
+    std::string found;
+    for (std::size_t pos = 1; pos < path.size();) {
+        const std::size_t end = std::min(path.find('/', pos), path.size());
+        const std::string name = path.substr(pos, end - pos);
+        const std::string prefix = found + "/";
+        found = prefix + name;
+        if (nodes_.count(found) == 0) {
+            for (auto it = nodes_.upper_bound(prefix);
+                 it != nodes_.end() && it->first.starts_with(prefix); ++it) {
+                const std::string_view rest = std::string_view(it->first).substr(prefix.size());
+                if (rest.find('/') == std::string_view::npos && sameName(rest, name)) {
+                    found = it->first;
+                    break;
+                }
+            }
+        }
+        pos = end + 1;
+    }
+    return found.empty() ? "/" : found;
+}
+
 std::string FakeFileSystem::normalise(const std::string& path) const {
     // Most paths a run hands over are normal already; the fault checks look up every file
     // after every operation, so those skip the splitting below.
     if (path.starts_with('/') && path.find('\\') == std::string::npos &&
         path.find("//") == std::string::npos && path.find("/.") == std::string::npos &&
         (path.size() == 1 || !path.ends_with('/'))) {
-        return path;
+        return findsAnyCase_ ? spellingOnDisk(path) : path;
     }
     std::string raw = path;
     for (char& c : raw) {
@@ -131,7 +156,10 @@ std::string FakeFileSystem::normalise(const std::string& path) const {
     for (const std::string& part : parts) {
         result += "/" + part;
     }
-    return result.empty() ? "/" : result;
+    if (result.empty()) {
+        return "/";
+    }
+    return findsAnyCase_ ? spellingOnDisk(result) : result;
 }
 
 std::string FakeFileSystem::parentOf(const std::string& path) {
@@ -356,6 +384,24 @@ void FakeFileSystem::renameNoReplace(const std::string& from, const std::string&
         throw FileError(from, reasonText(*fault));
     }
     move(from, to, false);
+}
+
+std::optional<bool> FakeFileSystem::existsAnyCase(const std::string& path) {
+    if (!findsAnyCase_) {
+        return std::nullopt;
+    }
+    const std::string key = normalise(path);
+    const auto fault = step("exists " + key);
+    StepEnd end(*this);
+    return fault.has_value() || nodes_.count(key) != 0;
+}
+
+bool FakeFileSystem::isLinkAnyCase(const std::string& path) {
+    const std::string key = normalise(path);
+    const auto fault = step("isLink " + key);
+    StepEnd end(*this);
+    const auto found = nodes_.find(key);
+    return fault.has_value() || (found != nodes_.end() && !found->second.link.empty());
 }
 
 bool FakeFileSystem::canCreateIn(const std::string& folder) {

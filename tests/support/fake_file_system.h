@@ -41,6 +41,10 @@ public:
     void setHeldOpen(const std::string& path, bool held);
     // A folder in which nothing can be created.
     void setReadOnly(const std::string& folder, bool readOnly);
+    // Names found in any case, as on Windows: a path names the entry already there in another
+    // spelling, and existsAnyCase answers (a failed one says "there", as an error other than
+    // "not found" does on Windows).
+    void setFindsAnyCase(bool on) { findsAnyCase_ = on; }
 
     // Operation `n` (1-based, counted from now on) fails with `fault`; 0 turns faults off.
     void failOperation(std::size_t n, FakeFault fault = FakeFault::NoSpace);
@@ -58,6 +62,8 @@ public:
     void removeFile(const std::string& path) override;
     void replaceFile(const std::string& from, const std::string& to) override;
     void renameNoReplace(const std::string& from, const std::string& to) override;
+    std::optional<bool> existsAnyCase(const std::string& path) override;
+    bool isLinkAnyCase(const std::string& path) override;
     bool canCreateIn(const std::string& folder) override;
     std::string absolutePath(const std::string& path) override;
     char separator() const override { return '/'; }
@@ -79,12 +85,14 @@ private:
     static std::string parentOf(const std::string& path);
     // The node a path leads to once links are followed; nullptr when it leads nowhere.
     const Node* resolve(const std::string& key) const;
+    std::string spellingOnDisk(const std::string& path) const;
     void move(const std::string& from, const std::string& to, bool replace);
 
     std::map<std::string, Node> nodes_{{"/", Node{true, nullptr, {}}}};
     std::set<std::string> heldOpen_;
     std::set<std::string> readOnly_;
     std::string cwd_ = "/";
+    bool findsAnyCase_ = false;
     std::size_t operations_ = 0;
     std::size_t failAt_ = 0;
     FakeFault fault_ = FakeFault::NoSpace;

@@ -46,6 +46,7 @@ struct TreeSpec {
     std::vector<FolderSpec> folders;
     PatchOptions options;  // simulatorPath is set to "/sim"
     FaultAction action = FaultAction::run;
+    bool findsAnyCase = false;  // the fake finds names in any case, as Windows does
 };
 
 // A tree and what a clean run over it does, to check runs in which one operation fails.
