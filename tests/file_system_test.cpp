@@ -24,7 +24,7 @@
 
 #include <cstdio>
 
-#include "platform/posix_file_system.h"
+#include "platform/linux_file_system.h"
 #endif
 
 namespace cirrowisp {
@@ -173,13 +173,13 @@ TEST_F(HostFileSystem, NamesInAnyScriptAreListedAndFoundByEveryOperation) {
 #ifndef _WIN32
 TEST_F(HostFileSystem, BackslashesAreSeparatorsOnPosix) {
     tree.write("Sim/SimObjects/aircraft.cfg", "x");
-    PosixFileSystem posix;
+    LinuxFileSystem host;
     const std::string windowsStyle = tree.path() + "\\Sim\\\\SimObjects\\aircraft.cfg";
-    EXPECT_NE(posix.openRead(posix.absolutePath(windowsStyle)), nullptr);
+    EXPECT_NE(host.openRead(host.absolutePath(windowsStyle)), nullptr);
     // Past absolutePath(), a backslash is part of a name, as in Shift-JIS "\x83\x5c".
     tree.write("Sim/\x83\x5c/aircraft.cfg", "y");
-    EXPECT_NE(posix.openRead(tree.path("Sim/\x83\x5c/aircraft.cfg")), nullptr);
-    EXPECT_EQ(posix.absolutePath(tree.path() + "\\Sim\\.\\\\SimObjects\\"),
+    EXPECT_NE(host.openRead(tree.path("Sim/\x83\x5c/aircraft.cfg")), nullptr);
+    EXPECT_EQ(host.absolutePath(tree.path() + "\\Sim\\.\\\\SimObjects\\"),
               tree.path("Sim/SimObjects"));
 }
 
@@ -202,13 +202,13 @@ TEST_F(HostFileSystem, CanCreateInSaysWhatCreateFileDoes) {
         std::filesystem::permissions(tree.root() / row.name, row.mode);
     }
     const auto mismatches = [&](const std::string& in) {
-        PosixFileSystem posix;
+        LinuxFileSystem host;
         int count = 0;
         for (const Row& row : rows) {
             const std::string folder = in + row.name;
-            const bool listed = !row.listed || posix.listFolder(folder) != nullptr;
-            const bool expected = posix.canCreateIn(folder);
-            if (!listed || (posix.createFile(folder + "/probe") != nullptr) != expected) {
+            const bool listed = !row.listed || host.listFolder(folder) != nullptr;
+            const bool expected = host.canCreateIn(folder);
+            if (!listed || (host.createFile(folder + "/probe") != nullptr) != expected) {
                 std::fprintf(stderr, "wrong answer for \"%s\"\n", row.name);
                 ++count;
             }

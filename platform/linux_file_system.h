@@ -10,12 +10,12 @@
 
 namespace cirrowisp {
 
-// The file system through POSIX calls, and Linux's own where they save one. A backslash counts
-// as a folder separator, so the Windows-style paths people type (and the default ".\Aircraft\")
-// work unchanged.
-class PosixFileSystem : public FileSystem {
+// The file system through Linux's calls (getdents64, statx, renameat2) and POSIX ones. A backslash
+// counts as a folder separator, so the Windows-style paths people type (and the default
+// ".\Aircraft\") work unchanged.
+class LinuxFileSystem : public FileSystem {
 public:
-    PosixFileSystem();
+    LinuxFileSystem();
     std::unique_ptr<DirectoryListing> listFolder(const std::string& path) override;
     std::unique_ptr<InputFile> openRead(const std::string& path) override;
     std::unique_ptr<OutputFile> createFile(const std::string& path,

@@ -1,0 +1,264 @@
+#include "platform/linux_open_files.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <condition_variable>
+#include <cstddef>
+#include <cstring>
+#include <deque>
+#include <future>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+namespace cirrowisp {
+
+std::string linuxReason(int error) {
+    return std::system_category().message(error);
+}
+
+[[noreturn]] void throwLinuxError(const std::string& path, int error) {
+    throw FileError(path, linuxReason(error));
+}
+
+namespace {
+
+// A folder's entries straight from getdents64 into a buffer of its own: a DIR would fstat the
+// folder once more, where listFolder() has taken its statx already.
+class LinuxListing : public DirectoryListing {
+public:
+    explicit LinuxListing(int fd) : fd_(fd) {}
+    ~LinuxListing() override { ::close(fd_); }
+    LinuxListing(const LinuxListing&) = delete;
+    LinuxListing& operator=(const LinuxListing&) = delete;
+
+    bool next(DirEntry& entry) override {
+        if (at_ == filled_) {
+            // An error in the middle ends the listing, as readdir() would.
+            const ssize_t got = ::getdents64(fd_, buffer_.get(), kBufferSize);
+            if (got <= 0) {
+                return false;
+            }
+            at_ = 0;
+            filled_ = static_cast<std::size_t>(got);
+        }
+        const char* const record = buffer_.get() + at_;
+        unsigned short length = 0;
+        std::memcpy(&length, record + offsetof(dirent64, d_reclen), sizeof length);
+        const auto type = static_cast<unsigned char>(record[offsetof(dirent64, d_type)]);
+        at_ += length;
+        entry.name = record + offsetof(dirent64, d_name);
+        entry.isLink = type == DT_LNK;
+        entry.isFolder = type == DT_DIR;
+        if (type == DT_UNKNOWN) {
+            // Some file systems do not fill d_type at all.
+            struct stat info {};
+            if (::fstatat(fd_, entry.name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) {
+                entry.isLink = S_ISLNK(info.st_mode);
+                entry.isFolder = S_ISDIR(info.st_mode);
+            }
+        }
+        if (entry.isLink) {
+            // The simulator follows links.
+            struct stat info {};
+            entry.isFolder =
+                ::fstatat(fd_, entry.name.c_str(), &info, 0) == 0 && S_ISDIR(info.st_mode);
+        }
+        return true;
+    }
+
+private:
+    static constexpr std::size_t kBufferSize = 32 * 1024;  // what glibc's opendir takes
+    int fd_;
+    std::unique_ptr<char[]> buffer_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
+    std::size_t at_ = 0;
+    std::size_t filled_ = 0;
+};
+
+class LinuxInputFile : public InputFile {
+public:
+    LinuxInputFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+    ~LinuxInputFile() override { ::close(fd_); }
+    LinuxInputFile(const LinuxInputFile&) = delete;
+    LinuxInputFile& operator=(const LinuxInputFile&) = delete;
+
+    std::size_t read(char* buffer, std::size_t size) override {
+        for (;;) {
+            const ssize_t got = ::read(fd_, buffer, size);
+            if (got >= 0) {
+                return static_cast<std::size_t>(got);
+            }
+            if (errno != EINTR) {
+                throwLinuxError(path_, errno);
+            }
+        }
+    }
+
+private:
+    int fd_;
+    std::string path_;
+};
+
+// Flushes files on a few threads of its own. One flush after another, each file's flush costs
+// the disk a cache flush of its own; under way together, the block layer serves them with a few.
+class FlushWorkers {
+public:
+    static FlushWorkers& shared() {
+        static FlushWorkers workers;
+        return workers;
+    }
+
+    // The flush's errno (0: done), to come; invalid when no worker could be started.
+    std::future<int> flush(int fd) noexcept {
+        try {
+            std::packaged_task<int()> task([fd] { return ::fdatasync(fd) == 0 ? 0 : errno; });
+            std::future<int> result = task.get_future();
+            {
+                const std::lock_guard lock(mutex_);
+                if (threads_.empty()) {
+                    for (int i = 0; i < kThreads; ++i) {
+                        threads_.emplace_back([this] { work(); });
+                    }
+                }
+                tasks_.push_back(std::move(task));
+            }
+            wake_.notify_one();
+            return result;
+        } catch (const std::exception&) {
+            // No thread or no memory: the caller flushes by itself.
+            return {};
+        }
+    }
+
+    FlushWorkers(const FlushWorkers&) = delete;
+    FlushWorkers& operator=(const FlushWorkers&) = delete;
+
+private:
+    // A batch holds up to 128 files; more threads than this merge no more flushes.
+    static constexpr int kThreads = 8;
+
+    FlushWorkers() = default;
+    ~FlushWorkers() {
+        {
+            const std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        wake_.notify_all();
+        for (std::thread& thread : threads_) {
+            thread.join();
+        }
+    }
+
+    void work() {
+        for (;;) {
+            std::packaged_task<int()> task;
+            {
+                std::unique_lock lock(mutex_);
+                wake_.wait(lock, [this] { return stopping_ || !tasks_.empty(); });
+                if (tasks_.empty()) {
+                    return;
+                }
+                task = std::move(tasks_.front());
+                tasks_.pop_front();
+            }
+            task();
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::deque<std::packaged_task<int()>> tasks_;
+    bool stopping_ = false;
+    std::vector<std::thread> threads_;
+};
+
+class LinuxOutputFile : public OutputFile {
+public:
+    LinuxOutputFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+    ~LinuxOutputFile() override {
+        if (fd_ >= 0) {
+            // A worker may still be flushing this descriptor: it must not be closed, and its
+            // number reused, under the worker's hands.
+            if (flushed_.valid()) {
+                flushed_.wait();
+            }
+            ::close(fd_);
+        }
+    }
+    LinuxOutputFile(const LinuxOutputFile&) = delete;
+    LinuxOutputFile& operator=(const LinuxOutputFile&) = delete;
+
+    void write(const char* data, std::size_t size) override {
+        while (size > 0) {
+            const ssize_t put = ::write(fd_, data, size);
+            if (put < 0) {
+                if (errno == EINTR) {
+                    continue;
+                }
+                throwLinuxError(path_, errno);
+            }
+            data += put;
+            size -= static_cast<std::size_t>(put);
+        }
+    }
+
+    void startWriteBack() override {
+#ifdef SYNC_FILE_RANGE_WRITE
+        // Only starts the writing: the flush in close() still waits for it. Where the call is
+        // not supported, that flush does all the work, as it did before.
+        if (::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE) != 0 && errno != EINVAL &&
+            errno != ENOSYS && errno != ESPIPE) {
+            throwLinuxError(path_, errno);
+        }
+#endif
+    }
+
+    void startFlush() noexcept override {
+        if (!flushed_.valid()) {
+            flushed_ = FlushWorkers::shared().flush(fd_);
+        }
+    }
+
+    void close() override {
+        // The file is renamed over aircraft.cfg next; without a flush a power cut could leave
+        // the new name pointing at data that never reached the disk. fdatasync also writes the
+        // size and the blocks, all a reader needs; on ext4 the first of a batch of such calls
+        // commits the journal that holds the whole batch.
+        const int fd = fd_;
+        fd_ = -1;
+        const int error = flushed_.valid() ? flushed_.get() : (::fdatasync(fd) == 0 ? 0 : errno);
+        if (error != 0 && error != EINVAL && error != EROFS) {
+            ::close(fd);
+            throwLinuxError(path_, error);
+        }
+        if (::close(fd) != 0 && errno != EINTR) {
+            throwLinuxError(path_, errno);
+        }
+    }
+
+private:
+    int fd_;
+    std::string path_;
+    std::future<int> flushed_;  // the flush startFlush() handed to the workers
+};
+
+}  // namespace
+
+std::unique_ptr<DirectoryListing> makeLinuxListing(int fd) {
+    return std::make_unique<LinuxListing>(fd);
+}
+
+std::unique_ptr<InputFile> makeLinuxInputFile(int fd, std::string path) {
+    return std::make_unique<LinuxInputFile>(fd, std::move(path));
+}
+
+std::unique_ptr<OutputFile> makeLinuxOutputFile(int fd, std::string path) {
+    return std::make_unique<LinuxOutputFile>(fd, std::move(path));
+}
+
+}  // namespace cirrowisp
