@@ -389,6 +389,9 @@ int runCli(const std::vector<std::string>& args, CliIo& io) {
         }
     } catch (const FileError& failure) {
         io.err << "cirrowisp-cli: " << failure.what() << '\n';
+        if (failure.kind() == FileErrorKind::accessDenied) {
+            io.err << kElevationHint << '\n';
+        }
         return kExitRunFailed;
     }
     return kExitUsage;

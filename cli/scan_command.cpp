@@ -159,6 +159,7 @@ int runScanOn(const CliOptions& options, FileSystem& fileSystem, CliIo& io) {
     checkEffectFile(options, patch, simulator->configFile, target, io.err);
 
     ProgressLine progress(io.err, io.errIsTerminal);
+    bool accessDenied = false;
     const FolderObserver observer = [&](const FolderReport& report) {
         if (options.verbose && report.treated) {
             progress.clear();
@@ -170,10 +171,14 @@ int runScanOn(const CliOptions& options, FileSystem& fileSystem, CliIo& io) {
             progress.clear();
             io.err << report.folder << ": left alone, " << report.leftAlone << '\n';
         }
+        accessDenied = accessDenied || report.accessDenied;
         progress.folderDone();
     };
     const ScanTotals totals = AircraftScan(patch, roots->folders, target, observer);
     progress.clear();
+    if (accessDenied) {
+        io.err << kElevationHint << '\n';
+    }
 
     if (options.dryRun) {
         print(io.out, "Dry run: nothing was changed. A real run would report:\n");

@@ -10,6 +10,12 @@ namespace cirrowisp {
 
 class FileSystem;
 
+// Said on standard error after the file or folders the user may not write (a simulator under
+// Program Files): what would let the program write them.
+inline constexpr const char* kElevationHint =
+    "cirrowisp-cli: access denied: run it again from an elevated prompt (Command Prompt, "
+    "\"Run as administrator\"), or as a user who may write these files.";
+
 // The main job: one run over the simulator folder on the host's file system (kept in memory
 // for --dry-run), the summary on standard output, exit status 0; FileError passes to the caller.
 int runScan(const CliOptions& options, CliIo& io);

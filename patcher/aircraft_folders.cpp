@@ -48,6 +48,22 @@ std::string linkReason(std::string_view name) {
     return std::string(name) + " is a link, not a file of this program's";
 }
 
+std::string readOnlyReason(std::string_view name) {
+    return std::string(name) + " is read-only";
+}
+
+std::string readOnlySummaryLine(std::int32_t count) {
+    if (count <= 0) {
+        return {};
+    }
+    return "\nLeft " + std::to_string(count) + " read-only aircraft.cfg " +
+           (count == 1 ? "file" : "files") + " alone.";
+}
+
+std::string unwritableReason(const std::string& systemReason) {
+    return "nothing can be created in the folder: " + systemReason;
+}
+
 std::string joinPath(const std::string& folder, std::string_view name, char separator) {
     std::string path = folder;
     if (path.empty() || path.back() != separator) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -65,6 +66,17 @@ FolderNames readFolderNames(DirectoryListing& listing);
 
 // Why a folder with that link (see FolderNames::link) is left alone, in the words of a report.
 std::string linkReason(std::string_view name);
+
+// Why a folder whose aircraft.cfg (named `name` on disk) is read-only is left alone: the pilot
+// or an installation disc protected that file, and replacing it would undo that.
+std::string readOnlyReason(std::string_view name);
+
+// The summary line a run and a restore end with when they left read-only files alone ("\nLeft
+// N read-only aircraft.cfg files alone."); empty for none, so a tree without any reads as before.
+std::string readOnlySummaryLine(std::int32_t count);
+
+// Why a folder that takes no new file is left alone, with the system's reason.
+std::string unwritableReason(const std::string& systemReason);
 
 // `folder` and `name` joined with the host's separator.
 std::string joinPath(const std::string& folder, std::string_view name, char separator);

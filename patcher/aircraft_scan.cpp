@@ -99,6 +99,9 @@ private:
             totals_.contrailsAdded += report.contrailsAdded;
             totals_.temperaturesChanged += report.temperaturesChanged;
         }
+        if (report.readOnly) {
+            ++totals_.readOnlyLeftAlone;
+        }
         if (observer_) {
             observer_(report);
         }
@@ -165,6 +168,13 @@ private:
         if (input == nullptr) {
             return false;  // missing, or held open by another program: skipped, not counted
         }
+        if (input->readOnly()) {
+            // Windows refuses to rename over such a file and would end the run there; Linux
+            // would replace it without a word. Either way the pilot's protection would be lost.
+            report.leftAlone = readOnlyReason(*names.aircraft);
+            report.readOnly = true;
+            return false;
+        }
 
         AircraftPaths paths{
             folder,
@@ -178,7 +188,13 @@ private:
         }
         const AircraftUpdate update = updater_.update(paths, std::move(input));
         if (!update.treated) {
-            return false;  // a read-only folder: left exactly as it was, not counted
+            // A read-only folder: left exactly as it was, not counted, and named when a file
+            // was due there, so that a tree the user may not write (Program Files) says so.
+            if (!update.refusal.empty()) {
+                report.leftAlone = unwritableReason(update.refusal);
+                report.accessDenied = update.refusalKind == FileErrorKind::accessDenied;
+            }
+            return false;
         }
         report.treated = true;
         report.contrailsAdded = update.result.contrailsAdded;
@@ -209,7 +225,7 @@ std::string summaryText(const ScanTotals& totals) {
                   static_cast<int>(totals.aiAircraft), static_cast<int>(totals.flyableAircraft),
                   static_cast<int>(totals.contrailsAdded),
                   static_cast<int>(totals.temperaturesChanged));
-    return text.data();
+    return text.data() + readOnlySummaryLine(totals.readOnlyLeftAlone);
 }
 
 ScanTotals AircraftScan(const PatchOptions& options, const std::vector<std::string>& roots,

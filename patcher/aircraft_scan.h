@@ -12,12 +12,13 @@ namespace cirrowisp {
 
 class FileSystem;
 
-// The four counters of one run.
+// The counters of one run.
 struct ScanTotals {
     std::int32_t aiAircraft = 0;
     std::int32_t flyableAircraft = 0;
     std::int32_t contrailsAdded = 0;
     std::int32_t temperaturesChanged = 0;
+    std::int32_t readOnlyLeftAlone = 0;  // aircraft.cfg files left alone for being read-only
 };
 
 // What happened in one aircraft folder; reported to an optional observer (verbose output,
@@ -35,11 +36,13 @@ struct FolderReport {
     // Why an aircraft the run would have treated was left alone, for the pilot to hear of it;
     // empty for every folder left alone as a matter of course.
     std::string leftAlone;
+    bool readOnly = false;      // left alone because aircraft.cfg is read-only
+    bool accessDenied = false;  // left alone because the user may not create files there
 };
 
 using FolderObserver = std::function<void(const FolderReport&)>;
 
-// The three-line message shown after a run.
+// The message shown after a run: three lines, and one more when read-only files were left alone.
 std::string summaryText(const ScanTotals& totals);
 
 // One run over the aircraft folders directly inside `roots` (see findAircraftRoots). Throws

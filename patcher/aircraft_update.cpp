@@ -95,15 +95,18 @@ public:
     }
 
     bool backupMade() const { return backupMade_; }
+    const std::string& refusal() const { return refusal_; }
+    FileErrorKind refusalKind() const { return refusalKind_; }
 
 private:
     // False when new_aircraft.cfg cannot be created (a read-only folder).
     bool openFiles() {
-        output_ = fs_.createFile(paths_.fresh);
+        output_ = fs_.createFile(paths_.fresh, &refusal_, &refusalKind_);
         if (output_ == nullptr) {
             return false;
         }
         strays_.add(paths_.fresh);
+        output_->copyPropertiesFrom(paths_.aircraft);
         // A backup that exists but cannot be opened counts as absent; the rename onto its name
         // then fails and ends the run, rather than the old file being lost.
         for (const std::string& path : paths_.existingBackups) {
@@ -112,11 +115,13 @@ private:
             }
         }
         std::string reason;
-        backup_ = fs_.createFile(paths_.backupTemp, &reason);
+        FileErrorKind kind = FileErrorKind::other;
+        backup_ = fs_.createFile(paths_.backupTemp, &reason, &kind);
         if (backup_ == nullptr) {
-            throw FileError(paths_.backupTemp, reason);
+            throw FileError(paths_.backupTemp, reason, kind);
         }
         strays_.add(paths_.backupTemp);
+        backup_->copyPropertiesFrom(paths_.aircraft);
         return true;
     }
 
@@ -155,6 +160,8 @@ private:
     std::size_t matched_ = 0;
     std::size_t written_ = 0;  // to both files together
     bool backupMade_ = false;
+    std::string refusal_;
+    FileErrorKind refusalKind_ = FileErrorKind::other;
     StrayFiles strays_;  // before the files, so they are closed before it removes them
     std::unique_ptr<OutputFile> output_;
     std::unique_ptr<OutputFile> backup_;
@@ -283,7 +290,10 @@ AircraftUpdate AircraftUpdater::update(const AircraftPaths& paths,
         return update;
     }
     if (!publication.hand(batch_)) {
-        return AircraftUpdate{};
+        AircraftUpdate refused;
+        refused.refusal = publication.refusal();
+        refused.refusalKind = publication.refusalKind();
+        return refused;
     }
     update.treated = true;
     update.pending = true;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "patcher/cfg_rewrite.h"
+#include "patcher/file_error.h"
 #include "patcher/patch_options.h"
 
 namespace cirrowisp {
@@ -39,6 +40,9 @@ struct AircraftUpdate {
     // A new aircraft.cfg waits in the batch for its flush and rename: the rewrite differs from
     // the file, or the file was too large to compare.
     bool pending = false;
+    // Why new_aircraft.cfg could not be created, when that left the folder alone.
+    std::string refusal;
+    FileErrorKind refusalKind = FileErrorKind::other;
 };
 
 // Bytes held in memory, reused from one file to the next. Unlike a string it never clears the

@@ -27,7 +27,13 @@ public:
 };
 
 // A file opened for reading; read failures throw FileError.
-class InputFile : public ByteSource {};
+class InputFile : public ByteSource {
+public:
+    // Whether the file's owner has said it must not be written: the owner's write bit is off
+    // (POSIX) or the read-only attribute is set (Windows). Told by those bits alone, not by
+    // what this process may do, so a run as root leaves alone what a run as the pilot would.
+    virtual bool readOnly() const { return false; }
+};
 
 // A file created for writing. Nothing is known to be on disk until close() returns; a write
 // or close failure throws FileError. Destroying an unclosed file closes it quietly.
@@ -42,6 +48,12 @@ public:
     // waits for it and reports its failure. Never throws: where it cannot start, close()
     // flushes as it always does.
     virtual void startFlush() noexcept {}
+    // Gives this file the permissions of the file at `path`: its mode and, where the process
+    // may set it, its group (POSIX); its security descriptor's access list and its attributes,
+    // the read-only one aside (Windows). A file made new takes the folder's defaults (umask,
+    // inherited entries), which can be wider than the pilot's; setting them before the rename
+    // keeps that rename the one step that changes aircraft.cfg. Throws FileError.
+    virtual void copyPropertiesFrom(const std::string& /*path*/) {}
     // Waits until every byte is on the disk, then closes.
     virtual void close() = 0;
 };
@@ -61,9 +73,10 @@ public:
     // (a link itself, never what it points to), and the creation refuses to follow a link that
     // appears in its place, so no byte written can land outside the folder. nullptr when the
     // file cannot be created (a read-only folder, a folder of that name), with the system's
-    // reason in `reason` when the caller wants it.
+    // reason in `reason` and whether it was a denied access in `kind`, when the caller wants them.
     virtual std::unique_ptr<OutputFile> createFile(const std::string& path,
-                                                   std::string* reason = nullptr) = 0;
+                                                   std::string* reason = nullptr,
+                                                   FileErrorKind* kind = nullptr) = 0;
     // Deletes a file; throws FileError on failure.
     virtual void removeFile(const std::string& path) = 0;
     // Renames `from` over `to` in one atomic step, replacing `to`; throws FileError.

@@ -129,6 +129,13 @@ private:
                                        " cannot be opened");
                 return;
             }
+            if (current->readOnly()) {
+                // The pilot protected this file since the run, or it came so; the backup stays
+                // for the day it is writable again.
+                leaveAlone(report, readOnlyReason(aircraftName));
+                ++totals_.readOnly;
+                return;
+            }
             if (sameBytes(*backup, *current)) {
                 // Restored already, by a restore that was stopped before it removed the
                 // backup: removing it now loses nothing.
@@ -190,10 +197,11 @@ private:
                 std::string reason;
                 auto copy = fs_.createFile(keepTemp, &reason);
                 if (copy == nullptr) {
-                    leaveAlone(report, "nothing can be created in the folder: " + reason);
+                    leaveAlone(report, unwritableReason(reason));
                     return;
                 }
                 temporary.add(keepTemp);
+                copy->copyPropertiesFrom(aircraftPath);
                 copyAll(*current, *copy);
                 current.reset();
                 copy->close();
@@ -214,15 +222,18 @@ private:
         }
         const std::string newPath = join(folder, kNewAircraftFileName);
         std::string reason;
-        auto output = fs_.createFile(newPath, &reason);
+        FileErrorKind kind = FileErrorKind::other;
+        auto output = fs_.createFile(newPath, &reason, &kind);
         if (output == nullptr) {
             if (changedSomething) {
-                throw FileError(newPath, reason);
+                throw FileError(newPath, reason, kind);
             }
-            leaveAlone(report, "nothing can be created in the folder: " + reason);
+            leaveAlone(report, unwritableReason(reason));
             return;
         }
         temporary.add(newPath);
+        // The backup took the first file's permissions; they come back with its bytes.
+        output->copyPropertiesFrom(backupPath);
         copyAll(*backup, *output);
         backup.reset();
         output->close();
@@ -250,7 +261,7 @@ std::string restoreSummaryText(const RestoreTotals& totals) {
                   "Found no backup for %d aircraft.",
                   static_cast<int>(totals.aiRestored), static_cast<int>(totals.flyableRestored),
                   static_cast<int>(totals.leftAlone), static_cast<int>(totals.withoutBackup));
-    return text.data();
+    return text.data() + readOnlySummaryLine(totals.readOnly);
 }
 
 RestoreTotals RestoreOriginals(const RestoreOptions& options, const std::vector<std::string>& roots,

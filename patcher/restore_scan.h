@@ -28,6 +28,7 @@ struct RestoreTotals {
     std::int32_t flyableRestored = 0;
     std::int32_t leftAlone = 0;      // a backup, but the folder was not restored
     std::int32_t withoutBackup = 0;  // an aircraft.cfg and no backup: nothing to put back
+    std::int32_t readOnly = 0;       // of those left alone, for a read-only aircraft.cfg
 };
 
 // What happened in one aircraft folder; reported for every folder the restore looks at.
@@ -43,7 +44,7 @@ struct RestoreReport {
 
 using RestoreObserver = std::function<void(const RestoreReport&)>;
 
-// The three-line message shown after a restore, on the pattern of a run's summaryText.
+// The message shown after a restore, on the pattern of a run's summaryText.
 std::string restoreSummaryText(const RestoreTotals& totals);
 
 // Puts the original files back in the aircraft folders directly inside `roots` (see

@@ -129,11 +129,11 @@ std::unique_ptr<InputFile> LinuxFileSystem::openRead(const std::string& path) {
         ::close(fd);
         return nullptr;
     }
-    return makeLinuxInputFile(fd, path);
+    return makeLinuxInputFile(fd, path, (info.st_mode & S_IWUSR) == 0);
 }
 
 std::unique_ptr<OutputFile> LinuxFileSystem::createFile(const std::string& path,
-                                                        std::string* reason) {
+                                                        std::string* reason, FileErrorKind* kind) {
     // O_EXCL refuses any name that exists, a link (even a dangling one) included, so the file
     // opened is always the one just made: a link planted under this name by an archive would
     // otherwise take the bytes to wherever it points. A stale file or link is removed first;
@@ -145,8 +145,12 @@ std::unique_ptr<OutputFile> LinuxFileSystem::createFile(const std::string& path,
         fd = ::open(path.c_str(), kFlags, 0666);
     }
     if (fd < 0) {
+        const int error = errno;
         if (reason != nullptr) {
-            *reason = linuxReason(errno);
+            *reason = linuxReason(error);
+        }
+        if (kind != nullptr) {
+            *kind = linuxErrorKind(error);
         }
         return nullptr;
     }

@@ -18,8 +18,8 @@ public:
     LinuxFileSystem();
     std::unique_ptr<DirectoryListing> listFolder(const std::string& path) override;
     std::unique_ptr<InputFile> openRead(const std::string& path) override;
-    std::unique_ptr<OutputFile> createFile(const std::string& path,
-                                           std::string* reason = nullptr) override;
+    std::unique_ptr<OutputFile> createFile(const std::string& path, std::string* reason = nullptr,
+                                           FileErrorKind* kind = nullptr) override;
     void removeFile(const std::string& path) override;
     void replaceFile(const std::string& from, const std::string& to) override;
     void renameNoReplace(const std::string& from, const std::string& to) override;

@@ -22,8 +22,12 @@ std::string linuxReason(int error) {
     return std::system_category().message(error);
 }
 
+FileErrorKind linuxErrorKind(int error) {
+    return error == EACCES || error == EPERM ? FileErrorKind::accessDenied : FileErrorKind::other;
+}
+
 [[noreturn]] void throwLinuxError(const std::string& path, int error) {
-    throw FileError(path, linuxReason(error));
+    throw FileError(path, linuxReason(error), linuxErrorKind(error));
 }
 
 namespace {
@@ -82,10 +86,13 @@ private:
 
 class LinuxInputFile : public InputFile {
 public:
-    LinuxInputFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+    LinuxInputFile(int fd, std::string path, bool readOnly)
+        : fd_(fd), path_(std::move(path)), readOnly_(readOnly) {}
     ~LinuxInputFile() override { ::close(fd_); }
     LinuxInputFile(const LinuxInputFile&) = delete;
     LinuxInputFile& operator=(const LinuxInputFile&) = delete;
+
+    bool readOnly() const override { return readOnly_; }
 
     std::size_t read(char* buffer, std::size_t size) override {
         for (;;) {
@@ -102,6 +109,7 @@ public:
 private:
     int fd_;
     std::string path_;
+    bool readOnly_;
 };
 
 // Flushes files on a few threads of its own. One flush after another, each file's flush costs
@@ -218,6 +226,27 @@ public:
 #endif
     }
 
+    void copyPropertiesFrom(const std::string& path) override {
+        struct stat from {};
+        struct stat own {};
+        if (::stat(path.c_str(), &from) != 0) {
+            throwLinuxError(path, errno);
+        }
+        if (::fstat(fd_, &own) != 0) {
+            throwLinuxError(path_, errno);
+        }
+        // The group first: chown clears the set-group-ID bit that chmod then sets again. A
+        // group the user is no member of is not ours to give (EPERM); the file keeps the
+        // user's own, with the mode's group bits applying to it.
+        if (own.st_gid != from.st_gid && ::fchown(fd_, static_cast<uid_t>(-1), from.st_gid) != 0 &&
+            errno != EPERM) {
+            throwLinuxError(path_, errno);
+        }
+        if (::fchmod(fd_, from.st_mode & 07777) != 0) {
+            throwLinuxError(path_, errno);
+        }
+    }
+
     void startFlush() noexcept override {
         if (!flushed_.valid()) {
             flushed_ = FlushWorkers::shared().flush(fd_);
@@ -253,8 +282,8 @@ std::unique_ptr<DirectoryListing> makeLinuxListing(int fd) {
     return std::make_unique<LinuxListing>(fd);
 }
 
-std::unique_ptr<InputFile> makeLinuxInputFile(int fd, std::string path) {
-    return std::make_unique<LinuxInputFile>(fd, std::move(path));
+std::unique_ptr<InputFile> makeLinuxInputFile(int fd, std::string path, bool readOnly) {
+    return std::make_unique<LinuxInputFile>(fd, std::move(path), readOnly);
 }
 
 std::unique_ptr<OutputFile> makeLinuxOutputFile(int fd, std::string path) {

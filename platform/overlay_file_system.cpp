@@ -139,12 +139,16 @@ std::unique_ptr<InputFile> OverlayFileSystem::openRead(const std::string& path) 
 }
 
 std::unique_ptr<OutputFile> OverlayFileSystem::createFile(const std::string& path,
-                                                          std::string* reason) {
+                                                          std::string* reason,
+                                                          FileErrorKind* kind) {
     const std::string k = key(path);
     const std::string parent = parentOf(k);
     if (!base_.canCreateIn(parent.empty() ? std::string(1, base_.separator()) : parent)) {
         if (reason != nullptr) {
             *reason = reasonOf(EACCES);
+        }
+        if (kind != nullptr) {
+            *kind = FileErrorKind::accessDenied;
         }
         return nullptr;
     }

@@ -4,7 +4,10 @@
 #define WIN32_LEAN_AND_MEAN
 #endif
 #include <windows.h>
+// windows.h first: aclapi.h relies on its types.
+#include <aclapi.h>
 
+#include <chrono>
 #include <limits>
 #include <optional>
 #include <string>
@@ -13,6 +16,7 @@
 
 #include "platform/host_file_system.h"
 #include "platform/long_path.h"
+#include "platform/sharing_retry.h"
 #include "platform/system_code_page.h"
 #include "platform/win32_text.h"
 
@@ -20,8 +24,50 @@ namespace cirrowisp {
 
 namespace {
 
+FileErrorKind errorKind(DWORD error) {
+    return error == ERROR_ACCESS_DENIED ? FileErrorKind::accessDenied : FileErrorKind::other;
+}
+
+[[noreturn]] void throwError(const std::string& path, DWORD error) {
+    throw FileError(path, systemErrorText(error), errorKind(error));
+}
+
 [[noreturn]] void throwLastError(const std::string& path) {
-    throw FileError(path, systemErrorText(GetLastError()));
+    throwError(path, GetLastError());
+}
+
+// Runs `attempt` (a Win32 call that sets the last error when it returns false) again while
+// another program's handle refuses it: a virus scanner or an indexer opens a file just written
+// for a few hundred milliseconds, sharing nothing, and one such moment must not end a run. The
+// last error is the attempt's own when it returns.
+template <typename Attempt>
+bool retryWhileShared(Attempt attempt) {
+    for (unsigned retry = 0;; ++retry) {
+        if (attempt()) {
+            return true;
+        }
+        const DWORD error = GetLastError();
+        if (error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION) {
+            return false;
+        }
+        const std::optional<std::chrono::milliseconds> pause = sharingRetryPause(retry);
+        if (!pause) {
+            SetLastError(error);
+            return false;
+        }
+        Sleep(static_cast<DWORD>(pause->count()));
+    }
+}
+
+// CreateFileW through retryWhileShared.
+HANDLE openShared(const std::wstring& name, DWORD access, DWORD share, DWORD disposition,
+                  DWORD flags) {
+    HANDLE file = INVALID_HANDLE_VALUE;
+    retryWhileShared([&] {
+        file = CreateFileW(name.c_str(), access, share, nullptr, disposition, flags, nullptr);
+        return file != INVALID_HANDLE_VALUE;
+    });
+    return file;
 }
 
 // The path as the W calls take it: UTF-16, and past MAX_PATH when it is absolute.
@@ -60,10 +106,13 @@ private:
 
 class Win32InputFile : public InputFile {
 public:
-    Win32InputFile(HANDLE file, std::string path) : file_(file), path_(std::move(path)) {}
+    Win32InputFile(HANDLE file, std::string path, bool readOnly)
+        : file_(file), path_(std::move(path)), readOnly_(readOnly) {}
     ~Win32InputFile() override { CloseHandle(file_); }
     Win32InputFile(const Win32InputFile&) = delete;
     Win32InputFile& operator=(const Win32InputFile&) = delete;
+
+    bool readOnly() const override { return readOnly_; }
 
     std::size_t read(char* buffer, std::size_t size) override {
         const DWORD ask = size > std::numeric_limits<DWORD>::max() / 2
@@ -79,7 +128,13 @@ public:
 private:
     HANDLE file_;
     std::string path_;
+    bool readOnly_;
 };
+
+// The attributes a new file takes from the one it stands in for. Read-only is not among them:
+// a file that has it is left alone before anything is written.
+constexpr DWORD kCopiedAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                    FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
 class Win32OutputFile : public OutputFile {
 public:
@@ -104,6 +159,48 @@ public:
             }
             data += put;
             size -= put;
+        }
+    }
+
+    void copyPropertiesFrom(const std::string& path) override {
+        // The access list only: owner and group stay the creator's, as a copy's would, and
+        // setting another owner takes a privilege the pilot does not hold. Inherited entries
+        // come from the folder both files share; "protected" says whether the old file took
+        // them at all.
+        PACL dacl = nullptr;
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        std::wstring source = systemPath(path);
+        DWORD error =
+            GetNamedSecurityInfoW(source.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                                  nullptr, nullptr, &dacl, nullptr, &descriptor);
+        if (error == ERROR_SUCCESS) {
+            SECURITY_DESCRIPTOR_CONTROL control = 0;
+            DWORD revision = 0;
+            GetSecurityDescriptorControl(descriptor, &control, &revision);
+            const SECURITY_INFORMATION what =
+                DACL_SECURITY_INFORMATION |
+                ((control & SE_DACL_PROTECTED) != 0 ? PROTECTED_DACL_SECURITY_INFORMATION
+                                                    : UNPROTECTED_DACL_SECURITY_INFORMATION);
+            error = SetSecurityInfo(file_, SE_FILE_OBJECT, what, nullptr, nullptr, dacl, nullptr);
+            LocalFree(descriptor);
+            // A file system without access lists (FAT, some shares) has nothing to keep.
+            if (error != ERROR_SUCCESS && error != ERROR_NOT_SUPPORTED &&
+                error != ERROR_INVALID_FUNCTION) {
+                throwError(path_, error);
+            }
+        } else if (error != ERROR_NOT_SUPPORTED && error != ERROR_INVALID_FUNCTION) {
+            throwError(path, error);
+        }
+        const DWORD attributes = GetFileAttributesW(source.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES) {
+            throwLastError(path);
+        }
+        FILE_BASIC_INFO basic{};  // times of zero stay as they are
+        basic.FileAttributes = (attributes & kCopiedAttributes) != 0
+                                   ? attributes & kCopiedAttributes
+                                   : FILE_ATTRIBUTE_NORMAL;
+        if (!SetFileInformationByHandle(file_, FileBasicInfo, &basic, sizeof basic)) {
+            throwLastError(path_);
         }
     }
 
@@ -166,12 +263,16 @@ std::unique_ptr<DirectoryListing> Win32FileSystem::listFolder(const std::string&
 std::unique_ptr<InputFile> Win32FileSystem::openRead(const std::string& path) {
     // Share mode 0: a file another program holds open is "not openable", as the simulator's
     // tools have always treated it. Opening a folder this way fails, as it should.
-    HANDLE file = CreateFileW(systemPath(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    // One held for good (the simulator's own) is skipped after the retries' two seconds.
+    HANDLE file = openShared(systemPath(path), GENERIC_READ, 0, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN);
     if (file == INVALID_HANDLE_VALUE) {
         return nullptr;
     }
-    return std::make_unique<Win32InputFile>(file, path);
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool readOnly = GetFileInformationByHandle(file, &info) &&
+                          (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
+    return std::make_unique<Win32InputFile>(file, path, readOnly);
 }
 
 namespace {
@@ -179,8 +280,10 @@ namespace {
 HANDLE createNew(const std::wstring& name) {
     // CREATE_NEW fails on any name that exists; FILE_FLAG_OPEN_REPARSE_POINT makes a link or a
     // junction count as the name itself rather than lead to its target.
-    return CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    // WRITE_DAC: the file takes the access list of the one it stands in for
+    // (copyPropertiesFrom), which its creator may always set on it.
+    return openShared(name, GENERIC_WRITE | WRITE_DAC, 0, CREATE_NEW,
+                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT);
 }
 
 // The path the system resolved an open handle to; empty when it cannot say.
@@ -233,10 +336,9 @@ constexpr const char* kHiddenLink =
 // Removes the entry `name` itself: a file, or a link or junction (to a file or a folder) and
 // never its target. A folder proper stays. Returns why it could not, or nothing.
 std::optional<std::string> removeEntry(const std::wstring& name) {
-    HANDLE entry =
-        CreateFileW(name.c_str(), DELETE | FILE_READ_ATTRIBUTES,
-                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                    FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE entry = openShared(name, DELETE | FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
+                              FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS);
     if (entry == INVALID_HANDLE_VALUE) {
         return systemErrorText(GetLastError());
     }
@@ -263,12 +365,14 @@ std::optional<std::string> removeEntry(const std::wstring& name) {
 }  // namespace
 
 std::unique_ptr<OutputFile> Win32FileSystem::createFile(const std::string& path,
-                                                        std::string* reason) {
+                                                        std::string* reason, FileErrorKind* kind) {
     const std::wstring name = systemPath(path);
     HANDLE file = createNew(name);
     std::optional<std::string> why;
+    FileErrorKind whyKind = FileErrorKind::other;
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
+        whyKind = errorKind(error);
         why = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? removeEntry(name)
                                                                           : systemErrorText(error);
         if (!why) {
@@ -276,6 +380,7 @@ std::unique_ptr<OutputFile> Win32FileSystem::createFile(const std::string& path,
             // alone: nothing is ever written through one.
             file = createNew(name);
             if (file == INVALID_HANDLE_VALUE) {
+                whyKind = errorKind(GetLastError());
                 why = systemErrorText(GetLastError());
             }
         }
@@ -283,6 +388,9 @@ std::unique_ptr<OutputFile> Win32FileSystem::createFile(const std::string& path,
     if (file == INVALID_HANDLE_VALUE) {
         if (reason != nullptr) {
             *reason = why.value_or(std::string());
+        }
+        if (kind != nullptr) {
+            *kind = whyKind;
         }
         return nullptr;
     }
@@ -296,16 +404,21 @@ void Win32FileSystem::removeFile(const std::string& path) {
 }
 
 void Win32FileSystem::replaceFile(const std::string& from, const std::string& to) {
-    if (!MoveFileExW(systemPath(from).c_str(), systemPath(to).c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    const std::wstring source = systemPath(from);
+    const std::wstring target = systemPath(to);
+    if (!retryWhileShared([&] {
+            return MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+        })) {
         throwLastError(from);
     }
 }
 
 void Win32FileSystem::renameNoReplace(const std::string& from, const std::string& to) {
-    if (!MoveFileExW(systemPath(from).c_str(), systemPath(to).c_str(), 0)) {
+    const std::wstring source = systemPath(from);
+    const std::wstring target = systemPath(to);
+    if (!retryWhileShared([&] { return MoveFileExW(source.c_str(), target.c_str(), 0) != 0; })) {
         const DWORD error = GetLastError();
-        throw FileError(error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? to : from,
-                        systemErrorText(error));
+        throwError(error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? to : from, error);
     }
 }
 

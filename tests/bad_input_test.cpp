@@ -226,6 +226,63 @@ TEST_F(BadInput, ReadOnlyAircraftFolderIsLeftUntouched) {
     EXPECT_EQ(tree_.read(airplanes_ + "Jet/aircraft.cfg"), patched(kJet));
 }
 
+fs::perms modeOf(const TempTree& tree, const std::string& relative) {
+    return fs::status(tree.root() / relative).permissions();
+}
+
+// A file only its owner and group may read: the new file, the backup and the restored file
+// keep that, where a file made new would take the process's umask (0644).
+TEST_F(BadInput, OwnModeSurvivesARunAndARestore) {
+    const fs::perms kOwnerWriteGroupRead =
+        fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+    tree_.write(airplanes_ + "Jet/aircraft.cfg", kJet);
+    fs::permissions(tree_.root() / (airplanes_ + "Jet/aircraft.cfg"), kOwnerWriteGroupRead);
+    const CliResult run = runCli({tree_.path("sim")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    ASSERT_EQ(tree_.read(airplanes_ + "Jet/aircraft.cfg"), patched(kJet));
+    EXPECT_EQ(modeOf(tree_, airplanes_ + "Jet/aircraft.cfg"), kOwnerWriteGroupRead);
+    EXPECT_EQ(modeOf(tree_, airplanes_ + "Jet/without_contrails_aircraft.cfg"),
+              kOwnerWriteGroupRead);
+    const CliResult restore = runCli({"--restore", tree_.path("sim")});
+    ASSERT_EQ(restore.status, 0) << restore.err;
+    ASSERT_EQ(tree_.read(airplanes_ + "Jet/aircraft.cfg"), kJet);
+    EXPECT_EQ(modeOf(tree_, airplanes_ + "Jet/aircraft.cfg"), kOwnerWriteGroupRead);
+}
+
+// The owner's write bit off is the pilot's "do not touch", whoever runs the program: root,
+// whom the bits do not stop, leaves the file alone all the same. A run, a dry run and a
+// restore name it and count it on a line of their own, and go on.
+TEST_F(BadInput, OwnerReadOnlyAircraftFileIsLeftAloneAndCounted) {
+    const std::string locked = airplanes_ + "Locked/aircraft.cfg";
+    tree_.write(locked, kJet);
+    tree_.write(airplanes_ + "Jet/aircraft.cfg", kJet);
+    const fs::perms readOnly = fs::perms::owner_read | fs::perms::group_read;
+    fs::permissions(tree_.root() / locked, readOnly);
+    const std::string readOnlyLine = "Left 1 read-only aircraft.cfg file alone.\n";
+    const std::string named = "Locked: left alone, aircraft.cfg is read-only\n";
+
+    const CliResult dryRun = runCli({"--dry-run", tree_.path("sim")});
+    EXPECT_EQ(dryRun.status, 0) << dryRun.err;
+    EXPECT_THAT(dryRun.out, HasSubstr(summary(1, 0, 1, 1) + readOnlyLine));
+    EXPECT_THAT(dryRun.err, HasSubstr(named));
+    const CliResult run = runCli({tree_.path("sim")});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, summary(1, 0, 1, 1) + readOnlyLine);
+    EXPECT_THAT(run.err, HasSubstr(named));
+    EXPECT_EQ(tree_.read(locked), kJet);
+    EXPECT_EQ(modeOf(tree_, locked), readOnly);
+    EXPECT_FALSE(tree_.exists(airplanes_ + "Locked/without_contrails_aircraft.cfg"));
+
+    // Protected after the run: the restore keeps both the file and its backup.
+    const std::string jet = airplanes_ + "Jet/aircraft.cfg";
+    fs::permissions(tree_.root() / jet, readOnly);
+    const CliResult restore = runCli({"--restore", tree_.path("sim")});
+    EXPECT_THAT(restore.out, HasSubstr(readOnlyLine));
+    EXPECT_THAT(restore.err, HasSubstr("Jet: AI, left alone, aircraft.cfg is read-only"));
+    EXPECT_EQ(tree_.read(jet), patched(kJet));
+    EXPECT_TRUE(tree_.exists(airplanes_ + "Jet/without_contrails_aircraft.cfg"));
+}
+
 TEST_F(BadInput, BackupNameTakenByAFolderEndsTheRunWithAClearError) {
     tree_.write(airplanes_ + "Jet/aircraft.cfg", kJet);
     tree_.folder(airplanes_ + "Jet/without_contrails_aircraft.cfg");

@@ -8,6 +8,7 @@
 
 #include "platform/host_file_system.h"
 #include "platform/overlay_file_system.h"
+#include "platform/sharing_retry.h"
 #include "tests/support/fake_file_system.h"
 #include "tests/support/temp_tree.h"
 
@@ -235,6 +236,26 @@ TEST_F(HostFileSystem, CanCreateInSaysWhatCreateFileDoes) {
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+}
+
+// A scanner lets go within a few hundred milliseconds: the first retries come quickly, the
+// pauses grow but stay short, and after two seconds in all the error stands.
+TEST(SharingRetryPause, GrowsToACapAndStopsAtTheBudget) {
+    using std::chrono::milliseconds;
+    const struct {
+        unsigned retry;
+        std::optional<milliseconds> pause;
+    } rows[] = {{0, milliseconds{10}},  {1, milliseconds{20}},   {4, milliseconds{160}},
+                {5, milliseconds{250}}, {10, milliseconds{250}}, {11, milliseconds{190}},
+                {12, std::nullopt},     {1000, std::nullopt}};
+    for (const auto& row : rows) {
+        EXPECT_EQ(sharingRetryPause(row.retry), row.pause) << "retry " << row.retry;
+    }
+    milliseconds total{0};
+    for (unsigned retry = 0; const auto pause = sharingRetryPause(retry); ++retry) {
+        total += *pause;
+    }
+    EXPECT_EQ(total, kSharingRetryBudget);
 }
 
 TEST(TidyPosixPath, RemovesEmptyAndDotSegmentsOnly) {

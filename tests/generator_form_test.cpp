@@ -8,6 +8,7 @@
 #include "tests/support/fake_file_system.h"
 #include "tests/support/samples.h"
 #include "ui/common/restore_action.h"
+#include "ui/common/start_arguments.h"
 
 namespace cirrowisp {
 namespace {
@@ -234,6 +235,92 @@ TEST(GeneratorFormTest, FileErrorEndsTheStartWithTheFileAndTheReason) {
     EXPECT_NE(outcome.message.find("Jet"), std::string::npos) << outcome.message;
     EXPECT_NE(outcome.message.find("aircraft.cfg"), std::string::npos) << outcome.message;
     EXPECT_EQ(outcome.message.find("Scanned"), std::string::npos) << outcome.message;
+}
+
+// Only what a program started as administrator could do differently leads to the offer.
+struct AccessCase {
+    const char* name;
+    void (*arrange)(FakeFileSystem&);
+    StartOutcome::Kind kind;
+    bool accessDenied;
+    const char* named;  // what the message must say of the Jet folder
+};
+
+TEST(GeneratorFormTest, OnlyADeniedAccessOffersAdministrator) {
+    const std::string backup = std::string(kJetFolder) + "without_contrails_aircraft.cfg";
+    const AccessCase rows[] = {
+        {"FolderNobodyMayWrite", [](FakeFileSystem& fs) { fs.setReadOnly(kJetFolder, true); },
+         StartOutcome::Kind::finished, true, "nothing can be created in the folder"},
+        {"ReadOnlyFile",
+         [](FakeFileSystem& fs) { fs.setReadOnly(std::string(kJetFolder) + "aircraft.cfg", true); },
+         StartOutcome::Kind::finished, false, "aircraft.cfg is read-only"},
+        {"BackupHeldOpen",
+         [](FakeFileSystem& fs) {
+             const std::string held = std::string(kJetFolder) + "without_contrails_aircraft.cfg";
+             fs.addFile(held, "old");
+             fs.setHeldOpen(held, true);
+         },
+         StartOutcome::Kind::failed, false, "without_contrails_aircraft.cfg"},
+    };
+    for (const AccessCase& row : rows) {
+        FakeFileSystem fileSystem;
+        addJet(fileSystem);
+        row.arrange(fileSystem);
+        PatchOptions options;
+        options.simulatorPath = "/sim";
+        const StartOutcome outcome = runStart(formFromOptions(options), options, fileSystem);
+        EXPECT_EQ(outcome.kind, row.kind) << row.name << ": " << outcome.message;
+        EXPECT_EQ(outcome.accessDenied, row.accessDenied) << row.name;
+        EXPECT_NE(outcome.message.find(row.named), std::string::npos)
+            << row.name << ": " << outcome.message;
+        EXPECT_EQ(fileSystem.content(std::string(kJetFolder) + "aircraft.cfg"), kTestJet)
+            << row.name;
+    }
+}
+
+// The elevated copy must start exactly where the pilot was: every field and box survives.
+TEST(StartArgumentsTest, FormSurvivesTheTripAndOnlyAStartIsTaken) {
+    FormValues every = formFromOptions(PatchOptions{});
+    every.engines.fill(true);
+    every.flyable = true;
+    every.temperatureText = " -40 ";
+    every.effectName = "fx_contrail, \"big\"";
+    every.simulatorPath = "C:\\Program Files (x86)\\Microsoft Games\\FSX\\";
+    FormValues none;
+    for (const FormValues& form : {formFromOptions(PatchOptions{}), every, none}) {
+        const std::optional<FormValues> back = formFromStartArguments(startArguments(form));
+        ASSERT_TRUE(back.has_value());
+        EXPECT_EQ(back->temperatureText, form.temperatureText);
+        EXPECT_EQ(back->engines, form.engines);
+        EXPECT_EQ(back->flyable, form.flyable);
+        EXPECT_EQ(back->effectName, form.effectName);
+        EXPECT_EQ(back->simulatorPath, form.simulatorPath);
+    }
+    const std::vector<std::string> refused[] = {
+        {}, {"--temperature=-40"}, {"--start", "--engines=jet,diesel"}, {"--start", "--restore"}};
+    for (const auto& arguments : refused) {
+        EXPECT_FALSE(formFromStartArguments(arguments).has_value()) << arguments.size();
+    }
+}
+
+TEST(StartArgumentsTest, WindowsCommandLineQuotesAsCommandLineToArgvReads) {
+    const struct {
+        std::vector<std::string> arguments;
+        std::string line;
+    } rows[] = {
+        {{"--start", "--flyable"}, "--start --flyable"},
+        {{"--effect="}, "--effect="},
+        {{""}, "\"\""},
+        {{"a b"}, "\"a b\""},
+        // A backslash before the closing quote would escape it and swallow what follows.
+        {{"C:\\Program Files\\", "x"}, "\"C:\\Program Files\\\\\" x"},
+        {{"say \"hi\""}, "\"say \\\"hi\\\"\""},
+        {{"a\\\"b"}, "\"a\\\\\\\"b\""},
+        {{"C:\\FSX\\"}, "C:\\FSX\\"},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(windowsCommandLine(row.arguments), row.line);
+    }
 }
 
 TEST(GeneratorFormTest, UnreadableSimulatorConfigEndsTheStartBeforeTheRun) {

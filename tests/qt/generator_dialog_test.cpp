@@ -152,9 +152,9 @@ public:
     std::unique_ptr<cirrowisp::InputFile> openRead(const std::string& path) override {
         return host_.openRead(path);
     }
-    std::unique_ptr<cirrowisp::OutputFile> createFile(const std::string& path,
-                                                      std::string* reason) override {
-        return host_.createFile(path, reason);
+    std::unique_ptr<cirrowisp::OutputFile> createFile(const std::string& path, std::string* reason,
+                                                      cirrowisp::FileErrorKind* kind) override {
+        return host_.createFile(path, reason, kind);
     }
     void removeFile(const std::string& path) override { host_.removeFile(path); }
     void replaceFile(const std::string& from, const std::string& to) override {

@@ -25,8 +25,9 @@ private:
 
 class FakeInput : public InputFile {
 public:
-    FakeInput(FakeFileSystem& fs, std::string path, std::string bytes)
-        : fs_(fs), path_(std::move(path)), bytes_(std::move(bytes)) {}
+    FakeInput(FakeFileSystem& fs, std::string path, std::string bytes, bool readOnly)
+        : fs_(fs), path_(std::move(path)), bytes_(std::move(bytes)), readOnly_(readOnly) {}
+    bool readOnly() const override { return readOnly_; }
     std::size_t read(char* buffer, std::size_t size) override {
         const auto fault = fs_.step("read " + path_);
         StepEnd end(fs_);
@@ -43,6 +44,7 @@ private:
     FakeFileSystem& fs_;
     std::string path_;
     std::string bytes_;
+    bool readOnly_;
     std::size_t offset_ = 0;
 };
 
@@ -295,11 +297,11 @@ std::unique_ptr<InputFile> FakeFileSystem::openRead(const std::string& path) {
     if (fault || found == nullptr || found->folder || heldOpen_.count(key) != 0) {
         return nullptr;
     }
-    return std::make_unique<FakeInput>(*this, path, *found->bytes);
+    return std::make_unique<FakeInput>(*this, path, *found->bytes, readOnly_.count(key) != 0);
 }
 
-std::unique_ptr<OutputFile> FakeFileSystem::createFile(const std::string& path,
-                                                       std::string* reason) {
+std::unique_ptr<OutputFile> FakeFileSystem::createFile(const std::string& path, std::string* reason,
+                                                       FileErrorKind* kind) {
     const std::string key = normalise(path);
     const auto fault = step("create " + key);
     StepEnd end(*this);
@@ -318,6 +320,10 @@ std::unique_ptr<OutputFile> FakeFileSystem::createFile(const std::string& path,
     if (why) {
         if (reason != nullptr) {
             *reason = reasonText(*why);
+        }
+        if (kind != nullptr) {
+            *kind = *why == FakeFault::PermissionDenied ? FileErrorKind::accessDenied
+                                                        : FileErrorKind::other;
         }
         return nullptr;
     }

@@ -39,7 +39,8 @@ public:
 
     // A file another program holds open: it cannot be opened, removed or renamed over.
     void setHeldOpen(const std::string& path, bool held);
-    // A folder in which nothing can be created.
+    // A folder in which nothing can be created; a file whose owner may not write it
+    // (InputFile::readOnly).
     void setReadOnly(const std::string& folder, bool readOnly);
     // Names found in any case, as on Windows: a path names the entry already there in another
     // spelling, and existsAnyCase answers (a failed one says "there", as an error other than
@@ -57,8 +58,8 @@ public:
 
     std::unique_ptr<DirectoryListing> listFolder(const std::string& path) override;
     std::unique_ptr<InputFile> openRead(const std::string& path) override;
-    std::unique_ptr<OutputFile> createFile(const std::string& path,
-                                           std::string* reason = nullptr) override;
+    std::unique_ptr<OutputFile> createFile(const std::string& path, std::string* reason = nullptr,
+                                           FileErrorKind* kind = nullptr) override;
     void removeFile(const std::string& path) override;
     void replaceFile(const std::string& from, const std::string& to) override;
     void renameNoReplace(const std::string& from, const std::string& to) override;

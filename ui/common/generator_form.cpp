@@ -152,6 +152,7 @@ StartOutcome runStart(const FormValues& form, PatchOptions& options, FileSystem&
         if (!report.leftAlone.empty()) {
             leftAlone.add(report.folder, report.leftAlone);
         }
+        outcome.accessDenied = outcome.accessDenied || report.accessDenied;
     };
     try {
         outcome.totals = AircraftScan(options, fileSystem, observer);
@@ -168,6 +169,7 @@ StartOutcome runStart(const FormValues& form, PatchOptions& options, FileSystem&
     } catch (const FileError& error) {
         outcome.kind = StartOutcome::Kind::failed;
         outcome.message = fileErrorText(error);
+        outcome.accessDenied = error.kind() == FileErrorKind::accessDenied;
     }
     return outcome;
 }

@@ -52,6 +52,9 @@ struct StartOutcome {
     FormField focus = FormField::temperature;  // meaningful when refused
     std::string message;  // refusal text, the summary (and the folders left alone) or the error
     ScanTotals totals;
+    // The run stopped on, or left alone, a file or folder the user may not write: a program
+    // started as administrator could do it (see administratorOfferText).
+    bool accessDenied = false;
 };
 
 // How many folders left alone a message names; it counts the rest.

@@ -4,7 +4,9 @@
 
 #include <memory>
 
+#include "platform/command_line.h"
 #include "platform/host_file_system.h"
+#include "ui/common/start_arguments.h"
 #include "ui/win32/generator_dialog.h"
 
 namespace cirrowisp::win32 {
@@ -26,6 +28,9 @@ bool GeneratorApp::initInstance() {
 
     const std::unique_ptr<FileSystem> fileSystem = makeHostFileSystem();
     GeneratorDialog dialog(*fileSystem);
+    if (const auto form = formFromStartArguments(commandLineArguments(0, nullptr))) {
+        dialog.startWith(*form);
+    }
     mainWindow_ = &dialog;
     dialog.doModal(nullptr);
     mainWindow_ = nullptr;

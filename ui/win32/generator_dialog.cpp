@@ -6,6 +6,7 @@
 #include "platform/win32_text.h"
 #include "res/resource.h"
 #include "ui/common/restore_action.h"
+#include "ui/common/start_arguments.h"
 #include "ui/win32/about_dialog.h"
 #include "ui/win32/win32_support.h"
 
@@ -111,7 +112,11 @@ INT_PTR GeneratorDialog::handle(UINT message, WPARAM wParam, LPARAM) {
 }
 
 void GeneratorDialog::onInitDialog() {
-    showForm(formFromOptions(options_));
+    showForm(startForm_ ? *startForm_ : formFromOptions(options_));
+    if (startForm_) {
+        // Posted, so the dialog is on screen before the run and its message box.
+        PostMessageW(window_, WM_COMMAND, MAKEWPARAM(IDC_START, BN_CLICKED), 0);
+    }
 
     if (HMENU systemMenu = GetSystemMenu(window_, FALSE)) {
         char text[256] = {};
@@ -197,9 +202,14 @@ bool GeneratorDialog::onPaint() {
 
 void GeneratorDialog::onStart() {
     WaitCursor wait;
+    const FormValues form = readForm();
     const StartOutcome outcome =
-        runStart(readForm(), options_, fileSystem_, simulators_.current().configFile);
+        runStart(form, options_, fileSystem_, simulators_.current().configFile);
     wait.restore();
+    if (outcome.accessDenied && outcome.kind != StartOutcome::Kind::refused) {
+        offerAdministrator(outcome.message, form);
+        return;
+    }
     switch (outcome.kind) {
         case StartOutcome::Kind::refused:
             showMessage(window_, outcome.message, MB_OK | MB_ICONEXCLAMATION);
@@ -216,6 +226,15 @@ void GeneratorDialog::onStart() {
             showMessage(window_, outcome.message, MB_OK | MB_ICONEXCLAMATION);
             break;
     }
+}
+
+// Nothing runs elevated unless the pilot says Yes; No (the default) leaves it at the message.
+void GeneratorDialog::offerAdministrator(const std::string& message, const FormValues& form) {
+    if (showMessage(window_, message + administratorOfferText(),
+                    MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) != IDYES)
+        return;
+    if (startAsAdministrator(window_, windowsCommandLine(startArguments(form))))
+        EndDialog(window_, IDCANCEL);  // the elevated copy carries on with the same form
 }
 
 // The system menu's Restore item: asks, then restores with the form's path and flyable choice;

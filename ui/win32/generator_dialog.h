@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <optional>
+#include <string>
+
 #include "patcher/patch_options.h"
 #include "ui/common/generator_form.h"
 #include "ui/common/simulator_choices.h"
@@ -20,6 +23,9 @@ public:
     GeneratorDialog(const GeneratorDialog&) = delete;
     GeneratorDialog& operator=(const GeneratorDialog&) = delete;
 
+    // The form to show instead of the record's, its Start clicked as soon as the dialog is up:
+    // how a copy started as administrator carries on where the pilot was.
+    void startWith(const FormValues& form) { startForm_ = form; }
     INT_PTR doModal(HWND owner);
     const PatchOptions& options() const { return options_; }
 
@@ -32,6 +38,7 @@ private:
     bool onPaint();
     void onStart();
     void onRestore();
+    void offerAdministrator(const std::string& message, const FormValues& form);
     void addSimulatorMenu(HMENU systemMenu);
     void markSimulator(std::size_t item);
     void onSimulatorChosen(std::size_t item);
@@ -46,6 +53,7 @@ private:
     HICON icon_ = nullptr;
     HICON smallIcon_ = nullptr;
     HWND window_ = nullptr;
+    std::optional<FormValues> startForm_;
 };
 
 }  // namespace cirrowisp::win32

@@ -1,26 +1,33 @@
 #include "ui/win32/win32_support.h"
 
+#include <shellapi.h>
+
 #include <vector>
 
 #include "platform/win32_text.h"
 
 namespace cirrowisp::win32 {
 
-std::string applicationName() {
-    // The module path may be longer than MAX_PATH; grow until it fits.
+namespace {
+
+// The module path may be longer than MAX_PATH; grow until it fits.
+std::wstring modulePath() {
     std::vector<wchar_t> buffer(MAX_PATH);
     for (;;) {
         const DWORD length =
             GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
         if (length == 0)
             return {};
-        if (length < buffer.size()) {
-            buffer.resize(length);
-            break;
-        }
+        if (length < buffer.size())
+            return std::wstring(buffer.data(), length);
         buffer.resize(buffer.size() * 2);
     }
-    std::string name = fromWide(std::wstring_view(buffer.data(), buffer.size()));
+}
+
+}  // namespace
+
+std::string applicationName() {
+    std::string name = fromWide(modulePath());
     const std::size_t slash = name.find_last_of("\\/:");
     if (slash != std::string::npos)
         name.erase(0, slash + 1);
@@ -28,6 +35,20 @@ std::string applicationName() {
     if (dot != std::string::npos && dot != 0)
         name.erase(dot);
     return name;
+}
+
+bool startAsAdministrator(HWND owner, const std::string& parameters) {
+    const std::wstring program = modulePath();
+    const std::wstring wideParameters = toWide(parameters);
+    SHELLEXECUTEINFOW start{};
+    start.cbSize = sizeof start;
+    start.fMask = SEE_MASK_NOASYNC;
+    start.hwnd = owner;
+    start.lpVerb = L"runas";
+    start.lpFile = program.c_str();
+    start.lpParameters = wideParameters.c_str();
+    start.nShow = SW_SHOWNORMAL;
+    return ShellExecuteExW(&start) != FALSE;
 }
 
 int showMessage(HWND owner, const std::string& text, UINT type) {

@@ -14,6 +14,11 @@ std::string applicationName();
 // a path in it shows whatever its characters.
 int showMessage(HWND owner, const std::string& text, UINT type);
 
+// Starts this program again with `parameters` (one Windows command line), elevated: Windows
+// asks the user to consent first. False when it was not started (consent refused, no such
+// verb).
+bool startAsAdministrator(HWND owner, const std::string& parameters);
+
 // The text of a control as ANSI bytes, of any length.
 std::string controlText(HWND control);
 
