@@ -95,10 +95,18 @@ public:
     }
 
     bool backupMade() const { return backupMade_; }
+    bool backupIsLink() const { return backupIsLink_; }
 
 private:
-    // False when new_aircraft.cfg cannot be created (a read-only folder).
+    // False when new_aircraft.cfg cannot be created (a read-only folder), or when the backup
+    // is a link: nothing is created then.
     bool openFiles() {
+        // Opening a link would follow it: a stranger's file would pass for our backup and
+        // aircraft.cfg be replaced with no copy of its old bytes.
+        if (paths_.askBackupIsLink && fs_.isLinkAnyCase(paths_.backup)) {
+            backupIsLink_ = true;
+            return false;
+        }
         output_ = fs_.createFile(paths_.fresh);
         if (output_ == nullptr) {
             return false;
@@ -155,6 +163,7 @@ private:
     std::size_t matched_ = 0;
     std::size_t written_ = 0;  // to both files together
     bool backupMade_ = false;
+    bool backupIsLink_ = false;
     StrayFiles strays_;  // before the files, so they are closed before it removes them
     std::unique_ptr<OutputFile> output_;
     std::unique_ptr<OutputFile> backup_;
@@ -283,7 +292,9 @@ AircraftUpdate AircraftUpdater::update(const AircraftPaths& paths,
         return update;
     }
     if (!publication.hand(batch_)) {
-        return AircraftUpdate{};
+        AircraftUpdate leftAlone;
+        leftAlone.backupIsLink = publication.backupIsLink();
+        return leftAlone;
     }
     update.treated = true;
     update.pending = true;
