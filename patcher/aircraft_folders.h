@@ -60,6 +60,9 @@ struct FolderNames {
     // A backup or a kept file that is a link, as named on disk. It was not made by us: trusting
     // it would lose the pilot's bytes to a file anywhere, so the folder is left alone.
     std::optional<std::string> link;
+    // The names were asked for one by one, not listed: whether the backup is a link is still
+    // to be asked (see AircraftPaths::askBackupIsLink).
+    bool backupUnlisted = false;
 };
 
 FolderNames readFolderNames(DirectoryListing& listing);

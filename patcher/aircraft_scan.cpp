@@ -127,15 +127,14 @@ private:
     std::optional<FolderNames> folderNames(const std::string& folder, bool askHalfMade) {
         if (const std::optional<bool> panel = fs_.existsAnyCase(join(folder, "panel"))) {
             // The file system finds each name in any case: aircraft.cfg and the backup go by
-            // their own names, and opening them tells whether they are there. A second run
-            // then asks what the simulator asks, and no more.
+            // their own names, and opening them tells whether they are there. Whether the
+            // backup is a link is asked only of a folder about to be written (see
+            // AircraftPaths). A second run then asks what the simulator asks, and no more.
             FolderNames names;
             names.hasPanel = *panel;
             names.aircraft = kAircraftFileName;
             names.backups = {kBackupFileName};
-            if (fs_.isLinkAnyCase(join(folder, kBackupFileName))) {
-                names.link = kBackupFileName;  // not ours: opening it would follow the link
-            }
+            names.backupUnlisted = true;
             names.halfMade =
                 askHalfMade &&
                 (fs_.existsAnyCase(join(folder, kNewAircraftFileName)).value_or(false) ||
@@ -182,11 +181,15 @@ private:
             join(folder, kNewAircraftFileName),
             join(folder, names.backups.empty() ? std::string(kBackupFileName) : names.backups[0]),
             join(folder, kBackupTempFileName),
-            {}};
+            {},
+            names.backupUnlisted};
         for (const std::string& name : names.backups) {
             paths.existingBackups.push_back(join(folder, name));
         }
         const AircraftUpdate update = updater_.update(paths, std::move(input));
+        if (update.backupIsLink) {
+            report.leftAlone = linkReason(kBackupFileName);
+        }
         if (!update.treated) {
             // A read-only folder: left exactly as it was, not counted, and named when a file
             // was due there, so that a tree the user may not write (Program Files) says so.

@@ -97,10 +97,18 @@ public:
     bool backupMade() const { return backupMade_; }
     const std::string& refusal() const { return refusal_; }
     FileErrorKind refusalKind() const { return refusalKind_; }
+    bool backupIsLink() const { return backupIsLink_; }
 
 private:
-    // False when new_aircraft.cfg cannot be created (a read-only folder).
+    // False when new_aircraft.cfg cannot be created (a read-only folder), or when the backup
+    // is a link: nothing is created then.
     bool openFiles() {
+        // Opening a link would follow it: a stranger's file would pass for our backup and
+        // aircraft.cfg be replaced with no copy of its old bytes.
+        if (paths_.askBackupIsLink && fs_.isLinkAnyCase(paths_.backup)) {
+            backupIsLink_ = true;
+            return false;
+        }
         output_ = fs_.createFile(paths_.fresh, &refusal_, &refusalKind_);
         if (output_ == nullptr) {
             return false;
@@ -162,6 +170,7 @@ private:
     bool backupMade_ = false;
     std::string refusal_;
     FileErrorKind refusalKind_ = FileErrorKind::other;
+    bool backupIsLink_ = false;
     StrayFiles strays_;  // before the files, so they are closed before it removes them
     std::unique_ptr<OutputFile> output_;
     std::unique_ptr<OutputFile> backup_;
@@ -290,10 +299,11 @@ AircraftUpdate AircraftUpdater::update(const AircraftPaths& paths,
         return update;
     }
     if (!publication.hand(batch_)) {
-        AircraftUpdate refused;
-        refused.refusal = publication.refusal();
-        refused.refusalKind = publication.refusalKind();
-        return refused;
+        AircraftUpdate leftAlone;
+        leftAlone.refusal = publication.refusal();
+        leftAlone.refusalKind = publication.refusalKind();
+        leftAlone.backupIsLink = publication.backupIsLink();
+        return leftAlone;
     }
     update.treated = true;
     update.pending = true;

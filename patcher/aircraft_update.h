@@ -25,6 +25,9 @@ struct AircraftPaths {
     std::string backup;                        // where a new backup goes
     std::string backupTemp;                    // the backup is written here first
     std::vector<std::string> existingBackups;  // backup names already in the folder
+    // The backup's name was not listed but will be asked about: whether it is a link is asked
+    // only once the folder is to be written, the one time a backup must be ours.
+    bool askBackupIsLink = false;
 };
 
 // Old and new bytes are held in memory up to this size each, so a file whose rewrite changes
@@ -43,6 +46,8 @@ struct AircraftUpdate {
     // Why new_aircraft.cfg could not be created, when that left the folder alone.
     std::string refusal;
     FileErrorKind refusalKind = FileErrorKind::other;
+    // The folder was to be written, but its backup is a link (see AircraftPaths): left alone.
+    bool backupIsLink = false;
 };
 
 // Bytes held in memory, reused from one file to the next. Unlike a string it never clears the

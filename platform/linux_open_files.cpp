@@ -6,15 +6,12 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <condition_variable>
 #include <cstddef>
 #include <cstring>
-#include <deque>
 #include <future>
-#include <mutex>
 #include <system_error>
-#include <thread>
-#include <vector>
+
+#include "platform/flush_workers.h"
 
 namespace cirrowisp {
 
@@ -112,79 +109,6 @@ private:
     bool readOnly_;
 };
 
-// Flushes files on a few threads of its own. One flush after another, each file's flush costs
-// the disk a cache flush of its own; under way together, the block layer serves them with a few.
-class FlushWorkers {
-public:
-    static FlushWorkers& shared() {
-        static FlushWorkers workers;
-        return workers;
-    }
-
-    // The flush's errno (0: done), to come; invalid when no worker could be started.
-    std::future<int> flush(int fd) noexcept {
-        try {
-            std::packaged_task<int()> task([fd] { return ::fdatasync(fd) == 0 ? 0 : errno; });
-            std::future<int> result = task.get_future();
-            {
-                const std::lock_guard lock(mutex_);
-                if (threads_.empty()) {
-                    for (int i = 0; i < kThreads; ++i) {
-                        threads_.emplace_back([this] { work(); });
-                    }
-                }
-                tasks_.push_back(std::move(task));
-            }
-            wake_.notify_one();
-            return result;
-        } catch (const std::exception&) {
-            // No thread or no memory: the caller flushes by itself.
-            return {};
-        }
-    }
-
-    FlushWorkers(const FlushWorkers&) = delete;
-    FlushWorkers& operator=(const FlushWorkers&) = delete;
-
-private:
-    // A batch holds up to 128 files; more threads than this merge no more flushes.
-    static constexpr int kThreads = 8;
-
-    FlushWorkers() = default;
-    ~FlushWorkers() {
-        {
-            const std::lock_guard lock(mutex_);
-            stopping_ = true;
-        }
-        wake_.notify_all();
-        for (std::thread& thread : threads_) {
-            thread.join();
-        }
-    }
-
-    void work() {
-        for (;;) {
-            std::packaged_task<int()> task;
-            {
-                std::unique_lock lock(mutex_);
-                wake_.wait(lock, [this] { return stopping_ || !tasks_.empty(); });
-                if (tasks_.empty()) {
-                    return;
-                }
-                task = std::move(tasks_.front());
-                tasks_.pop_front();
-            }
-            task();
-        }
-    }
-
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    std::deque<std::packaged_task<int()>> tasks_;
-    bool stopping_ = false;
-    std::vector<std::thread> threads_;
-};
-
 class LinuxOutputFile : public OutputFile {
 public:
     LinuxOutputFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
@@ -249,7 +173,9 @@ public:
 
     void startFlush() noexcept override {
         if (!flushed_.valid()) {
-            flushed_ = FlushWorkers::shared().flush(fd_);
+            const int fd = fd_;
+            flushed_ =
+                FlushWorkers::shared().run([fd] { return ::fdatasync(fd) == 0 ? 0 : errno; });
         }
     }
 

@@ -8,12 +8,13 @@
 #include <aclapi.h>
 
 #include <chrono>
+#include <future>
 #include <limits>
 #include <optional>
 #include <string>
 #include <system_error>
-#include <thread>
 
+#include "platform/flush_workers.h"
 #include "platform/host_file_system.h"
 #include "platform/long_path.h"
 #include "platform/sharing_retry.h"
@@ -140,8 +141,8 @@ class Win32OutputFile : public OutputFile {
 public:
     Win32OutputFile(HANDLE file, std::string path) : file_(file), path_(std::move(path)) {}
     ~Win32OutputFile() override {
-        if (flush_.joinable()) {
-            flush_.join();  // the handle stays open until its flush is over
+        if (flushed_.valid()) {
+            flushed_.wait();  // the handle stays open until its flush is over
         }
         if (file_ != INVALID_HANDLE_VALUE) {
             CloseHandle(file_);
@@ -205,14 +206,10 @@ public:
     }
 
     void startFlush() noexcept override {
-        // One flush after another waits for the disk once per file; a batch's flushes on
-        // threads of their own reach the disk together.
-        try {
-            flush_ = std::thread([this, file = file_] {
-                flushError_ = FlushFileBuffers(file) ? ERROR_SUCCESS : GetLastError();
+        if (!flushed_.valid()) {
+            flushed_ = FlushWorkers::shared().run([file = file_] {
+                return FlushFileBuffers(file) ? 0 : static_cast<int>(GetLastError());
             });
-        } catch (const std::system_error&) {
-            // No thread to be had: close() flushes as it always has.
         }
     }
 
@@ -221,9 +218,8 @@ public:
         HANDLE file = file_;
         file_ = INVALID_HANDLE_VALUE;
         DWORD error = ERROR_SUCCESS;
-        if (flush_.joinable()) {
-            flush_.join();
-            error = flushError_;
+        if (flushed_.valid()) {
+            error = static_cast<DWORD>(flushed_.get());
         } else if (!FlushFileBuffers(file)) {
             error = GetLastError();
         }
@@ -239,8 +235,7 @@ public:
 private:
     HANDLE file_;
     std::string path_;
-    std::thread flush_;
-    DWORD flushError_ = ERROR_SUCCESS;
+    std::future<int> flushed_;  // the flush startFlush() handed to the workers
 };
 
 }  // namespace

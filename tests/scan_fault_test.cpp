@@ -247,21 +247,28 @@ class PlantedLinks
 
 TEST_P(PlantedLinks, NothingIsWrittenThroughThemAndNoStrangersFileIsTakenForOurs) {
     const auto& [link, action, fault] = GetParam();
-    TreeSpec tree;
-    tree.action = action;
-    for (const char* path : {"/sim/SimObjects/Airplanes/Jet", "/sim/SimObjects/Airplanes/Edited",
-                             "/sim/MyTraffic/Aircraft/Prop"}) {
-        FolderSpec folder;
-        folder.path = path;
-        folder.aircraft = folder.path.ends_with("Prop") ? kTurboprop : kJet;
-        folder.link = link;
-        tree.folders.push_back(folder);
-    }
-    tree.folders[1].editAfterRun = "[fltsim.1]\r\ntitle=Livery\r\n";
-    const FaultCheck check(tree);
-    ASSERT_GT(check.operations(), 10u);
-    for (std::size_t n = 1; n <= check.operations(); ++n) {
-        EXPECT_EQ(check.failAt(n, fault), "") << "operation " << n << " fails";
+    // Where names are asked for one by one (Windows), a link is found by asking, and only when
+    // the folder is about to be written.
+    for (const bool findsAnyCase : {false, true}) {
+        SCOPED_TRACE(findsAnyCase ? "names asked for" : "names listed");
+        TreeSpec tree;
+        tree.action = action;
+        tree.findsAnyCase = findsAnyCase;
+        for (const char* path :
+             {"/sim/SimObjects/Airplanes/Jet", "/sim/SimObjects/Airplanes/Edited",
+              "/sim/MyTraffic/Aircraft/Prop"}) {
+            FolderSpec folder;
+            folder.path = path;
+            folder.aircraft = folder.path.ends_with("Prop") ? kTurboprop : kJet;
+            folder.link = link;
+            tree.folders.push_back(folder);
+        }
+        tree.folders[1].editAfterRun = "[fltsim.1]\r\ntitle=Livery\r\n";
+        const FaultCheck check(tree);
+        ASSERT_GT(check.operations(), 10u);
+        for (std::size_t n = 1; n <= check.operations(); ++n) {
+            EXPECT_EQ(check.failAt(n, fault), "") << "operation " << n << " fails";
+        }
     }
 }
 
