@@ -178,7 +178,10 @@ private:
         }
         const AircraftUpdate update = updater_.update(paths, std::move(input));
         if (!update.treated) {
-            return false;  // a read-only folder: left exactly as it was, not counted
+            // A read-only folder, or a file that cannot be rewritten: left exactly as it was,
+            // not counted.
+            report.leftAlone = update.leftAlone;
+            return false;
         }
         report.treated = true;
         report.contrailsAdded = update.result.contrailsAdded;
