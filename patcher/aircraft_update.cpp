@@ -272,7 +272,7 @@ AircraftUpdate AircraftUpdater::update(const AircraftPaths& paths,
         // The pass then works on the bytes in memory, passing most of them on as they are,
         // where they are.
         input.reset();
-        FileRewrite rewrite = rewriteFile(options_, oldBytes_.view(), sink);
+        const FileRewrite rewrite = rewriteFile(options_, oldBytes_.view(), sink);
         if (!rewrite.unreadable.empty()) {
             AircraftUpdate alone;
             alone.leftAlone = std::string(kAircraftFileName) + " is marked as UTF-16 but holds " +

@@ -161,9 +161,9 @@ FileRewrite rewriteFile(const PatchOptions& options, std::string_view bytes, Byt
         output.write(mark.data(), mark.size());
         rewrite.result = CfgRewritePass(options, bytes.substr(mark.size()), output, scan);
     } else if (const std::optional<std::string> text = utf16FileText(bytes, &rewrite.unreadable)) {
-        // Read as bytes, UTF-16 would get single-byte line ends, and every character after the
-        // first one shifted by a byte. Lines the pass writes are ASCII, and the rest of the text
-        // goes back as it came.
+        // Read as bytes, UTF-16 would get single-byte line ends, each shifting every character
+        // after it by a byte. Lines the pass writes are ASCII, and the rest of the text goes
+        // back as it came.
         StringSink converted;
         rewrite.result = CfgRewritePass(options, std::string_view(*text), converted, scan);
         const std::string out = utf16FileBytes(converted.data(), encoding);

@@ -87,7 +87,7 @@ void FileTextSource::start() {
     if (encoding == TextEncoding::utf8Marked) {
         held_.clear();
     } else if (isUtf16(encoding)) {
-        std::array<char, 64 * 1024> chunk;
+        std::string chunk(64 * 1024, '\0');
         while (const std::size_t step = file_.read(chunk.data(), chunk.size())) {
             held_.append(chunk.data(), step);
         }
