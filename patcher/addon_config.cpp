@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "patcher/byte_text.h"
+#include "patcher/text_encoding.h"
 #include "patcher/utf16_text.h"
 
 namespace cirrowisp {
@@ -113,22 +114,12 @@ char32_t windows1252CodePoint(unsigned char byte) {
 }
 
 std::string configTextAsUtf8(std::string_view bytes) {
-    constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
-    if (bytes.starts_with(kUtf8Mark)) {
-        return std::string(bytes.substr(kUtf8Mark.size()));
+    const TextEncoding encoding = textEncodingOf(bytes);
+    const std::string_view text = bytes.substr(byteOrderMark(encoding).size());
+    if (!isUtf16(encoding)) {
+        return std::string(text);
     }
-    const bool little = bytes.starts_with("\xFF\xFE");
-    if (!little && !bytes.starts_with("\xFE\xFF")) {
-        return std::string(bytes);
-    }
-    std::u16string units;
-    units.reserve(bytes.size() / 2);
-    for (std::size_t at = 2; at + 1 < bytes.size(); at += 2) {
-        const auto first = static_cast<unsigned char>(bytes[at]);
-        const auto second = static_cast<unsigned char>(bytes[at + 1]);
-        units += static_cast<char16_t>(little ? first | second << 8 : first << 8 | second);
-    }
-    return utf8FromUtf16(units);
+    return utf8FromUtf16(utf16FromBytes(text, encoding == TextEncoding::utf16Little));
 }
 
 std::vector<std::string> readSimObjectsEntries(std::string_view bytes) {

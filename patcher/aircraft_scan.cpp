@@ -191,9 +191,12 @@ private:
             report.leftAlone = linkReason(kBackupFileName);
         }
         if (!update.treated) {
-            // A read-only folder: left exactly as it was, not counted, and named when a file
-            // was due there, so that a tree the user may not write (Program Files) says so.
-            if (!update.refusal.empty()) {
+            // A read-only folder, or a file that cannot be rewritten: left exactly as it was,
+            // not counted, and named when a file was due there, so that a tree the user may
+            // not write (Program Files) says so.
+            if (!update.leftAlone.empty()) {
+                report.leftAlone = update.leftAlone;
+            } else if (!update.refusal.empty()) {
                 report.leftAlone = unwritableReason(update.refusal);
                 report.accessDenied = update.refusalKind == FileErrorKind::accessDenied;
             }

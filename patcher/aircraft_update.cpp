@@ -8,6 +8,7 @@
 #include "patcher/aircraft_folders.h"
 #include "patcher/file_system.h"
 #include "patcher/publish_batch.h"
+#include "patcher/text_encoding.h"
 
 namespace cirrowisp {
 
@@ -235,10 +236,10 @@ private:
 
 constexpr std::size_t kReadChunk = 64 * 1024;
 
-// Reads `input` into `bytes` to its end, or until it holds more than the spool limit; returns
-// whether it reached the end.
-bool readWhole(ByteSource& input, SpoolBuffer& bytes) {
-    while (bytes.size() <= kSpoolLimit) {
+// Reads `input` into `bytes` to its end, or until it holds more than `limit`; returns whether it
+// reached the end.
+bool readWhole(ByteSource& input, SpoolBuffer& bytes, std::size_t limit = kSpoolLimit) {
+    while (bytes.size() <= limit) {
         const std::size_t got = input.read(bytes.room(kReadChunk), kReadChunk);
         if (got == 0) {
             return true;
@@ -276,18 +277,35 @@ AircraftUpdate AircraftUpdater::update(const AircraftPaths& paths,
     AircraftUpdate update;
     Publication publication(fs_, paths, oldBytes_, newBytes_);
     PublishingSink sink(publication);
-    if (readWhole(*input, oldBytes_)) {
+    bool whole = readWhole(*input, oldBytes_);
+    const TextEncoding encoding = textEncodingOf(oldBytes_.view());
+    if (!whole && isUtf16(encoding)) {
+        // UTF-16 is converted whole or not at all, whatever its size.
+        whole = readWhole(*input, oldBytes_, SIZE_MAX);
+    }
+    if (whole) {
         // Windows opens without sharing: our own handle would block the rename over the file.
         // The pass then works on the bytes in memory, passing most of them on as they are,
         // where they are.
         input.reset();
-        update.result = CfgRewritePass(options_, oldBytes_.view(), sink);
+        const FileRewrite rewrite = rewriteFile(options_, oldBytes_.view(), sink);
+        if (!rewrite.unreadable.empty()) {
+            AircraftUpdate alone;
+            alone.leftAlone = std::string(kAircraftFileName) + " is marked as UTF-16 but holds " +
+                              rewrite.unreadable + ", which a rewrite would change";
+            return alone;
+        }
+        update.result = rewrite.result;
     } else {
-        // Too large to hold: rewritten as it is read, from its first bytes on.
-        const std::string head(oldBytes_.view());
+        // Too large to hold: rewritten as it is read, from its first bytes on, past a UTF-8
+        // mark that the pass must not take for a part of the first line.
+        const std::string_view mark = byteOrderMark(encoding);
+        const std::string head(oldBytes_.view().substr(mark.size()));
         oldBytes_.clear();
-        HeadThenRest whole(head, *input);
-        PublishingSource source(whole, publication);
+        publication.takeOld(mark.data(), mark.size());
+        sink.write(mark.data(), mark.size());
+        HeadThenRest rest(head, *input);
+        PublishingSource source(rest, publication);
         update.result = CfgRewritePass(options_, source, sink);
         source.drain();
         input.reset();
@@ -299,11 +317,11 @@ AircraftUpdate AircraftUpdater::update(const AircraftPaths& paths,
         return update;
     }
     if (!publication.hand(batch_)) {
-        AircraftUpdate leftAlone;
-        leftAlone.refusal = publication.refusal();
-        leftAlone.refusalKind = publication.refusalKind();
-        leftAlone.backupIsLink = publication.backupIsLink();
-        return leftAlone;
+        AircraftUpdate untouched;
+        untouched.refusal = publication.refusal();
+        untouched.refusalKind = publication.refusalKind();
+        untouched.backupIsLink = publication.backupIsLink();
+        return untouched;
     }
     update.treated = true;
     update.pending = true;

@@ -38,6 +38,9 @@ inline constexpr std::size_t kSpoolLimit = std::size_t{1} << 20;
 // What one update did.
 struct AircraftUpdate {
     bool treated = false;  // false: the folder takes no new file (read-only) and was left alone
+    // Why the file was left alone for the pilot to hear of: its bytes do not read back exactly
+    // in its encoding. Empty otherwise.
+    std::string leftAlone;
     RewriteResult result;
     bool backupMade = false;  // once the batch is published
     // A new aircraft.cfg waits in the batch for its flush and rename: the rewrite differs from

@@ -5,6 +5,7 @@
 #include "patcher/cfg_keys.h"
 #include "patcher/cfg_rewrite.h"
 #include "patcher/line_io.h"
+#include "patcher/text_encoding.h"
 
 namespace cirrowisp {
 
@@ -29,8 +30,13 @@ bool nextKeptLine(LineReader& reader, std::string_view& line, std::size_t& numbe
 }  // namespace
 
 std::size_t firstEditedLine(ByteSource& original, ByteSource& current) {
-    LineReader originalLines(original);
-    LineReader currentLines(current);
+    // Read as bytes, no line of a UTF-16 file is a contrail line, and a UTF-8 mark makes a line
+    // of its own of the empty line a run writes before a first header: restore would take a
+    // run's own lines for the pilot's edits.
+    FileTextSource originalText(original);
+    FileTextSource currentText(current);
+    LineReader originalLines(originalText);
+    LineReader currentLines(currentText);
     std::size_t originalNumber = 0;
     std::size_t currentNumber = 0;
     std::string_view originalLine;

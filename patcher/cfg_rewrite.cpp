@@ -10,6 +10,7 @@
 #include "patcher/line_io.h"
 #include "patcher/line_scan.h"
 #include "patcher/pass_output.h"
+#include "patcher/text_encoding.h"
 
 namespace cirrowisp {
 
@@ -146,6 +147,29 @@ RewriteResult CfgRewritePass(const PatchOptions& options, std::string_view input
     LineReader reader(input);
     PassOutput out(output, LineWriter::HandRunsOn{});
     return rewriteLines(options, reader, out, ordinaryLineCopy(scan));
+}
+
+FileRewrite rewriteFile(const PatchOptions& options, std::string_view bytes, ByteSink& output,
+                        LineScan scan) {
+    FileRewrite rewrite;
+    const TextEncoding encoding = textEncodingOf(bytes);
+    if (encoding == TextEncoding::plain) {
+        rewrite.result = CfgRewritePass(options, bytes, output, scan);
+    } else if (!isUtf16(encoding)) {
+        // Left on the first line, the mark would hide a header there from the pass.
+        const std::string_view mark = byteOrderMark(encoding);
+        output.write(mark.data(), mark.size());
+        rewrite.result = CfgRewritePass(options, bytes.substr(mark.size()), output, scan);
+    } else if (const std::optional<std::string> text = utf16FileText(bytes, &rewrite.unreadable)) {
+        // Read as bytes, UTF-16 would get single-byte line ends, each shifting every character
+        // after it by a byte. Lines the pass writes are ASCII, and the rest of the text goes
+        // back as it came.
+        StringSink converted;
+        rewrite.result = CfgRewritePass(options, std::string_view(*text), converted, scan);
+        const std::string out = utf16FileBytes(converted.data(), encoding);
+        output.write(out.data(), out.size());
+    }
+    return rewrite;
 }
 
 RewriteResult rewriteText(const PatchOptions& options, const std::string& input,

@@ -40,16 +40,31 @@ RewriteResult CfgRewritePass(const PatchOptions& options, ByteSource& input, Byt
 RewriteResult CfgRewritePass(const PatchOptions& options, std::string_view input, ByteSink& output,
                              LineScan scan = bestLineScan());
 
+// What the pass over a whole file did. `unreadable` says why the file was not rewritten (its
+// bytes do not read back exactly in its encoding), and is empty when it was.
+struct FileRewrite {
+    RewriteResult result;
+    std::string unreadable;
+};
+
+// The pass over a whole aircraft.cfg held in memory, in the file's own encoding (see
+// textEncodingOf): plain bytes go to the pass as above; a UTF-8 mark is written back first and
+// is not part of the first line; UTF-16 reaches the pass as UTF-8 and is written back as UTF-16
+// with its own mark, or, when it does not convert exactly, not at all.
+FileRewrite rewriteFile(const PatchOptions& options, std::string_view bytes, ByteSink& output,
+                        LineScan scan = bestLineScan());
+
 // Convenience for tests and tools: the pass over a string.
 RewriteResult rewriteText(const PatchOptions& options, const std::string& input,
                           std::string& output, LineScan scan = bestLineScan());
 
 // Whether `current` differs from `original` in more than a pass can change. Lines are read as
-// the pass reads them, and what a pass adds, removes or rewrites is left out of the comparison:
-// line ends, empty lines, contrail and temperature key lines (matched as the pass matches them),
-// and anything after a Ctrl-Z. Returns 0 when nothing else differs; otherwise the number of the
-// line of `current` (from 1, every line counted) where the first other difference shows, or one
-// past its last line when `original` holds more. Memory is bounded by the longest line.
+// the pass reads them, each file in its own encoding (see FileTextSource), and what a pass adds,
+// removes or rewrites is left out of the comparison: line ends, empty lines, contrail and
+// temperature key lines (matched as the pass matches them), and anything after a Ctrl-Z. Returns 0
+// when nothing else differs; otherwise the number of the line of `current` (from 1, every line
+// counted) where the first other difference shows, or one past its last line when `original` holds
+// more. Memory is bounded by the longest line.
 std::size_t firstEditedLine(ByteSource& original, ByteSource& current);
 
 // The same over two strings.

@@ -97,6 +97,41 @@ std::string utf8FromUtf16(std::u16string_view text) {
     return out;
 }
 
+std::u16string utf16FromBytes(std::string_view bytes, bool littleEndian) {
+    std::u16string units;
+    units.reserve(bytes.size() / 2);
+    for (std::size_t at = 0; at + 1 < bytes.size(); at += 2) {
+        const auto first = static_cast<unsigned char>(bytes[at]);
+        const auto second = static_cast<unsigned char>(bytes[at + 1]);
+        units += static_cast<char16_t>(littleEndian ? first | second << 8 : first << 8 | second);
+    }
+    return units;
+}
+
+std::string bytesFromUtf16(std::u16string_view units, bool littleEndian) {
+    std::string bytes;
+    bytes.reserve(2 * units.size());
+    for (const char16_t unit : units) {
+        const auto low = static_cast<char>(unit & 0xFF);
+        const auto high = static_cast<char>(unit >> 8);
+        bytes += littleEndian ? low : high;
+        bytes += littleEndian ? high : low;
+    }
+    return bytes;
+}
+
+std::size_t findLoneSurrogate(std::u16string_view units) {
+    for (std::size_t pos = 0; pos < units.size(); ++pos) {
+        const char32_t unit = units[pos];
+        if (isHighSurrogate(unit) && pos + 1 < units.size() && isLowSurrogate(units[pos + 1])) {
+            ++pos;
+        } else if (isHighSurrogate(unit) || isLowSurrogate(unit)) {
+            return pos;
+        }
+    }
+    return std::u16string_view::npos;
+}
+
 std::size_t utf16Length(std::string_view text) {
     return utf16FromUtf8(text).size();
 }

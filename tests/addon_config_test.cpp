@@ -6,17 +6,13 @@
 
 #include "patcher/addon_config.h"
 #include "patcher/simobject_paths.h"
+#include "tests/support/samples.h"
 
 namespace cirrowisp {
 namespace {
 
-// "ab" as UTF-16 with its byte order mark, in either order.
-std::string utf16(std::string_view ascii, bool little) {
-    std::string out = little ? "\xFF\xFE" : "\xFE\xFF";
-    for (const char c : ascii) {
-        out += little ? std::string{c, '\0'} : std::string{'\0', c};
-    }
-    return out;
+std::string utf16(const std::string& text, bool little) {
+    return inEncoding(text, little ? TextEncoding::utf16Little : TextEncoding::utf16Big);
 }
 
 TEST(ConfigText, Utf16InEitherOrderReadsAsTheSameText) {

@@ -7,6 +7,7 @@
 
 #include "patcher/file_error.h"
 #include "patcher/line_io.h"
+#include "patcher/text_encoding.h"
 #include "tests/support/rewrite_invariants.h"
 #include "tests/support/samples.h"
 
@@ -30,6 +31,8 @@ struct RewriteCase {
     std::string expected;  // written with LF; every line must come out with CR LF
     int contrails;
     int temperatures;
+    // Input and expected lines are given as text and stored in this encoding.
+    TextEncoding encoding = TextEncoding::plain;
 };
 
 void PrintTo(const RewriteCase& row, std::ostream* out) {
@@ -43,13 +46,19 @@ TEST_P(RewriteRulesTest, WritesExpectedLinesAndCounts) {
     PatchOptions options;
     if (c.choose)
         c.choose(options);
+    const std::string input = inEncoding(c.input, c.encoding);
+    const std::string expected = inEncoding(crlf(c.expected), c.encoding);
     for (const LineScan scan : runnableLineScans()) {
         SCOPED_TRACE("line scan " + std::to_string(static_cast<int>(scan)));
-        std::string output;
-        const RewriteResult result = rewriteText(options, c.input, output, scan);
-        EXPECT_EQ(output, crlf(c.expected));
-        EXPECT_EQ(result.contrailsAdded, c.contrails);
-        EXPECT_EQ(result.temperaturesChanged, c.temperatures);
+        StringSink output;
+        const FileRewrite rewrite = rewriteFile(options, input, output, scan);
+        EXPECT_EQ(output.data(), expected);
+        EXPECT_EQ(rewrite.unreadable, "");
+        EXPECT_EQ(rewrite.result.contrailsAdded, c.contrails);
+        EXPECT_EQ(rewrite.result.temperaturesChanged, c.temperatures);
+        StringSink again;
+        rewriteFile(options, expected, again, scan);
+        EXPECT_EQ(again.data(), expected) << "a second run changed the file";
     }
 }
 
@@ -212,8 +221,73 @@ INSTANTIATE_TEST_SUITE_P(
                     "[GeneralEngineData]\n[engine_type=0]\n",
                     "\n[GeneralEngineData]\nengine_type=1\n\n[effects]\n\n[contrail=x]\nwake=1\n\n"
                     "[GeneralEngineData]\nmax_contrail_temperature=-27\n\n[engine_type=0]\n",
-                    0, 1}),
+                    0, 1},
+        // Files saved by editors in other encodings: each comes back in its own. Lines the pass
+        // writes are ASCII; characters outside it, a surrogate pair too, go back as they were.
+        RewriteCase{"Utf16LittleEndian", defaults,
+                    "[fltsim.0]\ntitle=Fl\xC3\xBCgel \xF0\x9F\x9B\xA9\n[GeneralEngineData]\n"
+                    "engine_type=1\n[effects]\nwake=fx_wake\n",
+                    "\n[fltsim.0]\ntitle=Fl\xC3\xBCgel \xF0\x9F\x9B\xA9\n\n[GeneralEngineData]\n"
+                    "engine_type=1\nmax_contrail_temperature=-27\n\n[effects]\nwake=fx_wake\n",
+                    0, 1, TextEncoding::utf16Little},
+        RewriteCase{"Utf16LittleEndianWithoutFinalLineEnd", defaults,
+                    "[effects]\nwake=fx_wake\n[end]",
+                    "\n[effects]\nwake=fx_wake\ncontrail=fx_Cirrowisp\n\n[end]\n", 1, 0,
+                    TextEncoding::utf16Little},
+        RewriteCase{"Utf16BigEndian", jetOff,
+                    "[GeneralEngineData]\nengine_type=1\n[effects]\ncontrail=a\n[end]\n",
+                    "\n[GeneralEngineData]\nengine_type=1\n\n[effects]\n\n[end]\n", 0, 0,
+                    TextEncoding::utf16Big},
+        RewriteCase{"Utf16BigEndianWithoutFinalLineEnd", defaults,
+                    "[GeneralEngineData]\nengine_type=1\nmax_contrail_temperature=-10",
+                    "\n[GeneralEngineData]\nengine_type=1\nmax_contrail_temperature=-27\n", 0, 1,
+                    TextEncoding::utf16Big},
+        RewriteCase{"Utf8MarkBeforeAHeaderOnTheFirstLine", defaults,
+                    "[EFFECTS]\nwake=fx_wake\n[end]\n",
+                    "\n[EFFECTS]\nwake=fx_wake\ncontrail=fx_Cirrowisp\n\n[end]\n", 1, 0,
+                    TextEncoding::utf8Marked},
+        RewriteCase{"Utf8MarkAlone", defaults, "", "", 0, 0, TextEncoding::utf8Marked},
+        RewriteCase{"Utf16MarkAlone", defaults, "", "", 0, 0, TextEncoding::utf16Little}),
     [](const testing::TestParamInfo<RewriteCase>& row) { return row.param.name; });
+
+// UTF-16 that a conversion would change is not rewritten: nothing is written, and the reason
+// says where the file is broken.
+struct UnreadableCase {
+    const char* name;
+    std::string bytes;
+    std::string fault;
+};
+
+void PrintTo(const UnreadableCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class UnreadableUtf16 : public testing::TestWithParam<UnreadableCase> {};
+
+TEST_P(UnreadableUtf16, IsNotRewritten) {
+    StringSink output;
+    const FileRewrite rewrite = rewriteFile(PatchOptions{}, GetParam().bytes, output);
+    EXPECT_EQ(output.data(), "");
+    EXPECT_EQ(rewrite.unreadable, GetParam().fault);
+}
+
+const std::string kEffectsLittle = inEncoding("[effects]\n", TextEncoding::utf16Little);
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, UnreadableUtf16,
+    testing::Values(
+        UnreadableCase{"OddLength", kEffectsLittle + "x", "an odd number of bytes"},
+        UnreadableCase{"OddLengthBigEndian",
+                       inEncoding("[effects]\n", TextEncoding::utf16Big) + std::string(1, '\0'),
+                       "an odd number of bytes"},
+        UnreadableCase{"LoneHighSurrogateAtTheEnd", kEffectsLittle + "\x3D\xD8",
+                       "a lone surrogate at byte 22"},
+        UnreadableCase{"HighSurrogateBeforeAnAsciiCharacter",
+                       kEffectsLittle + std::string("\x3D\xD8[\0", 4),
+                       "a lone surrogate at byte 22"},
+        UnreadableCase{"LoneLowSurrogateBigEndian", std::string("\xFE\xFF\xDC\x00\0[", 6),
+                       "a lone surrogate at byte 2"}),
+    [](const testing::TestParamInfo<UnreadableCase>& row) { return row.param.name; });
 
 TEST(RewritePass, SecondPassChangesNothing) {
     const std::string input =

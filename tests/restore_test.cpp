@@ -73,7 +73,14 @@ INSTANTIATE_TEST_SUITE_P(
         EditRow{"TextAfterCtrlZCountsInNeither", "a=1\r\n",
                 "a=1\r\n\x1a"
                 "b=2\r\n",
-                0}),
+                0},
+        // Each file is read in its own encoding, as the run read it.
+        EditRow{"Utf16AgainstItsRun", inEncoding(kJet, TextEncoding::utf16Little),
+                patched(inEncoding(kJet, TextEncoding::utf16Little)), 0},
+        EditRow{"Utf16ValueChanged", inEncoding("a=1\r\nb=2\r\n", TextEncoding::utf16Big),
+                inEncoding("a=1\r\nb=3\r\n", TextEncoding::utf16Big), 2},
+        EditRow{"Utf8MarkBeforeAHeaderAgainstItsRun", inEncoding(kJet, TextEncoding::utf8Marked),
+                patched(inEncoding(kJet, TextEncoding::utf8Marked)), 0}),
     [](const ::testing::TestParamInfo<EditRow>& row) { return row.param.name; });
 
 // ---- trees on the disk ----------------------------------------------------------------------

@@ -445,6 +445,76 @@ TEST(ListedFolders, RestoreGivesBackEveryListedFolderAndIsSoundUnderFaults) {
     }
 }
 
+// Files saved in other encodings: each is rewritten in its own, UTF-16 that would not read back
+// exactly is left alone and named (by a dry run the same), a second run changes nothing, and a
+// restore gives every original back; a fault at every operation of a run and of a restore
+// keeps the fault check's promises.
+TEST(Encodings, RewrittenInTheirOwnOrLeftAloneAndNamedAndRestored) {
+    const std::string brokenLittle = inEncoding(kJet, TextEncoding::utf16Little) + "\x3D\xD8";
+    TreeSpec tree;
+    for (const auto& [name, bytes] :
+         {std::pair{"Little", inEncoding(kJet, TextEncoding::utf16Little)},
+          std::pair{"Big", inEncoding(kJet, TextEncoding::utf16Big)},
+          std::pair{"Marked", inEncoding(kJet, TextEncoding::utf8Marked)},
+          std::pair{"LoneSurrogate", brokenLittle},
+          std::pair{"OddLength", inEncoding(kJet, TextEncoding::utf16Big) + "x"}}) {
+        FolderSpec folder;
+        folder.path = std::string("/sim/SimObjects/Airplanes/") + name;
+        folder.aircraft = bytes;
+        tree.folders.push_back(folder);
+    }
+    const FaultCheck check(tree);
+    EXPECT_EQ(summaryText(check.totals()), summaryText({3, 0, 3, 3}));
+    for (std::size_t n = 1; n <= check.operations(); ++n) {
+        EXPECT_EQ(check.failAt(n, FakeFault::NoSpace), "") << "operation " << n << " fails";
+    }
+
+    FakeFileSystem fs;
+    check.build(fs);
+    const auto before = fs.filesBelow("/");
+    PatchOptions options;
+    options.simulatorPath = "/sim";
+    for (const bool dryRun : {true, false}) {
+        std::map<std::string, std::string> named;
+        OverlayFileSystem overlay(fs);
+        AircraftScan(options, dryRun ? static_cast<FileSystem&>(overlay) : fs,
+                     [&](const FolderReport& report) {
+                         if (!report.leftAlone.empty()) {
+                             named[report.folder] = report.leftAlone;
+                         }
+                     });
+        EXPECT_EQ(
+            named,
+            (std::map<std::string, std::string>{
+                {"/sim/SimObjects/Airplanes/LoneSurrogate",
+                 "aircraft.cfg is marked as UTF-16 but holds a lone surrogate at "
+                 "byte " +
+                     std::to_string(brokenLittle.size() - 2) + ", which a rewrite would change"},
+                {"/sim/SimObjects/Airplanes/OddLength",
+                 "aircraft.cfg is marked as UTF-16 but holds an odd number of bytes, "
+                 "which a rewrite would change"}}))
+            << (dryRun ? "dry run" : "run");
+    }
+    const auto afterRun = fs.filesBelow("/");
+    EXPECT_EQ(afterRun.at("sim/SimObjects/Airplanes/Big/aircraft.cfg"),
+              patched(inEncoding(kJet, TextEncoding::utf16Big)));
+    AircraftScan(options, fs);
+    EXPECT_EQ(fs.filesBelow("/"), afterRun) << "a second run changed something";
+
+    RestoreOptions restore;
+    restore.simulatorPath = "/sim";
+    const RestoreTotals totals = RestoreOriginals(restore, fs);
+    EXPECT_EQ(restoreSummaryText(totals), restoreSummaryText({3, 0, 0, 2}));
+    EXPECT_EQ(fs.filesBelow("/"), before);
+
+    TreeSpec restoreTree = tree;
+    restoreTree.action = FaultAction::restore;
+    const FaultCheck restoreCheck(restoreTree);
+    for (std::size_t n = 1; n <= restoreCheck.operations(); ++n) {
+        EXPECT_EQ(restoreCheck.failAt(n, FakeFault::NoSpace), "") << "operation " << n << " fails";
+    }
+}
+
 // An aircraft folder that fsx.cfg lists inside a fixed folder is reached twice in one batch (as
 // a folder of that root, and as its own root's "."): the second visit finds the batch's files of
 // the first, which go in place before it looks, so it finds the patched file and changes nothing.

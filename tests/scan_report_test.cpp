@@ -11,6 +11,7 @@
 #include "patcher/aircraft_update.h"
 #include "patcher/cfg_rewrite.h"
 #include "platform/host_file_system.h"
+#include "tests/support/samples.h"
 #include "tests/support/temp_tree.h"
 
 namespace cirrowisp {
@@ -71,8 +72,7 @@ TEST_P(ScanReport, SaysWhetherTheFileChanged) {
         }
     });
     ASSERT_EQ(treated.size(), 1u);
-    std::string expected;
-    rewriteText(options, GetParam().bytes, expected);
+    const std::string expected = patched(GetParam().bytes, options);
     EXPECT_EQ(tree.read("sim/MyTraffic/Aircraft/Plane/aircraft.cfg"), expected);
     EXPECT_EQ(treated[0].rewritten,
               expected != GetParam().bytes || GetParam().bytes.size() > kSpoolLimit);
@@ -107,7 +107,14 @@ INSTANTIATE_TEST_SUITE_P(
         // what the scan holds.
         ReportCase{"GrowsPastTheMemoryLimit", withLfEnds(settledFile(kSpoolLimit + 1))},
         ReportCase{"LastByteMissing",
-                   settledFile(70'000).substr(0, settledFile(70'000).size() - 1)}),
+                   settledFile(70'000).substr(0, settledFile(70'000).size() - 1)},
+        // Past the limit, UTF-16 is still converted whole, and a UTF-8 mark still kept off the
+        // first line, a header here.
+        ReportCase{"ChangedUtf16OverTheMemoryLimit",
+                   inEncoding(withExtraBlankLine(settledFile(kSpoolLimit / 2 + 7)),
+                              TextEncoding::utf16Big)},
+        ReportCase{"Utf8MarkOverTheMemoryLimit",
+                   inEncoding(settledFile(kSpoolLimit + 7).substr(2), TextEncoding::utf8Marked)}),
     [](const ::testing::TestParamInfo<ReportCase>& row) { return std::string(row.param.name); });
 
 }  // namespace

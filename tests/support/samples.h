@@ -6,7 +6,10 @@
 
 #include "patcher/cfg_rewrite.h"
 #include "patcher/engine_types.h"
+#include "patcher/line_io.h"
 #include "patcher/patch_options.h"
+#include "patcher/text_encoding.h"
+#include "patcher/utf16_text.h"
 
 namespace cirrowisp {
 
@@ -43,11 +46,35 @@ inline void selectEngines(PatchOptions& options, std::uint32_t choice) {
     }
 }
 
-// What a run with `options` makes of `original`.
+// What a run with `options` makes of `original`, in its own encoding; a file a run leaves alone
+// stays as it is.
 inline std::string patched(const std::string& original, const PatchOptions& options = {}) {
-    std::string output;
-    rewriteText(options, original, output);
-    return output;
+    StringSink output;
+    const FileRewrite rewrite = rewriteFile(options, original, output);
+    return rewrite.unreadable.empty() ? output.data() : original;
+}
+
+// `text` (UTF-8) as the bytes of a file in `encoding`: the mark, then the text. UTF-16 goes
+// through the conversion of Windows paths (tested on its own); the byte order is written out
+// here, apart from the product's.
+inline std::string inEncoding(const std::string& text, TextEncoding encoding) {
+    switch (encoding) {
+        case TextEncoding::plain:
+            return text;
+        case TextEncoding::utf8Marked:
+            return "\xEF\xBB\xBF" + text;
+        case TextEncoding::utf16Little:
+        case TextEncoding::utf16Big:
+            break;
+    }
+    const bool little = encoding == TextEncoding::utf16Little;
+    std::string bytes = little ? "\xFF\xFE" : "\xFE\xFF";
+    for (const char16_t unit : utf16FromUtf8(text)) {
+        const char low = static_cast<char>(unit & 0xFF);
+        const char high = static_cast<char>(unit >> 8);
+        bytes += little ? std::string{low, high} : std::string{high, low};
+    }
+    return bytes;
 }
 
 }  // namespace cirrowisp

@@ -6,6 +6,7 @@
 #include "patcher/cfg_rewrite.h"
 #include "patcher/file_error.h"
 #include "patcher/restore_scan.h"
+#include "tests/support/samples.h"
 #include "tests/support/tree_transition.h"
 
 namespace cirrowisp {
@@ -130,11 +131,9 @@ void prepareRestore(const TreeSpec& tree, FakeFileSystem& fs) {
     plantLinks(tree, fs);
 }
 
-// The file a treated folder ends with.
+// The file a treated folder ends with (its own bytes, when a run must leave it alone).
 std::string patched(const TreeSpec& tree, const std::string& original) {
-    std::string output;
-    rewriteText(optionsOf(tree), original, output);
-    return output;
+    return cirrowisp::patched(original, optionsOf(tree));
 }
 
 bool isHalfMade(const std::string& path) {
