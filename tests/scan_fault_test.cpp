@@ -24,45 +24,6 @@ namespace {
 const std::string kTurboprop =
     "[GeneralEngineData]\r\nengine_type=5\r\n[effects]\r\nwater=fx_spray\r\n[end]\r\n";
 
-// A small simulator: two aircraft that need a backup, one patched earlier (with its backup),
-// one flyable that is left alone, and a folder without aircraft.cfg.
-struct Aircraft {
-    std::string folder;
-    std::string original;  // the bytes before any run: what the backup must hold
-    std::string now;       // aircraft.cfg when the test starts
-};
-
-class ScanFaults : public ::testing::Test {
-protected:
-    void SetUp() override {
-        aircraft_ = {
-            {"/sim/SimObjects/Airplanes/Jet", kJet, kJet},
-            {"/sim/SimObjects/Airplanes/Done", kTurboprop, patched(kTurboprop)},
-            {"/sim/MyTraffic/Aircraft/Prop", kTurboprop, kTurboprop},
-        };
-    }
-
-    void build(FakeFileSystem& fs) const {
-        for (const Aircraft& a : aircraft_) {
-            fs.addFile(a.folder + "/aircraft.cfg", a.now);
-            if (a.now != a.original) {
-                fs.addFile(a.folder + "/without_contrails_aircraft.cfg", a.original);
-            }
-        }
-        fs.addFile("/sim/SimObjects/Airplanes/Player/aircraft.cfg", kJet);
-        fs.addFolder("/sim/SimObjects/Airplanes/Player/panel");
-        fs.addFile("/sim/SimObjects/Airplanes/Textures/readme.txt", "x");
-    }
-
-    static ScanTotals run(FileSystem& fs) {
-        PatchOptions options;
-        options.simulatorPath = "/sim";
-        return AircraftScan(options, fs);
-    }
-
-    std::vector<Aircraft> aircraft_;
-};
-
 // One simulator for a run, a restore and a forced restore: two aircraft that need a backup,
 // one patched earlier (with its backup), one edited after the run, one spelled otherwise, one
 // whose edited file has an older kept copy beside it, backups without their aircraft.cfg (one
@@ -93,6 +54,21 @@ TreeSpec faultTree() {
     folder("/sim/SimObjects/Airplanes/Textures", std::nullopt);
     return tree;
 }
+
+// The tree above on a fresh fake, and a run over it.
+class ScanFaults : public ::testing::Test {
+protected:
+    static void build(FakeFileSystem& fs) {
+        static const FaultCheck check(faultTree());
+        check.build(fs);
+    }
+
+    static ScanTotals run(FileSystem& fs) {
+        PatchOptions options;
+        options.simulatorPath = "/sim";
+        return AircraftScan(options, fs);
+    }
+};
 
 class FaultKinds : public ::testing::TestWithParam<std::tuple<FaultAction, FakeFault>> {};
 
@@ -178,7 +154,7 @@ TEST_F(ScanFaults, HeldOpenAircraftFileIsSkippedAndNotCounted) {
     build(fs);
     fs.setHeldOpen("/sim/SimObjects/Airplanes/Jet/aircraft.cfg", true);
     const ScanTotals totals = run(fs);
-    EXPECT_EQ(totals.aiAircraft, 2);
+    EXPECT_EQ(totals.aiAircraft, 5);
     EXPECT_EQ(fs.content("/sim/SimObjects/Airplanes/Jet/aircraft.cfg"), kJet);
     EXPECT_FALSE(fs.exists("/sim/SimObjects/Airplanes/Jet/without_contrails_aircraft.cfg"));
 }
@@ -196,7 +172,7 @@ TEST_F(ScanFaults, ReadOnlyFolderIsLeftAloneAndTheRunGoesOn) {
         const ScanTotals predicted = run(dryRun);
         const ScanTotals totals = run(fs);
         EXPECT_EQ(summaryText(predicted), summaryText(totals)) << folder;
-        EXPECT_EQ(totals.aiAircraft, 2) << folder;
+        EXPECT_EQ(totals.aiAircraft, 5) << folder;
         EXPECT_EQ(fs.content(folder + "/aircraft.cfg"), before) << folder;
         EXPECT_EQ(fs.content("/sim/MyTraffic/Aircraft/Prop/aircraft.cfg"), patched(kTurboprop))
             << folder;
@@ -231,7 +207,7 @@ TEST_F(ScanFaults, FolderThatCannotBeEnteredIsSkipped) {
     build(fs);
     fs.failOperation(static_cast<std::size_t>(listing - log.begin()) + 1);
     const ScanTotals totals = run(fs);
-    EXPECT_EQ(totals.aiAircraft, 2);
+    EXPECT_EQ(totals.aiAircraft, 5);
     EXPECT_EQ(fs.content("/sim/SimObjects/Airplanes/Jet/aircraft.cfg"), kJet);
     EXPECT_EQ(fs.content("/sim/MyTraffic/Aircraft/Prop/aircraft.cfg"), patched(kTurboprop));
 }
