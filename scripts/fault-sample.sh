@@ -23,6 +23,8 @@ AVX2 line scan: a header naming a section after another name passed on@moreBrack
 scan: a rewrite that is a prefix of the file counts as unchanged@return matching_ && matched_ == oldBytes_.size();@return matching_;
 scan: folders with a dot in the name walked@const bool noExtension = entry.name.find('.') == std::string::npos;@const bool noExtension = true;
 scan: a backup renamed over an existing one@fs_.renameNoReplace(folder.backupTemp, folder.backup);@fs_.replaceFile(folder.backupTemp, folder.backup);
+publish: a batch's new files flushed before their renames@folder.freshFile->close();@
+restore: the new file flushed before it replaces aircraft.cfg@output->close();@
 restore: an empty line counts as an edit@return line.empty() || isKeyLine(line, kContrailKey)@return isKeyLine(line, kContrailKey)
 restore: only edited folders count as left alone@++totals_.leftAlone;@totals_.leftAlone += report.edited ? 1 : 0;
 roots: folders told apart by letter case@if (seen_.insert(foldCase(*found)).second) {@if (seen_.insert(*found).second) {

@@ -156,18 +156,11 @@ int runToEnd(const Settings& settings, const std::vector<std::string>& args, con
     return startCli(settings, args, sim)->wait();
 }
 
-bool isHalfMade(const std::string& relative) {
-    const std::string name = fs::path(relative).filename().string();
-    return name == "new_aircraft.cfg" || name == "without_contrails_aircraft.tmp" ||
-           name == "aircraft_before_restore.tmp";
-}
-
 // What must hold the moment the process is gone, wherever it was killed (see checkMidway).
 // Returns the number of aircraft already finished, or -1 after printing what broke.
 int checkAfterKill(const Snapshot& start, const Snapshot& finished, const Snapshot& now,
                    std::size_t batchFolders) {
-    const cirrowisp::Midway midway =
-        cirrowisp::checkMidway(start, finished, now, isHalfMade, batchFolders);
+    const cirrowisp::Midway midway = cirrowisp::checkMidway(start, finished, now, batchFolders);
     for (std::size_t i = 0; i < midway.problems.size() && i < 10; ++i) {
         std::cerr << "  " << midway.problems[i] << '\n';
     }

@@ -18,6 +18,7 @@
 #include "platform/host_file_system.h"
 #include "tests/support/cli_run.h"
 #include "tests/support/fake_file_system.h"
+#include "tests/support/host_tree_test.h"
 #include "tests/support/samples.h"
 #include "tests/support/temp_tree.h"
 
@@ -106,15 +107,8 @@ Files below(const Files& files, const std::string& folder) {
     return result;
 }
 
-class RestoreTree : public ::testing::Test {
+class RestoreTree : public testing::HostTreeTest {
 protected:
-    ScanTotals patch(bool flyable = false) {
-        PatchOptions options;
-        options.simulatorPath = tree.path();
-        options.includeFlyable = flyable ? 1 : 0;
-        return AircraftScan(options, *fs);
-    }
-
     RestoreTotals restore(bool flyable = false, bool force = false) {
         RestoreOptions options;
         options.simulatorPath = tree.path();
@@ -134,8 +128,6 @@ protected:
         return nullptr;
     }
 
-    TempTree tree;
-    std::unique_ptr<FileSystem> fs = makeHostFileSystem();
     std::vector<RestoreReport> reports;
 };
 
@@ -164,7 +156,7 @@ TEST_F(RestoreTree, GivesBackTheTreeBeforeTheRunExceptEditedFolders) {
     tree.write(air + "Old.Jet/aircraft.cfg", kTestJet);
     const Files beforeRun = tree.files();
 
-    EXPECT_EQ(summaryText(patch()), summaryText({4, 0, 2, 3}));
+    EXPECT_EQ(summaryText(run()), summaryText({4, 0, 2, 3}));
     tree.write(air + "Livery/aircraft.cfg", tree.read(air + "Livery/aircraft.cfg") + kLivery);
     const Files afterRun = tree.files();
     ASSERT_NE(below(afterRun, air + "Jet"), below(beforeRun, air + "Jet"));
@@ -204,7 +196,7 @@ TEST_F(RestoreTree, FlyableAircraftFollowTheChoiceAsInARun) {
     tree.write("SimObjects/Airplanes/Player/aircraft.cfg", kTestJet);
     tree.folder("SimObjects/Airplanes/Player/panel");
     const Files beforeRun = tree.files();
-    patch(true);
+    run(true);
     const Files afterRun = tree.files();
     expectTotals(restore(false), {0, 0, 0, 0});
     EXPECT_EQ(tree.files(), afterRun);
@@ -233,7 +225,7 @@ TEST_F(RestoreTree, BackupWithoutAircraftCfgIsLeftAloneUnlessForced) {
 TEST_F(RestoreTree, ForcedRestoreNeverOverwritesAnotherKeptFile) {
     const std::string folder = "SimObjects/Airplanes/Jet/";
     tree.write(folder + "aircraft.cfg", kTestJet);
-    patch();
+    run();
     const std::string edited = tree.read(folder + "aircraft.cfg") + kLivery;
     tree.write(folder + "aircraft.cfg", edited);
 

@@ -1,10 +1,8 @@
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
 #include <map>
-#include <ostream>
 #include <set>
 #include <string>
 #include <tuple>
@@ -18,6 +16,7 @@
 #include "tests/support/fake_file_system.h"
 #include "tests/support/samples.h"
 #include "tests/support/scan_fault_check.h"
+#include "tests/support/tree_transition.h"
 
 namespace cirrowisp {
 namespace {
@@ -25,176 +24,12 @@ namespace {
 const std::string kTurboprop =
     "[GeneralEngineData]\r\nengine_type=5\r\n[effects]\r\nwater=fx_spray\r\n[end]\r\n";
 
-// A small simulator: two aircraft that need a backup, one patched earlier (with its backup),
-// one flyable that is left alone, and a folder without aircraft.cfg.
-struct Aircraft {
-    std::string folder;
-    std::string original;  // the bytes before any run: what the backup must hold
-    std::string now;       // aircraft.cfg when the test starts
-};
-
-class ScanFaults : public ::testing::Test {
-protected:
-    void SetUp() override {
-        aircraft_ = {
-            {"/sim/SimObjects/Airplanes/Jet", kJet, kJet},
-            {"/sim/SimObjects/Airplanes/Done", kTurboprop, patched(kTurboprop)},
-            {"/sim/MyTraffic/Aircraft/Prop", kTurboprop, kTurboprop},
-        };
-    }
-
-    void build(FakeFileSystem& fs) const {
-        for (const Aircraft& a : aircraft_) {
-            fs.addFile(a.folder + "/aircraft.cfg", a.now);
-            if (a.now != a.original) {
-                fs.addFile(a.folder + "/without_contrails_aircraft.cfg", a.original);
-            }
-        }
-        fs.addFile("/sim/SimObjects/Airplanes/Player/aircraft.cfg", kJet);
-        fs.addFolder("/sim/SimObjects/Airplanes/Player/panel");
-        fs.addFile("/sim/SimObjects/Airplanes/Textures/readme.txt", "x");
-    }
-
-    static ScanTotals run(FileSystem& fs) {
-        PatchOptions options;
-        options.simulatorPath = "/sim";
-        return AircraftScan(options, fs);
-    }
-
-    // What must hold at every instant of a run, however it ends.
-    void checkInvariants(const FakeFileSystem& fs, std::set<std::string>& finished) const {
-        for (const Aircraft& a : aircraft_) {
-            const auto current = fs.content(a.folder + "/aircraft.cfg");
-            ASSERT_TRUE(current.has_value()) << a.folder << " lost its aircraft.cfg";
-            const std::string done = patched(a.original);
-            ASSERT_TRUE(*current == a.now || *current == done) << a.folder << " holds a torn file";
-            if (*current == done) {
-                finished.insert(a.folder);
-            } else {
-                ASSERT_EQ(finished.count(a.folder), 0u) << a.folder << " went back to old bytes";
-            }
-            const auto backup = fs.content(a.folder + "/without_contrails_aircraft.cfg");
-            if (backup) {
-                ASSERT_EQ(*backup, a.original) << a.folder << " has a wrong or partial backup";
-            } else {
-                ASSERT_EQ(*current, a.original) << a.folder << " changed without a backup";
-            }
-        }
-    }
-
-    std::vector<Aircraft> aircraft_;
-};
-
-// The file an operation of the log works on: "write /sim/A/new_aircraft.cfg [fails]" names it
-// after the verb, "rename FROM -> TO" fails on FROM.
-std::string operationPath(std::string logEntry) {
-    const std::string mark = " [fails]";
-    if (logEntry.ends_with(mark)) {
-        logEntry.resize(logEntry.size() - mark.size());
-    }
-    const std::size_t start = logEntry.find(' ') + 1;
-    const std::size_t arrow = logEntry.find(" -> ", start);
-    return logEntry.substr(start, arrow == std::string::npos ? std::string::npos : arrow - start);
-}
-
-struct FaultCase {
-    const char* name;
-    FakeFault fault;
-};
-
-// Names the row in test output, instead of a dump of its bytes.
-void PrintTo(const FaultCase& row, std::ostream* out) {
-    *out << row.name;
-}
-
-class ScanFaultKinds : public ScanFaults, public ::testing::WithParamInterface<FaultCase> {};
-
-// Each operation of a run in turn fails with one of the errors a real disk gives.
-TEST_P(ScanFaultKinds, EveryFailingOperationKeepsTheTreeSoundAndARerunFinishes) {
-    const FakeFault fault = GetParam().fault;
-    FakeFileSystem clean;
-    build(clean);
-    std::set<std::string> cleanFinished;
-    clean.setAfterEachOperation([&] { checkInvariants(clean, cleanFinished); });
-    const ScanTotals cleanTotals = run(clean);
-    EXPECT_EQ(summaryText(cleanTotals), summaryText({3, 0, 2, 2}));
-    const auto endState = clean.filesBelow("/sim");
-    const std::size_t operations = clean.operationCount();
-    ASSERT_GT(operations, 20u);
-
-    for (std::size_t n = 1; n <= operations; ++n) {
-        SCOPED_TRACE("operation " + std::to_string(n) + " fails");
-        FakeFileSystem fs;
-        build(fs);
-        std::set<std::string> finished;
-        fs.setAfterEachOperation([&] { checkInvariants(fs, finished); });
-        fs.failOperation(n, fault);
-        bool threw = false;
-        std::string failed;
-        try {
-            run(fs);
-            failed = fs.log()[n - 1];
-        } catch (const FileError& error) {
-            threw = true;
-            failed = fs.log()[n - 1];
-            // The message names the file the failing operation worked on and the system's
-            // reason; or, when opening an existing backup failed, the backup whose name the
-            // run then found taken.
-            const bool backupTaken =
-                error.reason() == FakeFileSystem::reasonText(FakeFault::NameTaken) &&
-                error.path().ends_with("/without_contrails_aircraft.cfg");
-            if (!backupTaken) {
-                EXPECT_EQ(error.path(), operationPath(failed)) << failed;
-                EXPECT_EQ(error.reason(), FakeFileSystem::reasonText(fault)) << failed;
-            }
-        }
-        // Reads, writes, closes, renames and deletes end the run. A listing or an open that
-        // fails makes a folder look empty, or a backup absent, which may or may not end it.
-        const bool ends = failed.rfind("list", 0) != 0 && failed.rfind("openRead", 0) != 0 &&
-                          failed.rfind("create", 0) != 0;
-        if (ends) {
-            EXPECT_TRUE(threw) << failed;
-        }
-        // A failed folder leaves no half-made file behind.
-        for (const auto& [path, bytes] : fs.filesBelow("/sim")) {
-            EXPECT_THAT(path, ::testing::Not(::testing::HasSubstr("new_aircraft.cfg")));
-            EXPECT_THAT(path, ::testing::Not(::testing::HasSubstr(".tmp")));
-        }
-
-        fs.failOperation(0);
-        run(fs);
-        EXPECT_EQ(fs.filesBelow("/sim"), endState) << failed;
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    DiskErrors, ScanFaultKinds,
-    ::testing::Values(FaultCase{"NoSpace", FakeFault::NoSpace},
-                      FaultCase{"PermissionDenied", FakeFault::PermissionDenied},
-                      FaultCase{"InUse", FakeFault::InUse},
-                      FaultCase{"NameTaken", FakeFault::NameTaken}),
-    [](const ::testing::TestParamInfo<FaultCase>& row) { return row.param.name; });
-
-// A restore, forced or not, over the tree a run left: restored folders, one edited since the
-// run, one spelled otherwise, one whose edited file has an older kept copy beside it, one
-// backup without its aircraft.cfg (one of them held open), and a flyable aircraft the run left
-// alone. Each error at every operation; the promises are those of checkMidway, checked after
-// every operation.
-struct RestoreFaultCase {
-    const char* name;
-    FaultAction action;
-    FakeFault fault;
-};
-
-void PrintTo(const RestoreFaultCase& row, std::ostream* out) {
-    *out << row.name;
-}
-
-class RestoreFaultKinds : public ::testing::TestWithParam<RestoreFaultCase> {};
-
-TEST_P(RestoreFaultKinds, EveryFailingOperationKeepsTheTreeSoundAndARerunFinishes) {
+// One simulator for a run, a restore and a forced restore: two aircraft that need a backup,
+// one patched earlier (with its backup), one edited after the run, one spelled otherwise, one
+// whose edited file has an older kept copy beside it, backups without their aircraft.cfg (one
+// held open), a flyable aircraft the run leaves alone and a folder without aircraft.cfg.
+TreeSpec faultTree() {
     TreeSpec tree;
-    tree.action = GetParam().action;
     auto folder = [&](const std::string& path, std::optional<std::string> aircraft) {
         FolderSpec spec;
         spec.path = path;
@@ -203,6 +38,7 @@ TEST_P(RestoreFaultKinds, EveryFailingOperationKeepsTheTreeSoundAndARerunFinishe
         return &tree.folders.back();
     };
     folder("/sim/SimObjects/Airplanes/Jet", kJet);
+    folder("/sim/SimObjects/Airplanes/Done", patched(kTurboprop))->backup = kTurboprop;
     folder("/sim/MyTraffic/Aircraft/Prop", kTurboprop);
     folder("/sim/SimObjects/Airplanes/Edited", kJet)->editAfterRun =
         "[fltsim.1]\r\ntitle=Livery\r\n";
@@ -215,28 +51,59 @@ TEST_P(RestoreFaultKinds, EveryFailingOperationKeepsTheTreeSoundAndARerunFinishe
     held->backup = kJet;
     held->backupHeldOpen = true;
     folder("/sim/SimObjects/Airplanes/Player", kJet)->panel = true;
+    folder("/sim/SimObjects/Airplanes/Textures", std::nullopt);
+    return tree;
+}
 
+// The tree above on a fresh fake, and a run over it.
+class ScanFaults : public ::testing::Test {
+protected:
+    static void build(FakeFileSystem& fs) {
+        static const FaultCheck check(faultTree());
+        check.build(fs);
+    }
+
+    static ScanTotals run(FileSystem& fs) {
+        PatchOptions options;
+        options.simulatorPath = "/sim";
+        return AircraftScan(options, fs);
+    }
+};
+
+class FaultKinds : public ::testing::TestWithParam<std::tuple<FaultAction, FakeFault>> {};
+
+// Each operation in turn fails with one of the errors a real disk gives, and the power goes at
+// each: the promises of FaultCheck::failAt.
+TEST_P(FaultKinds, EveryFailingOperationKeepsTheTreeSoundAndARerunFinishes) {
+    const auto& [action, fault] = GetParam();
+    TreeSpec tree = faultTree();
+    tree.action = action;
     const FaultCheck check(tree);
+    if (action == FaultAction::run) {
+        EXPECT_EQ(summaryText(check.totals()), summaryText({6, 0, 5, 5}));
+    }
     ASSERT_GT(check.operations(), 30u);
     for (std::size_t n = 1; n <= check.operations(); ++n) {
-        EXPECT_EQ(check.failAt(n, GetParam().fault), "") << "operation " << n << " fails";
+        EXPECT_EQ(check.failAt(n, fault), "") << "operation " << n << " fails";
     }
 }
 
+std::string faultKindRowName(const ::testing::TestParamInfo<FaultKinds::ParamType>& info) {
+    static constexpr std::array<const char*, 3> kActions = {"Run", "Restore", "Forced"};
+    static constexpr std::array<const char*, 4> kFaults = {"NoSpace", "PermissionDenied", "InUse",
+                                                           "NameTaken"};
+    const auto& [action, fault] = info.param;
+    return std::string(kActions[static_cast<std::size_t>(action)]) +
+           kFaults[static_cast<std::size_t>(fault)];
+}
+
 INSTANTIATE_TEST_SUITE_P(
-    DiskErrors, RestoreFaultKinds,
-    ::testing::Values(
-        RestoreFaultCase{"RestoreNoSpace", FaultAction::restore, FakeFault::NoSpace},
-        RestoreFaultCase{"RestorePermissionDenied", FaultAction::restore,
-                         FakeFault::PermissionDenied},
-        RestoreFaultCase{"RestoreInUse", FaultAction::restore, FakeFault::InUse},
-        RestoreFaultCase{"RestoreNameTaken", FaultAction::restore, FakeFault::NameTaken},
-        RestoreFaultCase{"ForcedNoSpace", FaultAction::forceRestore, FakeFault::NoSpace},
-        RestoreFaultCase{"ForcedPermissionDenied", FaultAction::forceRestore,
-                         FakeFault::PermissionDenied},
-        RestoreFaultCase{"ForcedInUse", FaultAction::forceRestore, FakeFault::InUse},
-        RestoreFaultCase{"ForcedNameTaken", FaultAction::forceRestore, FakeFault::NameTaken}),
-    [](const ::testing::TestParamInfo<RestoreFaultCase>& row) { return row.param.name; });
+    DiskErrors, FaultKinds,
+    ::testing::Combine(::testing::Values(FaultAction::run, FaultAction::restore,
+                                         FaultAction::forceRestore),
+                       ::testing::Values(FakeFault::NoSpace, FakeFault::PermissionDenied,
+                                         FakeFault::InUse, FakeFault::NameTaken)),
+    faultKindRowName);
 
 // A link to a file outside the tree, planted under each name the program makes or takes for
 // its own, in a folder that needs a backup and in one edited after the run (for a restore):
@@ -294,7 +161,7 @@ TEST_F(ScanFaults, HeldOpenAircraftFileIsSkippedAndNotCounted) {
     build(fs);
     fs.setHeldOpen("/sim/SimObjects/Airplanes/Jet/aircraft.cfg", true);
     const ScanTotals totals = run(fs);
-    EXPECT_EQ(totals.aiAircraft, 2);
+    EXPECT_EQ(totals.aiAircraft, 5);
     EXPECT_EQ(fs.content("/sim/SimObjects/Airplanes/Jet/aircraft.cfg"), kJet);
     EXPECT_FALSE(fs.exists("/sim/SimObjects/Airplanes/Jet/without_contrails_aircraft.cfg"));
 }
@@ -312,7 +179,7 @@ TEST_F(ScanFaults, ReadOnlyFolderIsLeftAloneAndTheRunGoesOn) {
         const ScanTotals predicted = run(dryRun);
         const ScanTotals totals = run(fs);
         EXPECT_EQ(summaryText(predicted), summaryText(totals)) << folder;
-        EXPECT_EQ(totals.aiAircraft, 2) << folder;
+        EXPECT_EQ(totals.aiAircraft, 5) << folder;
         EXPECT_EQ(fs.content(folder + "/aircraft.cfg"), before) << folder;
         EXPECT_EQ(fs.content("/sim/MyTraffic/Aircraft/Prop/aircraft.cfg"), patched(kTurboprop))
             << folder;
@@ -347,7 +214,7 @@ TEST_F(ScanFaults, FolderThatCannotBeEnteredIsSkipped) {
     build(fs);
     fs.failOperation(static_cast<std::size_t>(listing - log.begin()) + 1);
     const ScanTotals totals = run(fs);
-    EXPECT_EQ(totals.aiAircraft, 2);
+    EXPECT_EQ(totals.aiAircraft, 5);
     EXPECT_EQ(fs.content("/sim/SimObjects/Airplanes/Jet/aircraft.cfg"), kJet);
     EXPECT_EQ(fs.content("/sim/MyTraffic/Aircraft/Prop/aircraft.cfg"), patched(kTurboprop));
 }
@@ -566,7 +433,7 @@ TEST(Batches, FlushedBeforeRenamedBoundedAndSoundUnderFaultsAtTheirEdges) {
         }
         std::set<std::string> halfMade;
         for (const auto& [file, bytes] : fs.filesBelow("/sim")) {
-            if (file.ends_with("new_aircraft.cfg") || file.ends_with(".tmp")) {
+            if (isHalfMade(file)) {
                 halfMade.insert(file.substr(0, file.rfind('/')));
             }
         }

@@ -11,6 +11,7 @@
 #include "patcher/cfg_rewrite.h"
 #include "platform/host_file_system.h"
 #include "tests/support/cli_run.h"
+#include "tests/support/host_tree_test.h"
 #include "tests/support/samples.h"
 #include "tests/support/temp_tree.h"
 
@@ -21,18 +22,7 @@ using testing::TempTree;
 
 const std::string kTestJet = sampleAircraft("Test Jet", 1, "\r\n");
 
-class ScanTest : public ::testing::Test {
-protected:
-    ScanTotals run(bool flyable = false) {
-        PatchOptions options;
-        options.simulatorPath = tree.path();
-        options.includeFlyable = flyable ? 1 : 0;
-        return AircraftScan(options, *fs);
-    }
-
-    TempTree tree;
-    std::unique_ptr<FileSystem> fs = makeHostFileSystem();
-};
+class ScanTest : public testing::HostTreeTest {};
 
 TEST(SummaryText, ThreeLinesInTheOrderOfTheTotals) {
     EXPECT_EQ(summaryText({12, 3, 9, 8}),

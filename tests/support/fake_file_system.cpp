@@ -50,8 +50,9 @@ private:
 
 class FakeOutput : public OutputFile {
 public:
-    FakeOutput(FakeFileSystem& fs, std::string path, std::shared_ptr<std::string> bytes)
-        : fs_(fs), path_(std::move(path)), bytes_(std::move(bytes)) {}
+    FakeOutput(FakeFileSystem& fs, std::string path, std::shared_ptr<std::string> bytes,
+               std::shared_ptr<std::size_t> flushed)
+        : fs_(fs), path_(std::move(path)), bytes_(std::move(bytes)), flushed_(std::move(flushed)) {}
     void write(const char* data, std::size_t size) override {
         const auto fault = fs_.step("write " + path_);
         StepEnd end(fs_);
@@ -67,18 +68,22 @@ public:
             throw FileError(path_, FakeFileSystem::reasonText(*fault));
         }
     }
+    // Only a close that succeeds flushes: a file destroyed unclosed, or whose close failed, has
+    // nothing on the disk that a power cut would keep.
     void close() override {
         const auto fault = fs_.step("close " + path_);
         StepEnd end(fs_);
         if (fault) {
             throw FileError(path_, FakeFileSystem::reasonText(*fault));
         }
+        *flushed_ = bytes_->size();
     }
 
 private:
     FakeFileSystem& fs_;
     std::string path_;
     std::shared_ptr<std::string> bytes_;
+    std::shared_ptr<std::size_t> flushed_;
 };
 
 }  // namespace
@@ -216,13 +221,40 @@ std::optional<std::string> FakeFileSystem::content(const std::string& path) cons
     return *found->second.bytes;
 }
 
+std::optional<std::string> FakeFileSystem::durableContent(const std::string& path) const {
+    const auto found = nodes_.find(normalise(path));
+    if (found == nodes_.end() || found->second.folder || !found->second.link.empty()) {
+        return std::nullopt;
+    }
+    return durableBytes(found->second);
+}
+
+std::string FakeFileSystem::durableBytes(const Node& file) {
+    if (file.flushed == nullptr) {
+        return *file.bytes;
+    }
+    return file.bytes->substr(0, *file.flushed + (file.bytes->size() - *file.flushed) / 2);
+}
+
 std::map<std::string, std::string> FakeFileSystem::filesBelow(const std::string& folder) const {
+    return below(folder, false);
+}
+
+std::map<std::string, std::string> FakeFileSystem::durableFilesBelow(
+    const std::string& folder) const {
+    return below(folder, true);
+}
+
+std::map<std::string, std::string> FakeFileSystem::below(const std::string& folder,
+                                                         bool durable) const {
     const std::string normalised = normalise(folder);
     const std::string prefix = normalised == "/" ? normalised : normalised + "/";
     std::map<std::string, std::string> files;
     for (const auto& [path, node] : nodes_) {
         if (!node.folder && path.compare(0, prefix.size(), prefix) == 0) {
-            files[path.substr(prefix.size())] = node.link.empty() ? *node.bytes : "-> " + node.link;
+            files[path.substr(prefix.size())] = !node.link.empty() ? "-> " + node.link
+                                                : durable          ? durableBytes(node)
+                                                                   : *node.bytes;
         }
     }
     return files;
@@ -330,8 +362,9 @@ std::unique_ptr<OutputFile> FakeFileSystem::createFile(const std::string& path, 
     // Made new: a file or link under the name is replaced by a node of its own, and what a link
     // pointed to stays as it was.
     auto bytes = std::make_shared<std::string>();
-    nodes_[key] = Node{false, bytes, {}};
-    return std::make_unique<FakeOutput>(*this, path, bytes);
+    auto flushed = std::make_shared<std::size_t>(0);
+    nodes_[key] = Node{false, bytes, {}, flushed};
+    return std::make_unique<FakeOutput>(*this, path, bytes, flushed);
 }
 
 void FakeFileSystem::removeFile(const std::string& path) {

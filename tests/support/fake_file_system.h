@@ -36,6 +36,13 @@ public:
     // Every file below `folder`, by path relative to it, with its bytes; a link appears as
     // "-> " and its target, so a comparison of trees sees links come and go.
     std::map<std::string, std::string> filesBelow(const std::string& folder) const;
+    // The same as a power cut now would leave it. Every rename and removal made so far counts:
+    // a journal commits them in the order they were made, and each cut is checked on its own,
+    // so the names of an earlier commit are those of an earlier cut. A file holds what its last
+    // flush (a close) put on the disk and half of what was written since: a rename of a file
+    // that was never flushed can leave the name on empty or partial data.
+    std::map<std::string, std::string> durableFilesBelow(const std::string& folder) const;
+    std::optional<std::string> durableContent(const std::string& path) const;
 
     // A file another program holds open: it cannot be opened, removed or renamed over.
     void setHeldOpen(const std::string& path, bool held);
@@ -74,6 +81,9 @@ public:
         bool folder = false;
         std::shared_ptr<std::string> bytes;
         std::string link;  // a link's target; empty for anything else
+        // How much of `bytes` a flush has put on the disk; nullptr for a file the test made,
+        // which is on the disk whole.
+        std::shared_ptr<std::size_t> flushed = nullptr;
     };
     // Counts one operation; returns the fault to fail it with, if it is the chosen one.
     std::optional<FakeFault> step(const std::string& what);
@@ -84,6 +94,8 @@ public:
 
 private:
     static std::string parentOf(const std::string& path);
+    std::map<std::string, std::string> below(const std::string& folder, bool durable) const;
+    static std::string durableBytes(const Node& file);
     // The node a path leads to once links are followed; nullptr when it leads nowhere.
     const Node* resolve(const std::string& key) const;
     std::string spellingOnDisk(const std::string& path) const;

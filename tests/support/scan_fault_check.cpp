@@ -136,10 +136,6 @@ std::string patched(const TreeSpec& tree, const std::string& original) {
     return cirrowisp::patched(original, optionsOf(tree));
 }
 
-bool isHalfMade(const std::string& path) {
-    return path.ends_with("new_aircraft.cfg") || path.ends_with(".tmp");
-}
-
 // The tree without the half-made files (or links of their names) it had at the start: a failed
 // change may remove one that a clean change found no need to touch.
 TreeFiles withoutStale(TreeFiles files, const TreeFiles& start) {
@@ -153,7 +149,28 @@ std::string firstProblem(const std::vector<std::string>& problems) {
     return problems.empty() ? std::string() : problems.front();
 }
 
+// Operations whose failure a run cannot go on from. A listing or an open that fails makes a
+// folder look empty, or a backup absent, and a failed question about a name answers "there".
+bool endsTheRun(const std::string& logEntry) {
+    for (const char* verb : {"list ", "openRead ", "create ", "exists ", "isLink "}) {
+        if (logEntry.starts_with(verb)) {
+            return false;
+        }
+    }
+    return !logEntry.empty();
+}
+
 }  // namespace
+
+std::string operationPath(std::string logEntry) {
+    const std::string mark = " [fails]";
+    if (logEntry.ends_with(mark)) {
+        logEntry.resize(logEntry.size() - mark.size());
+    }
+    const std::size_t start = logEntry.find(' ') + 1;
+    const std::size_t arrow = logEntry.find(" -> ", start);
+    return logEntry.substr(start, arrow == std::string::npos ? std::string::npos : arrow - start);
+}
 
 FaultCheck::FaultCheck(TreeSpec tree) : tree_(std::move(tree)) {
     FakeFileSystem clean;
@@ -163,6 +180,7 @@ FaultCheck::FaultCheck(TreeSpec tree) : tree_(std::move(tree)) {
         cleanRunFails_ = restore(tree_, clean).has_value();
         endState_ = clean.filesBelow("/");
         operations_ = clean.operationCount() - before;
+        powerCut_ = cutAtEveryOperation();
         return;
     }
     buildTree(tree_, clean);
@@ -172,13 +190,86 @@ FaultCheck::FaultCheck(TreeSpec tree) : tree_(std::move(tree)) {
     for (const FolderSpec& folder : tree_.folders) {
         patched_.push_back(folder.aircraft ? patched(tree_, *folder.aircraft) : std::string());
     }
+    powerCut_ = cutAtEveryOperation();
 }
 
 void FaultCheck::build(FakeFileSystem& fs) const {
     buildTree(tree_, fs);
 }
 
+std::string FaultCheck::brokenNow(const FakeFileSystem& fs, const TreeFiles& start, bool durable,
+                                  std::vector<bool>* finished) const {
+    if (tree_.action != FaultAction::run) {
+        return firstProblem(checkMidway(start, endState_,
+                                        durable ? fs.durableFilesBelow("/") : fs.filesBelow("/"), 1)
+                                .problems);
+    }
+    const auto contentOf = [&](const std::string& path) {
+        return durable ? fs.durableContent(path) : fs.content(path);
+    };
+    for (std::size_t i = 0; i < tree_.folders.size(); ++i) {
+        const FolderSpec& folder = tree_.folders[i];
+        if (!folder.aircraft) {
+            continue;
+        }
+        const std::string path = folder.path + "/" + folder.aircraftName;
+        const auto now = contentOf(path);
+        if (!now) {
+            return path + " is gone";
+        }
+        if (*now != *folder.aircraft && *now != patched_[i]) {
+            return path + " is neither its old nor its new file";
+        }
+        if (finished != nullptr && *folder.aircraft != patched_[i]) {
+            if (*now == patched_[i]) {
+                (*finished)[i] = true;
+            } else if ((*finished)[i]) {
+                return path + " went back to its old bytes";
+            }
+        }
+        const auto backup = contentOf(folder.path + "/" + kBackupName);
+        const std::string& original = folder.backup ? *folder.backup : *folder.aircraft;
+        if (backup && *backup != original) {
+            return folder.path + " has a backup that is not the original";
+        }
+        if (!backup && *now != *folder.aircraft) {
+            return path + " changed without a backup";
+        }
+    }
+    return {};
+}
+
+std::string FaultCheck::cutAtEveryOperation() const {
+    FakeFileSystem fs;
+    if (tree_.action == FaultAction::run) {
+        buildTree(tree_, fs);
+    } else {
+        prepareRestore(tree_, fs);
+    }
+    const std::size_t before = fs.operationCount();
+    const TreeFiles start = fs.filesBelow("/");
+    std::string broken;
+    fs.setAfterEachOperation([&] {
+        if (broken.empty()) {
+            broken = brokenNow(fs, start, true, nullptr);
+            if (!broken.empty()) {
+                broken = "a power cut after operation " +
+                         std::to_string(fs.operationCount() - before) + " leaves " + broken;
+            }
+        }
+    });
+    if (tree_.action == FaultAction::run) {
+        run(tree_, fs);
+    } else {
+        restore(tree_, fs);
+    }
+    return broken;
+}
+
 std::string FaultCheck::failAt(std::size_t n, FakeFault fault) const {
+    if (!powerCut_.empty()) {
+        return powerCut_;
+    }
     if (tree_.action != FaultAction::run) {
         return failRestoreAt(n, fault);
     }
@@ -186,29 +277,20 @@ std::string FaultCheck::failAt(std::size_t n, FakeFault fault) const {
     FakeFileSystem fs;
     buildTree(tree, fs);
     const TreeFiles start = fs.filesBelow("/");
+    std::vector<bool> finished(tree.folders.size());
+    bool failedRun = true;  // a power cut is checked from the failed operation to the run's end
     std::string broken;
     fs.setAfterEachOperation([&] {
         if (broken.empty()) {
             broken = linkFollowed(tree, fs);
         }
-        for (std::size_t i = 0; i < tree.folders.size(); ++i) {
-            const FolderSpec& folder = tree.folders[i];
-            if (!broken.empty() || !folder.aircraft) {
-                continue;
-            }
-            const std::string path = folder.path + "/" + folder.aircraftName;
-            const auto now = fs.content(path);
-            if (!now) {
-                broken = path + " is gone";
-            } else if (*now != *folder.aircraft && *now != patched_[i]) {
-                broken = path + " is neither its old nor its new file";
-            }
-            const auto backup = fs.content(folder.path + "/" + kBackupName);
-            const std::string& original = folder.backup ? *folder.backup : *folder.aircraft;
-            if (backup && *backup != original) {
-                broken = folder.path + " has a backup that is not the original";
-            } else if (!backup && now && *now != *folder.aircraft) {
-                broken = path + " changed without a backup";
+        if (broken.empty()) {
+            broken = brokenNow(fs, start, false, &finished);
+        }
+        if (broken.empty() && failedRun && fs.operationCount() >= n) {
+            broken = brokenNow(fs, start, true, nullptr);
+            if (!broken.empty()) {
+                broken = "a power cut leaves " + broken;
             }
         }
     });
@@ -228,9 +310,26 @@ std::string FaultCheck::failAt(std::size_t n, FakeFault fault) const {
     if (!broken.empty()) {
         return broken + " (after operation " + std::to_string(fs.operationCount()) + ")";
     }
+    failedRun = false;
     if (error && (error->path().rfind('/', 0) != 0 || error->reason().empty())) {
         return "the error does not name a file and a reason: " + error->path() + ": " +
                error->reason();
+    }
+    // Where a clean run ends well, a failure is the injected one: the run ends on it, naming the
+    // file the failing operation worked on and the system's reason; or, when opening an
+    // existing backup failed, naming the backup whose name the run then found taken.
+    const std::string failed = n <= fs.log().size() ? fs.log()[n - 1] : std::string();
+    if (!cleanRunFails_ && error) {
+        const bool backupTaken =
+            error->reason() == FakeFileSystem::reasonText(FakeFault::NameTaken) &&
+            error->path().ends_with("/" + kBackupName);
+        if (!backupTaken && (fs.normalise(error->path()) != fs.normalise(operationPath(failed)) ||
+                             error->reason() != FakeFileSystem::reasonText(fault))) {
+            return "the run ended on " + error->path() + ": " + error->reason() +
+                   ", not on the failed " + failed;
+        }
+    } else if (!cleanRunFails_ && endsTheRun(failed)) {
+        return "the run went on after " + failed;
     }
     // A file whose rewrite is its own bytes is only ever read: nothing in its folder is
     // created, renamed or removed, so the file keeps its time and gets no backup.
@@ -250,7 +349,6 @@ std::string FaultCheck::failAt(std::size_t n, FakeFault fault) const {
     }
     // Only the failed operation itself may leave a half-made file: the removal of that file, in
     // the clean-up after a run that had already failed.
-    const std::string failed = n <= fs.log().size() ? fs.log()[n - 1] : std::string();
     for (const auto& [path, bytes] : fs.filesBelow("/")) {
         const auto before = start.find(path);
         const bool stale = before != start.end() && before->second == bytes;
@@ -276,18 +374,23 @@ std::string FaultCheck::failRestoreAt(std::size_t n, FakeFault fault) const {
     FakeFileSystem fs;
     prepareRestore(tree_, fs);
     const TreeFiles start = fs.filesBelow("/");
+    const std::size_t before = fs.operationCount();
     std::string broken;
     fs.setAfterEachOperation([&] {
         if (broken.empty()) {
             broken = linkFollowed(tree_, fs);
         }
         if (broken.empty()) {
-            broken = firstProblem(
-                checkMidway(start, endState_, fs.filesBelow("/"), isHalfMade, 1).problems);
+            broken = brokenNow(fs, start, false, nullptr);
+        }
+        if (broken.empty() && fs.operationCount() - before >= n) {
+            broken = brokenNow(fs, start, true, nullptr);
+            if (!broken.empty()) {
+                broken = "a power cut leaves " + broken;
+            }
         }
     });
     fs.failOperation(n, fault);
-    const std::size_t before = fs.operationCount();
     const std::optional<FileError> error = restore(tree_, fs);
     if (!broken.empty()) {
         return broken + " (after operation " + std::to_string(fs.operationCount() - before) + ")";

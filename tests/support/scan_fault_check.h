@@ -49,6 +49,10 @@ struct TreeSpec {
     bool findsAnyCase = false;  // the fake finds names in any case, as Windows does
 };
 
+// The path an operation of FakeFileSystem::log() works on: "write /sim/A/new_aircraft.cfg
+// [fails]" names it after the verb, "rename FROM -> TO" names FROM.
+std::string operationPath(std::string logEntry);
+
 // A tree and what a clean run over it does, to check runs in which one operation fails.
 class FaultCheck {
 public:
@@ -70,14 +74,24 @@ public:
     // throughout. Returns the first broken promise, or "".
     // For a restore action the same, over the tree as a clean run (and the edits) left it,
     // with the promises of checkMidway (tests/support/tree_transition.h) after every operation.
+    // The same promises hold of the disk as a power cut would leave it
+    // (FakeFileSystem::durableFilesBelow): after every operation of a clean run or restore,
+    // checked once for the tree, and from the failing operation to the end of the failed one.
     std::string failAt(std::size_t n, FakeFault fault) const;
 
 private:
     std::string failRestoreAt(std::size_t n, FakeFault fault) const;
+    // The first promise the tree, as seen or as a power cut would leave it, breaks now; for a
+    // run, `finished` marks the folders seen with their new file, which must keep it.
+    std::string brokenNow(const FakeFileSystem& fs, const std::map<std::string, std::string>& start,
+                          bool durable, std::vector<bool>* finished) const;
+    // A clean change with the power cut after each operation: the first broken promise, or "".
+    std::string cutAtEveryOperation() const;
 
     TreeSpec tree_;
     std::vector<std::string> patched_;  // per folder: its aircraft.cfg once treated
     std::map<std::string, std::string> endState_;
+    std::string powerCut_;  // what cutAtEveryOperation found
     bool cleanRunFails_ = false;
     std::size_t operations_ = 0;
     ScanTotals totals_;
