@@ -1,7 +1,6 @@
 #include "cli/cli_options.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstdint>
 
 #include "patcher/engine_types.h"
@@ -10,18 +9,6 @@
 namespace cirrowisp {
 
 namespace {
-
-bool parseTemperature(std::string_view text, std::int32_t& value) {
-    std::size_t start = (!text.empty() && text.front() == '+') ? 1 : 0;
-    if (start == text.size()) {
-        return false;
-    }
-    const char* first = text.data() + start;
-    const char* last = text.data() + text.size();
-    const auto [end, error] = std::from_chars(first, last, value);
-    return error == std::errc() && end == last && value >= kMinContrailTemperature &&
-           value <= kMaxContrailTemperature;
-}
 
 // The engine types' names in table order, "piston, jet, ..., rocket" + `last` + "turboprop".
 std::string engineNameList(std::string_view last) {
@@ -65,10 +52,12 @@ bool setEngines(std::string_view list, CliOptions& options, std::string& error) 
 }
 
 bool setTemperature(std::string_view text, CliOptions& options, std::string& error) {
-    if (!parseTemperature(text, options.patch.maxContrailTemperature)) {
+    const TemperatureReading temperature = readTemperature(text);
+    if (temperature.kind != TemperatureReading::Kind::accepted) {
         error = refusalText(CliRefusal::temperature, text);
         return false;
     }
+    options.patch.maxContrailTemperature = temperature.value;
     return true;
 }
 
