@@ -1,9 +1,9 @@
 #pragma once
 
 // Bad input as a user meets it (odd simulator folders, odd aircraft files and folders), one
-// table that both front ends run: the command line as a child process (bad_input_test.cpp)
-// (with --verbose) and the dialogs' Start sequence (start_bad_input_test.cpp). Each row says
-// how each front end ends and what the tree holds afterwards.
+// table that both front ends run: the command line as a child process, with --verbose
+// (bad_input_test.cpp), and the dialogs' Start sequence (start_bad_input_test.cpp). Each row
+// says how each front end ends and what the tree holds afterwards.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -21,17 +21,18 @@ namespace cirrowisp {
 enum class Ends { refused, finished, failed };
 
 // How one front end ends a row: refused before the run (the command line's usage error), the
-// run's summary, or a file error; and what its messages must say besides.
+// run's summary, or a file error; and the texts its messages must hold besides ("{root}"
+// stands for the tree's folder).
 struct FrontEndEnding {
     Ends ends;
     ScanTotals totals = {};
-    std::vector<std::string> (*says)(const testing::TempTree&) = nullptr;
+    std::vector<std::string> says = {};
 };
 
 struct BadInputRow {
     const char* name;
     void (*build)(const testing::TempTree&);
-    std::string (*folder)(const testing::TempTree&);  // the simulator folder given
+    std::string folder;  // the simulator folder given, "{root}" for the tree's folder
     bool flyable;
     FrontEndEnding cli;
     FrontEndEnding start;
@@ -39,11 +40,14 @@ struct BadInputRow {
     void (*after)(const testing::TempTree&) = nullptr;
 };
 
-inline const std::string kBadInputAirplanes = "sim/SimObjects/Airplanes/";
-
-inline std::string simFolder(const testing::TempTree& tree) {
-    return tree.path("sim");
+// `text` with "{root}" replaced by the tree's folder.
+inline std::string inTree(const testing::TempTree& tree, std::string text) {
+    for (std::size_t at; (at = text.find("{root}")) != std::string::npos;)
+        text.replace(at, 6, tree.path());
+    return text;
 }
+
+inline const std::string kBadInputAirplanes = "sim/SimObjects/Airplanes/";
 
 inline void oneJet(const testing::TempTree& tree) {
     tree.write(kBadInputAirplanes + "Jet/aircraft.cfg", kJet);
@@ -54,9 +58,13 @@ inline void jetPatched(const testing::TempTree& tree) {
     EXPECT_EQ(tree.read(kBadInputAirplanes + "Jet/without_contrails_aircraft.cfg"), kJet);
 }
 
-// The command line's refusal of a simulator folder that is not one.
-inline std::vector<std::string> notAFolder(const std::string& path) {
-    return {"'" + path + "' does not exist or is not a folder"};
+inline void nothing(const testing::TempTree&) {}
+
+// A panel link that leads nowhere.
+inline void danglingPanel(const testing::TempTree& tree) {
+    tree.write(kBadInputAirplanes + "Player/aircraft.cfg", kJet);
+    std::filesystem::create_symlink(tree.root() / "nowhere",
+                                    tree.root() / (kBadInputAirplanes + "Player/panel"));
 }
 
 // Every byte value, NULs and a header cut by one, after an ordinary jet.
@@ -74,85 +82,48 @@ inline const std::string kJapaneseName = "\x83\x5c\x83\x89";
 inline const std::vector<BadInputRow>& badInputRows() {
     using testing::TempTree;
     constexpr ScanTotals kOneJet{1, 0, 1, 1};
+    const FrontEndEnding finishedWithNothing{Ends::finished};
+    const FrontEndEnding oneJetTreated{Ends::finished, kOneJet};
+    const auto notAFolder = [](const char* path) {
+        return FrontEndEnding{
+            Ends::refused,
+            {},
+            {"'{root}/" + std::string(path) + "' does not exist or is not a folder"}};
+    };
+    const FrontEndEnding backupTaken{
+        Ends::failed, {}, {"without_contrails_aircraft.cfg", "File exists"}};
+    const std::string linkedJet = "{root}/" + kBadInputAirplanes + "Jet: ";
     static const std::vector<BadInputRow> rows = {
         // The dialog has no rule for a folder that is not there: the run finds nothing.
-        {"MissingFolder",
-         [](const TempTree&) {},
-         [](const TempTree& tree) { return tree.path("no/such/folder"); },
-         false,
-         {Ends::refused,
-          {},
-          [](const TempTree& t) { return notAFolder(t.path("no/such/folder")); }},
-         {Ends::finished}},
-        {"FolderIsAFile",
-         [](const TempTree& tree) { tree.write("sim", "a file"); },
-         simFolder,
-         false,
-         {Ends::refused, {}, [](const TempTree& t) { return notAFolder(t.path("sim")); }},
-         {Ends::finished}},
-        {"FolderBelowAFile",
-         [](const TempTree& tree) { tree.write("afile", "not a folder"); },
-         [](const TempTree& tree) { return tree.path("afile/sim"); },
-         false,
-         {Ends::refused, {}, [](const TempTree& t) { return notAFolder(t.path("afile/sim")); }},
-         {Ends::finished}},
+        {"MissingFolder", nothing, "{root}/no/such/folder", false, notAFolder("no/such/folder"),
+         finishedWithNothing},
+        {"FolderIsAFile", [](const TempTree& tree) { tree.write("sim", "a file"); }, "{root}/sim",
+         false, notAFolder("sim"), finishedWithNothing},
+        {"FolderBelowAFile", [](const TempTree& tree) { tree.write("afile", "not a folder"); },
+         "{root}/afile/sim", false, notAFolder("afile/sim"), finishedWithNothing},
         // The dialog has no rule for an empty field: the run looks below the root of the disk.
-        {"EmptyPath",
-         [](const TempTree&) {},
-         [](const TempTree&) { return std::string(); },
-         false,
-         {Ends::refused, {}, [](const TempTree&) { return std::vector<std::string>{"empty"}; }},
-         {Ends::finished}},
+        {"EmptyPath", nothing, "", false, {Ends::refused, {}, {"empty"}}, finishedWithNothing},
         {"FolderWithoutAircraftFolders",
          [](const TempTree& tree) { tree.write("sim/readme.txt", "not a simulator"); },
-         simFolder,
+         "{root}/sim",
          false,
          {Ends::finished,
           {},
-          [](const TempTree& t) {
-              return std::vector<std::string>{
-                  "warning: none of the aircraft folders looked for exists",
-                  t.path("sim") + "/SimObjects/Airplanes\n",
-                  t.path("sim") + "/MyTraffic/Aircraft\n"};
-          }},
-         {Ends::finished}},
-        {"TrailingSlash",
-         oneJet,
-         [](const TempTree& t) { return t.path("sim") + "/"; },
-         false,
-         {Ends::finished, kOneJet},
-         {Ends::finished, kOneJet},
+          {"warning: none of the aircraft folders looked for exists",
+           "{root}/sim/SimObjects/Airplanes\n", "{root}/sim/MyTraffic/Aircraft\n"}},
+         finishedWithNothing},
+        {"TrailingSlash", oneJet, "{root}/sim/", false, oneJetTreated, oneJetTreated, jetPatched},
+        {"TrailingSlashes", oneJet, "{root}/sim//", false, oneJetTreated, oneJetTreated,
          jetPatched},
-        {"TrailingSlashes",
-         oneJet,
-         [](const TempTree& t) { return t.path("sim") + "//"; },
-         false,
-         {Ends::finished, kOneJet},
-         {Ends::finished, kOneJet},
+        {"TrailingBackslash", oneJet, "{root}/sim\\", false, oneJetTreated, oneJetTreated,
          jetPatched},
-        {"TrailingBackslash",
-         oneJet,
-         [](const TempTree& t) { return t.path("sim") + "\\"; },
-         false,
-         {Ends::finished, kOneJet},
-         {Ends::finished, kOneJet},
-         jetPatched},
-        {"TrailingDot",
-         oneJet,
-         [](const TempTree& t) { return t.path("sim") + "/."; },
-         false,
-         {Ends::finished, kOneJet},
-         {Ends::finished, kOneJet},
-         jetPatched},
+        {"TrailingDot", oneJet, "{root}/sim/.", false, oneJetTreated, oneJetTreated, jetPatched},
         // Rewritten as text, its backup byte for byte the original.
         {"BinaryFile",
          [](const TempTree& tree) {
              tree.write(kBadInputAirplanes + "Bin/aircraft.cfg", binaryAircraft());
          },
-         simFolder,
-         false,
-         {Ends::finished, kOneJet},
-         {Ends::finished, kOneJet},
+         "{root}/sim", false, oneJetTreated, oneJetTreated,
          [](const TempTree& tree) {
              EXPECT_EQ(tree.read(kBadInputAirplanes + "Bin/without_contrails_aircraft.cfg"),
                        binaryAircraft());
@@ -164,10 +135,7 @@ inline const std::vector<BadInputRow>& badInputRows() {
              tree.folder(kBadInputAirplanes + "Odd/aircraft.cfg");
              oneJet(tree);
          },
-         simFolder,
-         false,
-         {Ends::finished, kOneJet},
-         {Ends::finished, kOneJet},
+         "{root}/sim", false, oneJetTreated, oneJetTreated,
          [](const TempTree& tree) {
              jetPatched(tree);
              EXPECT_TRUE(std::filesystem::is_directory(tree.root() /
@@ -181,36 +149,13 @@ inline const std::vector<BadInputRow>& badInputRows() {
              oneJet(tree);
              tree.folder(kBadInputAirplanes + "Jet/without_contrails_aircraft.cfg");
          },
-         simFolder,
-         false,
-         {Ends::failed,
-          {},
-          [](const TempTree&) {
-              return std::vector<std::string>{"without_contrails_aircraft.cfg", "File exists"};
-          }},
-         {Ends::failed,
-          {},
-          [](const TempTree&) {
-              return std::vector<std::string>{"without_contrails_aircraft.cfg", "File exists"};
-          }}},
+         "{root}/sim", false, backupTaken, backupTaken},
         // A panel link that leads nowhere still marks the aircraft as flyable.
-        {"DanglingPanelLinkLeftOutUnlessFlyable",
-         [](const TempTree& tree) {
-             tree.write(kBadInputAirplanes + "Player/aircraft.cfg", kJet);
-             std::filesystem::create_symlink(tree.root() / "nowhere",
-                                             tree.root() / (kBadInputAirplanes + "Player/panel"));
-         },
-         simFolder,
-         false,
-         {Ends::finished},
-         {Ends::finished}},
+        {"DanglingPanelLinkLeftOutUnlessFlyable", danglingPanel, "{root}/sim", false,
+         finishedWithNothing, finishedWithNothing},
         {"DanglingPanelLinkTreatedWithFlyable",
-         [](const TempTree& tree) {
-             tree.write(kBadInputAirplanes + "Player/aircraft.cfg", kJet);
-             std::filesystem::create_symlink(tree.root() / "nowhere",
-                                             tree.root() / (kBadInputAirplanes + "Player/panel"));
-         },
-         simFolder,
+         danglingPanel,
+         "{root}/sim",
          true,
          {Ends::finished, {0, 1, 1, 1}},
          {Ends::finished, {0, 1, 1, 1}},
@@ -225,10 +170,7 @@ inline const std::vector<BadInputRow>& badInputRows() {
              std::filesystem::create_directory_symlink(tree.root() / "elsewhere/Jet",
                                                        tree.root() / (kBadInputAirplanes + "Jet"));
          },
-         simFolder,
-         false,
-         {Ends::finished, kOneJet},
-         {Ends::finished, kOneJet},
+         "{root}/sim", false, oneJetTreated, oneJetTreated,
          [](const TempTree& tree) {
              EXPECT_EQ(tree.read("elsewhere/Jet/aircraft.cfg"), patched(kJet));
              EXPECT_EQ(tree.read("elsewhere/Jet/without_contrails_aircraft.cfg"), kJet);
@@ -244,18 +186,10 @@ inline const std::vector<BadInputRow>& badInputRows() {
                  tree.root() / "home/.bashrc",
                  tree.root() / (kBadInputAirplanes + "Jet/without_contrails_aircraft.cfg"));
          },
-         simFolder,
+         "{root}/sim",
          false,
-         {Ends::finished, kOneJet,
-          [](const TempTree& t) {
-              return std::vector<std::string>{t.path(kBadInputAirplanes + "Jet") + ": ",
-                                              linkReason(kBackupFileName)};
-          }},
-         {Ends::finished, kOneJet,
-          [](const TempTree& t) {
-              return std::vector<std::string>{t.path(kBadInputAirplanes + "Jet") + ": " +
-                                              linkReason(kBackupFileName)};
-          }},
+         {Ends::finished, kOneJet, {linkedJet, linkReason(kBackupFileName)}},
+         {Ends::finished, kOneJet, {linkedJet + linkReason(kBackupFileName)}},
          [](const TempTree& tree) {
              EXPECT_EQ(tree.read(kBadInputAirplanes + "Jet/aircraft.cfg"), kJet);
              EXPECT_EQ(tree.read("home/.bashrc"), "not an aircraft file\n");
@@ -266,16 +200,13 @@ inline const std::vector<BadInputRow>& badInputRows() {
              tree.write(kBadInputAirplanes + kLatinName + "/aircraft.cfg", kJet);
              tree.write(kBadInputAirplanes + kJapaneseName + "/aircraft.cfg", kJet);
          },
-         simFolder,
+         "{root}/sim",
          false,
-         {Ends::finished,
-          {2, 0, 2, 2},
-          [](const TempTree&) { return std::vector<std::string>{kLatinName}; }},
+         {Ends::finished, {2, 0, 2, 2}, {kLatinName}},
          {Ends::finished, {2, 0, 2, 2}},
          [](const TempTree& tree) {
-             EXPECT_EQ(tree.read(kBadInputAirplanes + kLatinName + "/aircraft.cfg"), patched(kJet));
-             EXPECT_EQ(tree.read(kBadInputAirplanes + kJapaneseName + "/aircraft.cfg"),
-                       patched(kJet));
+             for (const std::string& name : {kLatinName, kJapaneseName})
+                 EXPECT_EQ(tree.read(kBadInputAirplanes + name + "/aircraft.cfg"), patched(kJet));
          }},
     };
     return rows;
