@@ -48,20 +48,22 @@ std::span<const CliOption> cliOptionTable();
 // The help's "Options:" list, every row wrapped at the same column.
 std::string cliOptionsHelp();
 
-// Why a command line was refused; `refusalText` words each, so tests compare against it.
+// Why a command line was refused; `refusalText` words each, so tests compare against it. The
+// subject is the argument, option or value refused; for `doesNotApply` the other is the option
+// that chose the run, for `needsRun` the option the refused one goes with.
 enum class CliRefusal {
-    unknownOption,    // subject: the argument
-    needsValue,       // subject: the option
-    takesNoValue,     // subject: the option
-    temperature,      // subject: the text given
-    unknownEngine,    // subject: the name given
-    effectLineBreak,  //
-    effectCodePage,   //
-    emptyFsxCfg,      //
-    twoFolders,       //
-    emptyFolder,      //
-    doesNotApply,     // subject: the option (or "a simulator folder"); other: the run's option
-    needsRun,         // subject: the option; other: the option(s) it goes with
+    unknownOption,
+    needsValue,
+    takesNoValue,
+    temperature,
+    unknownEngine,
+    effectLineBreak,
+    effectCodePage,
+    emptyFsxCfg,
+    twoFolders,
+    emptyFolder,
+    doesNotApply,
+    needsRun,
 };
 std::string refusalText(CliRefusal refusal, std::string_view subject = {},
                         std::string_view other = {});
