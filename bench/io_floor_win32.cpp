@@ -3,6 +3,8 @@
 // sharing), with no rules and no name handling beyond what the calls need.
 #include "bench/io_floor.h"
 
+#include "patcher/aircraft_folders.h"
+
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
@@ -15,6 +17,11 @@
 namespace cirrowisp::bench {
 
 namespace {
+
+// The core's file names, which are ASCII: widened a byte to a character.
+std::wstring inFolder(const std::wstring& folder, const char* name) {
+    return folder + L"\\" + std::wstring(name, name + std::char_traits<char>::length(name));
+}
 
 [[noreturn]] void fail(const char* what, const std::wstring& path) {
     const DWORD error = GetLastError();
@@ -124,7 +131,7 @@ void treatFolder(const std::wstring& folder, const FloorOptions& options, std::v
     if (flyable && !options.includeFlyable) {
         return;
     }
-    const std::wstring cfg = folder + L"\\aircraft.cfg";
+    const std::wstring cfg = inFolder(folder, kAircraftFileName);
     Handle in(openRead(cfg));
     if (!in.valid()) {
         return;  // missing, a folder, or held open by another program
@@ -134,7 +141,7 @@ void treatFolder(const std::wstring& folder, const FloorOptions& options, std::v
         copyBytes(in.get(), INVALID_HANDLE_VALUE, INVALID_HANDLE_VALUE, buffer, cfg, totals);
         return;
     }
-    const std::wstring fresh = folder + L"\\new_aircraft.cfg";
+    const std::wstring fresh = inFolder(folder, kNewAircraftFileName);
     Handle out(create(fresh));
     if (!out.valid()) {
         return;
@@ -143,8 +150,8 @@ void treatFolder(const std::wstring& folder, const FloorOptions& options, std::v
 
     // A first run keeps a copy of the old bytes, written beside the new file and renamed into
     // place; a later run finds the backup and leaves it alone.
-    const std::wstring backup = folder + L"\\without_contrails_aircraft.cfg";
-    const std::wstring backupTemp = folder + L"\\without_contrails_aircraft.tmp";
+    const std::wstring backup = inFolder(folder, kBackupFileName);
+    const std::wstring backupTemp = inFolder(folder, kBackupTempFileName);
     const bool backupExists = GetFileAttributesW(backup.c_str()) != INVALID_FILE_ATTRIBUTES;
     Handle copy(backupExists ? INVALID_HANDLE_VALUE : create(backupTemp));
     if (!backupExists && !copy.valid()) {

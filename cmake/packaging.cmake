@@ -38,6 +38,7 @@ else()
 
     # Manual pages carry the version, and Debian wants them compressed without a time stamp.
     set(man_pages "${package_dir}/cirrowisp-cli.1")
+    include(core_constants)
     configure_file("${PROJECT_SOURCE_DIR}/cli/cirrowisp-cli.1.in" "${package_dir}/cirrowisp-cli.1" @ONLY)
     if(CIRROWISP_QT)
         configure_file("${PROJECT_SOURCE_DIR}/ui/qt/cirrowisp.1.in" "${package_dir}/cirrowisp.1" @ONLY)

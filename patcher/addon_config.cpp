@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "patcher/byte_text.h"
+#include "patcher/config_lines.h"
 #include "patcher/text_encoding.h"
 #include "patcher/utf16_text.h"
 
@@ -13,17 +14,9 @@ namespace cirrowisp {
 
 namespace {
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r';
-}
-
 std::string_view trim(std::string_view text) {
-    while (!text.empty() && isBlank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && isBlank(text.back())) {
-        text.remove_suffix(1);
-    }
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
     return text;
 }
 
@@ -53,43 +46,25 @@ std::string lowerCase(std::string_view text) {
 Sections readNumberedSections(std::string_view bytes,
                               std::initializer_list<std::string_view> names) {
     const std::string text = configTextAsUtf8(bytes);
-    std::string_view rest = text;
     Sections sections;
     std::map<std::string, std::string>* current = nullptr;
-    while (!rest.empty()) {
-        const std::size_t end = rest.find('\n');
-        const std::string_view line = trim(rest.substr(0, end));
-        rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
-        if (line.empty() || line.front() == ';' || line.starts_with("//")) {
-            continue;
-        }
-        if (line.front() == '[') {
+    forEachConfigLine(text, [&](const ConfigLine& line) {
+        if (line.isSection) {
             current = nullptr;
-            const std::string_view header = trim(line.substr(1, line.find(']') - 1));
-            const std::size_t dot = header.rfind('.');
-            if (dot == std::string_view::npos) {
-                continue;
-            }
-            const std::string name = lowerCase(trim(header.substr(0, dot)));
-            const auto number = sectionNumber(trim(header.substr(dot + 1)));
+            const std::size_t dot = line.section.rfind('.');
+            if (dot == std::string_view::npos)
+                return;
+            const std::string name = lowerCase(trim(line.section.substr(0, dot)));
+            const auto number = sectionNumber(trim(line.section.substr(dot + 1)));
             if (number && std::any_of(names.begin(), names.end(), [&](std::string_view wanted) {
                     return equalsIgnoringAsciiCase(name, wanted);
                 })) {
                 current = &sections[name][*number];
             }
-            continue;
+        } else if (current != nullptr) {
+            current->try_emplace(lowerCase(line.key), line.value);
         }
-        const std::size_t equals = line.find('=');
-        if (current == nullptr || equals == std::string_view::npos) {
-            continue;
-        }
-        std::string_view value = trim(line.substr(equals + 1));
-        // A path with blanks may come in quotes; the quotes are not part of it.
-        if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
-            value = value.substr(1, value.size() - 2);
-        }
-        current->try_emplace(lowerCase(trim(line.substr(0, equals))), value);
-    }
+    });
     return sections;
 }
 

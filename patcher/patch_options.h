@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace cirrowisp {
@@ -20,6 +21,18 @@ inline constexpr EngineType kEngineUnknown = 6;
 
 inline constexpr std::int32_t kMinContrailTemperature = -50;
 inline constexpr std::int32_t kMaxContrailTemperature = 0;
+
+// A temperature as the user typed it, in a dialog or on the command line, and what it reads as.
+struct TemperatureReading {
+    enum class Kind { accepted, notAnInteger, outOfRange };
+    Kind kind = Kind::notAnInteger;
+    std::int32_t value = 0;  // when accepted
+};
+
+// One rule for every front end, that of the Windows dialog framework's int fields: blanks
+// around it, an optional sign, ASCII digits. A number of any length that is out of range is
+// out of range, never "not an integer", so the user is told the range.
+TemperatureReading readTemperature(std::string_view text);
 
 // The user's choices for one run: what to write, which engine types to treat and where the
 // simulator lives. Strings are byte strings in the system's ANSI code page, never converted.

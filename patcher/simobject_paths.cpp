@@ -6,24 +6,11 @@
 
 #include "patcher/addon_config.h"
 #include "patcher/byte_text.h"
+#include "patcher/config_lines.h"
 
 namespace cirrowisp {
 
 namespace {
-
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-std::string_view trim(std::string_view text) {
-    while (!text.empty() && isBlank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && (isBlank(text.back()) || text.back() == '\r')) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
 
 bool equalsIgnoringCase(std::string_view a, std::string_view upper) {
     return a.size() == upper.size() && findUpper(a, upper) == 0;
@@ -54,37 +41,16 @@ std::optional<std::size_t> entryNumber(std::string_view key) {
 std::vector<std::string> readSimObjectPaths(std::string_view bytes) {
     // Saved as UTF-16 by an editor, the file would otherwise list nothing, without a word.
     const std::string text = configTextAsUtf8(bytes);
-    std::string_view configText = text;
     std::map<std::size_t, std::string> entries;
     bool inMain = false;
-    // Scan through the text line by line; only the current line is looked at.
-    while (!configText.empty()) {
-        const std::size_t end = configText.find('\n');
-        const std::string_view line = trim(configText.substr(0, end));
-        configText.remove_prefix(end == std::string_view::npos ? configText.size() : end + 1);
-
-        if (line.empty() || line.front() == ';' || line.starts_with("//")) {
-            continue;
+    forEachConfigLine(text, [&](const ConfigLine& line) {
+        if (line.isSection) {
+            inMain = equalsIgnoringCase(line.section, "MAIN");
+        } else if (inMain) {
+            if (const auto number = entryNumber(line.key))
+                entries.try_emplace(*number, line.value);
         }
-        if (line.front() == '[') {
-            const std::size_t close = line.find(']');
-            inMain = close != std::string_view::npos &&
-                     equalsIgnoringCase(trim(line.substr(1, close - 1)), "MAIN");
-            continue;
-        }
-        const std::size_t equals = findEquals(line);
-        if (!inMain || equals == std::string_view::npos) {
-            continue;
-        }
-        if (const auto number = entryNumber(trim(line.substr(0, equals)))) {
-            std::string_view value = trim(line.substr(equals + 1));
-            // A path with blanks may come in quotes; the quotes are not part of it.
-            if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
-                value = value.substr(1, value.size() - 2);
-            }
-            entries.try_emplace(*number, value);
-        }
-    }
+    });
 
     std::vector<std::string> folders;
     for (std::size_t number = 0;; ++number) {

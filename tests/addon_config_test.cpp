@@ -53,6 +53,9 @@ INSTANTIATE_TEST_SUITE_P(
             "[Entry.0]\r\nTitle=Airplanes\r\nPath=SimObjects\\Airplanes\r\nRequired=False\r\n"
             "Active=True\r\n\r\n[Entry.1]\r\nTitle=Rotorcraft\r\nPath=SimObjects\\Rotorcraft\r\n",
             {"SimObjects\\Airplanes", "SimObjects\\Rotorcraft"}},
+        ListCase{"HeaderWithoutClosingBracketNamesNoSection",
+                 "[Entry.0]\nPath=A\n[Entry.1\nPath=B\n",
+                 {"A"}},
         ListCase{"InactiveInAnyCaseLeftOut",
                  "[Entry.0]\nPath=A\nActive=FALSE\n[Entry.1]\nPath=B\nactive=false\n"
                  "[Entry.2]\nPath=C\nACTIVE= False \n[Entry.3]\nPath=D\nActive=no\n",

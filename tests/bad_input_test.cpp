@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "patcher/aircraft_folders.h"
+#include "tests/support/bad_input_rows.h"
 #include "tests/support/child_process.h"
 #include "tests/support/samples.h"
 #include "tests/support/scan_fault_check.h"
@@ -106,90 +107,31 @@ protected:
     const std::string airplanes_ = "sim/SimObjects/Airplanes/";
 };
 
-// Simulator folders that are not there: a usage error that names the folder, nothing written.
-struct PathCase {
-    const char* name;
-    std::string (*path)(const TempTree&);
-};
+class BadInputTable : public ::testing::TestWithParam<BadInputRow> {};
 
-// Names the row in test output, instead of a dump of its bytes.
-void PrintTo(const PathCase& row, std::ostream* out) {
-    *out << row.name;
-}
-
-class BadSimulatorPath : public ::testing::TestWithParam<PathCase> {};
-
-TEST_P(BadSimulatorPath, IsRefusedAndChangesNothing) {
+TEST_P(BadInputTable, EndsAsTheRowSays) {
+    const BadInputRow& row = GetParam();
     TempTree tree;
-    tree.write("afile", "not a folder");
+    row.build(tree);
     const auto before = tree.files();
-    const std::string path = GetParam().path(tree);
-    const CliResult result = runCli({path});
-    EXPECT_EQ(result.status, 2) << result.err;
-    EXPECT_EQ(result.out, "");
-    EXPECT_THAT(result.err, HasSubstr("'" + path + "' does not exist or is not a folder"));
-    EXPECT_EQ(tree.files(), before);
+    std::vector<std::string> args{"--verbose"};
+    if (row.flyable)
+        args.push_back("--flyable");
+    args.push_back(inTree(tree, row.folder));
+    const CliResult result = runCli(args);
+    const int status[] = {2, 0, 1};  // refused, finished, failed
+    EXPECT_EQ(result.status, status[static_cast<int>(row.cli.ends)]) << result.err;
+    EXPECT_EQ(result.out, row.cli.ends == Ends::finished ? summaryText(row.cli.totals) + "\n" : "");
+    for (const std::string& text : row.cli.says)
+        EXPECT_THAT(result.err, HasSubstr(inTree(tree, text)));
+    if (row.after)
+        row.after(tree);
+    else
+        EXPECT_EQ(tree.files(), before);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Paths, BadSimulatorPath,
-    ::testing::Values(
-        PathCase{"Missing", [](const TempTree& tree) { return tree.path("no/such/folder"); }},
-        PathCase{"AFile", [](const TempTree& tree) { return tree.path("afile"); }},
-        PathCase{"BelowAFile", [](const TempTree& tree) { return tree.path("afile/sim"); }}),
-    [](const ::testing::TestParamInfo<PathCase>& row) { return row.param.name; });
-
-TEST_F(BadInput, FolderWithoutAircraftFoldersRunsWithAWarningNamingThem) {
-    tree_.write("sim/readme.txt", "not a simulator");
-    const CliResult result = runCli({tree_.path("sim")});
-    EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.out, summary(0, 0, 0, 0));
-    EXPECT_THAT(result.err, HasSubstr("warning: none of the aircraft folders looked for exists"));
-    EXPECT_THAT(result.err, HasSubstr(tree_.path("sim") + "/SimObjects/Airplanes\n"));
-    EXPECT_THAT(result.err, HasSubstr(tree_.path("sim") + "/MyTraffic/Aircraft\n"));
-}
-
-TEST_F(BadInput, EmptyPathIsRefusedWithAMessage) {
-    const CliResult result = runCli({""});
-    EXPECT_EQ(result.status, 2);
-    EXPECT_EQ(result.out, "");
-    EXPECT_THAT(result.err, HasSubstr("empty"));
-}
-
-TEST_F(BadInput, TrailingSeparatorsNameTheSameFolder) {
-    for (const std::string suffix : {"/", "//", "\\", "/."}) {
-        SCOPED_TRACE("suffix " + suffix);
-        TempTree tree;
-        tree.write(airplanes_ + "Jet/aircraft.cfg", kJet);
-        const CliResult result = runCli({tree.path("sim") + suffix});
-        EXPECT_EQ(result.status, 0) << result.err;
-        EXPECT_EQ(result.out, summary(1, 0, 1, 1));
-        EXPECT_EQ(tree.read(airplanes_ + "Jet/aircraft.cfg"), patched(kJet));
-    }
-}
-
-TEST_F(BadInput, BinaryFileIsRewrittenAsTextWithItsBackupIntact) {
-    std::string binary = kJet;
-    for (int byte = 0; byte < 256; ++byte) binary += static_cast<char>(byte);
-    binary += std::string("\0\0\0[effects]\0\r\n", 16) + "wake=1\r\n[x]\r\n";
-    tree_.write(airplanes_ + "Bin/aircraft.cfg", binary);
-    const CliResult result = runCli({tree_.path("sim")});
-    EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.out, summary(1, 0, 1, 1));
-    EXPECT_EQ(tree_.read(airplanes_ + "Bin/without_contrails_aircraft.cfg"), binary);
-    EXPECT_EQ(tree_.read(airplanes_ + "Bin/aircraft.cfg"), patched(binary));
-}
-
-TEST_F(BadInput, AircraftFileThatIsAFolderIsSkipped) {
-    tree_.folder(airplanes_ + "Odd/aircraft.cfg");
-    tree_.write(airplanes_ + "Jet/aircraft.cfg", kJet);
-    const CliResult result = runCli({tree_.path("sim")});
-    EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.out, summary(1, 0, 1, 1));
-    EXPECT_TRUE(fs::is_directory(tree_.root() / (airplanes_ + "Odd/aircraft.cfg")));
-    EXPECT_FALSE(tree_.exists(airplanes_ + "Odd/without_contrails_aircraft.cfg"));
-    EXPECT_FALSE(tree_.exists(airplanes_ + "Odd/new_aircraft.cfg"));
-}
+INSTANTIATE_TEST_SUITE_P(Rows, BadInputTable, ::testing::ValuesIn(badInputRows()),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(BadInput, UnreadableAircraftFileIsSkippedAndNotCounted) {
     const auto account = unprivilegedAccount();
@@ -281,44 +223,6 @@ TEST_F(BadInput, OwnerReadOnlyAircraftFileIsLeftAloneAndCounted) {
     EXPECT_THAT(restore.err, HasSubstr("Jet: AI, left alone, aircraft.cfg is read-only"));
     EXPECT_EQ(tree_.read(jet), patched(kJet));
     EXPECT_TRUE(tree_.exists(airplanes_ + "Jet/without_contrails_aircraft.cfg"));
-}
-
-TEST_F(BadInput, BackupNameTakenByAFolderEndsTheRunWithAClearError) {
-    tree_.write(airplanes_ + "Jet/aircraft.cfg", kJet);
-    tree_.folder(airplanes_ + "Jet/without_contrails_aircraft.cfg");
-    const auto before = tree_.files();
-    const CliResult result = runCli({tree_.path("sim")});
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.out, "");
-    EXPECT_THAT(result.err, HasSubstr("without_contrails_aircraft.cfg"));
-    EXPECT_THAT(result.err, HasSubstr("File exists"));
-    EXPECT_EQ(tree_.files(), before);
-}
-
-TEST_F(BadInput, DanglingPanelLinkStillMarksAFlyableAircraft) {
-    tree_.write(airplanes_ + "Player/aircraft.cfg", kJet);
-    fs::create_symlink(tree_.root() / "nowhere", tree_.root() / (airplanes_ + "Player/panel"));
-    const CliResult skipped = runCli({tree_.path("sim")});
-    EXPECT_EQ(skipped.status, 0) << skipped.err;
-    EXPECT_EQ(skipped.out, summary(0, 0, 0, 0));
-    EXPECT_EQ(tree_.read(airplanes_ + "Player/aircraft.cfg"), kJet);
-
-    const CliResult included = runCli({"--flyable", tree_.path("sim")});
-    EXPECT_EQ(included.status, 0) << included.err;
-    EXPECT_EQ(included.out, summary(0, 1, 1, 1));
-}
-
-TEST_F(BadInput, AircraftFolderLinkedFromElsewhereIsFollowed) {
-    tree_.write("elsewhere/Jet/aircraft.cfg", kJet);
-    tree_.folder(airplanes_);
-    fs::create_directory_symlink(tree_.root() / "elsewhere/Jet",
-                                 tree_.root() / (airplanes_ + "Jet"));
-    const CliResult result = runCli({tree_.path("sim")});
-    EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.out, summary(1, 0, 1, 1));
-    EXPECT_EQ(tree_.read("elsewhere/Jet/aircraft.cfg"), patched(kJet));
-    EXPECT_EQ(tree_.read("elsewhere/Jet/without_contrails_aircraft.cfg"), kJet);
-    EXPECT_TRUE(fs::is_symlink(tree_.root() / (airplanes_ + "Jet")));
 }
 
 // A link to a file of the user's outside the tree, planted under each name the program makes or
@@ -419,21 +323,6 @@ TEST_F(BadInput, HardLinkedAircraftFileSharesNothingAfterTheRun) {
     std::ofstream(folder / "aircraft.cfg", std::ios::app) << "edited=1\r\n";
     std::ofstream(tree_.root() / "library/jet.cfg", std::ios::app) << "edited=2\r\n";
     EXPECT_EQ(tree_.read(airplanes_ + "Jet/without_contrails_aircraft.cfg"), kJet);
-}
-
-TEST_F(BadInput, CodePageFolderNameIsTreatedLikeAnyOther) {
-    // "Café" in Windows-1252 and "ソラ" in Shift-JIS, as those code pages store them: not
-    // UTF-8, and the second byte of "ソ" is 0x5C, the code of a backslash.
-    const std::string latin = "Caf\xe9";
-    const std::string japanese = "\x83\x5c\x83\x89";
-    tree_.write(airplanes_ + latin + "/aircraft.cfg", kJet);
-    tree_.write(airplanes_ + japanese + "/aircraft.cfg", kJet);
-    const CliResult result = runCli({"--verbose", tree_.path("sim")});
-    EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.out, summary(2, 0, 2, 2));
-    EXPECT_EQ(tree_.read(airplanes_ + latin + "/aircraft.cfg"), patched(kJet));
-    EXPECT_EQ(tree_.read(airplanes_ + japanese + "/aircraft.cfg"), patched(kJet));
-    EXPECT_THAT(result.err, HasSubstr(latin));
 }
 
 #if defined(__SANITIZE_ADDRESS__)

@@ -1,4 +1,5 @@
 #include "ui/common/generator_form.h"
+#include "tests/support/temperature_rows.h"
 
 #include <gtest/gtest.h>
 
@@ -92,60 +93,24 @@ TEST(GeneratorFormTest, TextFieldsAreTakenVerbatim) {
     EXPECT_EQ(options.simulatorPath, "C:\\Games\\FSX\\ ");
 }
 
-// Blanks, an optional sign and digits, as the Windows dialog framework reads an int field.
-TEST(GeneratorFormTest, TemperatureTextAcceptedAsAnInteger) {
-    struct Row {
-        const char* text;
-        std::int32_t value;
-    };
-    const Row rows[] = {
-        {"-27", -27}, {"0", 0},  {"-50", -50},  {"  -40", -40}, {"-40\t ", -40},
-        {"+0", 0},    {"-0", 0}, {"-050", -50}, {"\t-1 ", -1},  {"-00000000000000000049", -49},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.text);
-        FormValues form;
-        form.temperatureText = row.text;
-        PatchOptions options;
-        EXPECT_FALSE(optionsFromForm(form, options).has_value());
-        EXPECT_EQ(options.maxContrailTemperature, row.value);
-    }
-}
-
-TEST(GeneratorFormTest, TemperatureRefusedWithTheMatchingMessage) {
+// Every row of the shared temperature table: the value taken, or the refusal's message.
+TEST(GeneratorFormTest, TemperatureTakenOrRefusedWithTheMatchingMessage) {
     const std::string notInteger = "Please enter an integer.";
     const std::string outOfRange = "Please enter an integer between -50 and 0.";
-    struct Row {
-        const char* text;
-        const std::string& message;
-    };
-    const Row rows[] = {
-        {"", notInteger},
-        {"  ", notInteger},
-        {"-", notInteger},
-        {"+", notInteger},
-        {"abc", notInteger},
-        {"-2 7", notInteger},
-        {"-27x", notInteger},
-        {"1.5", notInteger},
-        {"--5", notInteger},
-        {"0x10", notInteger},
-        {"-27\n", notInteger},
-        {"5", outOfRange},
-        {"-51", outOfRange},
-        {"1", outOfRange},
-        {"99999999999", outOfRange},
-        {"-99999999999", outOfRange},
-    };
-    for (const Row& row : rows) {
+    for (const TemperatureRow& row : kTemperatureRows) {
         SCOPED_TRACE(row.text);
         FormValues form = formFromOptions(PatchOptions{});
         form.temperatureText = row.text;
         PatchOptions options;
         const auto refusal = optionsFromForm(form, options);
+        if (row.kind == kAccepted) {
+            EXPECT_FALSE(refusal.has_value());
+            EXPECT_EQ(options.maxContrailTemperature, row.value);
+            continue;
+        }
         ASSERT_TRUE(refusal.has_value());
         EXPECT_EQ(refusal->field, FormField::temperature);
-        EXPECT_EQ(refusal->message, row.message);
+        EXPECT_EQ(refusal->message, row.kind == kNotAnInteger ? notInteger : outOfRange);
     }
 }
 

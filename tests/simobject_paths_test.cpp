@@ -76,6 +76,10 @@ INSTANTIATE_TEST_SUITE_P(
             "LineWithoutEqualsIgnored", "[Main]\nSimObjectPaths.0\nSimObjectPaths.0=A\n", {"A"}},
         ConfigCase{"ByteOrderMarkIgnored", "\xEF\xBB\xBF[Main]\nSimObjectPaths.0=A\n", {"A"}},
         ConfigCase{"LongLine", "[Main]\r\nSimObjectPaths.0=" + kLongPath + "\r\n", {kLongPath}},
+        ConfigCase{"HeaderWithoutClosingBracketEndsMain",
+                   "[Main]\nSimObjectPaths.0=A\n[Main\nSimObjectPaths.1=B\n",
+                   {"A"}},
+        ConfigCase{"StrayCarriageReturnIsABlank", "\r[Main]\n\rSimObjectPaths.0=A\n", {"A"}},
         ConfigCase{"EmptyFile", "", {}}),
     [](const ::testing::TestParamInfo<ConfigCase>& row) { return row.param.name; });
 

@@ -14,42 +14,6 @@ namespace cirrowisp {
 
 namespace {
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-// Reads an integer the way the Windows dialog framework does for an int field: blanks, an
-// optional sign, digits, blanks, and nothing else. A number too large for 32 bits saturates
-// instead of failing, so the user is told the permitted range rather than "not an integer".
-std::optional<std::int32_t> parseInteger(std::string_view text) {
-    std::size_t pos = 0;
-    while (pos < text.size() && isBlank(text[pos])) ++pos;
-    bool negative = false;
-    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
-        negative = text[pos] == '-';
-        ++pos;
-    }
-    const std::size_t digitsStart = pos;
-    std::int64_t magnitude = 0;
-    while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9') {
-        if (magnitude <= std::int64_t{INT32_MAX} + 1)
-            magnitude = magnitude * 10 + (text[pos] - '0');
-        ++pos;
-    }
-    if (pos == digitsStart)
-        return std::nullopt;
-    while (pos < text.size() && isBlank(text[pos])) ++pos;
-    if (pos != text.size())
-        return std::nullopt;
-
-    const std::int64_t value = negative ? -magnitude : magnitude;
-    if (value > INT32_MAX)
-        return INT32_MAX;
-    if (value < INT32_MIN)
-        return INT32_MIN;
-    return static_cast<std::int32_t>(value);
-}
-
 std::int32_t flag(bool ticked) {
     return ticked ? 1 : 0;
 }
@@ -74,15 +38,15 @@ FormValues formFromOptions(const PatchOptions& options) {
 }
 
 std::optional<ExchangeRefusal> optionsFromForm(const FormValues& form, PatchOptions& options) {
-    const std::optional<std::int32_t> temperature = parseInteger(form.temperatureText);
-    if (!temperature)
+    const TemperatureReading temperature = readTemperature(form.temperatureText);
+    if (temperature.kind == TemperatureReading::Kind::notAnInteger)
         return temperatureRefusal("Please enter an integer.");
-    if (*temperature < kMinContrailTemperature || *temperature > kMaxContrailTemperature) {
+    if (temperature.kind == TemperatureReading::Kind::outOfRange) {
         return temperatureRefusal("Please enter an integer between " +
                                   std::to_string(kMinContrailTemperature) + " and " +
                                   std::to_string(kMaxContrailTemperature) + ".");
     }
-    options.maxContrailTemperature = *temperature;
+    options.maxContrailTemperature = temperature.value;
     for (std::size_t i = 0; i < kEngineTypeCount; ++i) {
         options.*kEngineTypes[i].field = flag(form.engines[i]);
     }

@@ -6,12 +6,13 @@
 #include <QVBoxLayout>
 
 #include "cirrowisp_version.h"
+#include "res/captions.h"
 #include "ui/qt/app_icon.h"
 
 namespace cirrowisp {
 
 AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("About Cirrowisp"));
+    setWindowTitle(QStringLiteral(CIRROWISP_ABOUT_TITLE));
     setObjectName(QStringLiteral("aboutDialog"));
 
     auto* iconLabel = new QLabel(this);
@@ -23,7 +24,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     versionLabel->setObjectName(QStringLiteral("aboutVersion"));
     versionLabel->setTextFormat(Qt::PlainText);
 
-    auto* okButton = new QPushButton(QStringLiteral("OK"), this);
+    auto* okButton = new QPushButton(QStringLiteral(CIRROWISP_OK_CAPTION), this);
     okButton->setObjectName(QStringLiteral("aboutOk"));
     okButton->setDefault(true);
     connect(okButton, &QPushButton::clicked, this, &QDialog::accept);

@@ -20,6 +20,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "res/captions.h"
 #include "ui/common/restore_action.h"
 #include "ui/qt/about_dialog.h"
 #include "ui/qt/app_icon.h"
@@ -89,7 +90,7 @@ GeneratorDialog::GeneratorDialog(FileSystem& fileSystem, QWidget* parent)
     options_.simulatorPath = simulators_.current().folder;
 
     setObjectName(QStringLiteral("generatorDialog"));
-    setWindowTitle(QStringLiteral("FSX-Cirrowisp generator"));
+    setWindowTitle(QStringLiteral(CIRROWISP_GENERATOR_TITLE));
     setWindowIcon(icon_);
     buildControls();
     showForm(formFromOptions(options_));
@@ -99,13 +100,13 @@ GeneratorDialog::GeneratorDialog(FileSystem& fileSystem, QWidget* parent)
 void GeneratorDialog::buildControls() {
     // Created in tab order: Cancel, Start, the six engine types, temperature, path, Browse,
     // flyable, the simulator's own folders, effect name.
-    cancelButton_ = new QPushButton(QStringLiteral("Cancel"), this);
+    cancelButton_ = new QPushButton(QStringLiteral(CIRROWISP_CANCEL_CAPTION), this);
     cancelButton_->setObjectName(QStringLiteral("cancelButton"));
-    startButton_ = new QPushButton(QStringLiteral("Start"), this);
+    startButton_ = new QPushButton(QStringLiteral(CIRROWISP_START_CAPTION), this);
     startButton_->setObjectName(QStringLiteral("startButton"));
     startButton_->setDefault(true);
 
-    auto* engineGroup = new QGroupBox(QStringLiteral("Engine Type"), this);
+    auto* engineGroup = new QGroupBox(QStringLiteral(CIRROWISP_ENGINE_GROUP_CAPTION), this);
     engineGroup->setObjectName(QStringLiteral("engineTypeGroup"));
     for (std::size_t i = 0; i < kEngineTypeCount; ++i) {
         const std::string_view caption = kEngineTypes[i].caption;
@@ -135,7 +136,8 @@ void GeneratorDialog::buildControls() {
     browseButton_->setObjectName(QStringLiteral("browseButton"));
     browseButton_->setAutoDefault(false);
     // The trailing blank is part of the caption.
-    flyableBox_ = checkBox(QStringLiteral("Flyable planes "), QStringLiteral("flyableBox"), this);
+    flyableBox_ =
+        checkBox(QStringLiteral(CIRROWISP_FLYABLE_CAPTION), QStringLiteral("flyableBox"), this);
     simObjectPathsBox_ = checkBox(QStringLiteral("Aircraft folders from fsx.cfg"),
                                   QStringLiteral("simObjectPathsBox"), this);
     simObjectPathsBox_->setToolTip(
@@ -153,14 +155,14 @@ void GeneratorDialog::buildControls() {
     }
 
     // The Restore item, above About in both menus, as in the Windows system menu.
-    restoreAction_ = new QAction(QStringLiteral("&Restore original files..."), this);
+    restoreAction_ = new QAction(QStringLiteral(CIRROWISP_RESTORE_ITEM), this);
     restoreAction_->setObjectName(QStringLiteral("restoreAction"));
     connect(restoreAction_, &QAction::triggered, this, &GeneratorDialog::restoreOriginals);
     addAction(restoreAction_);
 
     // The About item: in the menu behind the icon button (where Windows has its system menu),
     // in the dialog's context menu, and on F1.
-    aboutAction_ = new QAction(QStringLiteral("&About Cirrowisp..."), this);
+    aboutAction_ = new QAction(QStringLiteral(CIRROWISP_ABOUT_ITEM), this);
     aboutAction_->setObjectName(QStringLiteral("aboutAction"));
     aboutAction_->setShortcut(QKeySequence(Qt::Key_F1));
     connect(aboutAction_, &QAction::triggered, this, &GeneratorDialog::showAbout);
@@ -208,14 +210,14 @@ void GeneratorDialog::buildControls() {
     auto* fields = new QGridLayout;
     fields->addWidget(caption(QStringLiteral("Simulator"), this), 0, 0);
     fields->addWidget(simulatorCombo_, 0, 1);
-    fields->addWidget(caption(QStringLiteral("FSX Path"), this), 1, 0);
+    fields->addWidget(caption(QStringLiteral(CIRROWISP_PATH_CAPTION), this), 1, 0);
     auto* pathRow = new QHBoxLayout;
     pathRow->addWidget(pathEdit_, 1);
     pathRow->addWidget(browseButton_);
     fields->addLayout(pathRow, 1, 1);
-    fields->addWidget(caption(QStringLiteral("Name of effect file"), this), 2, 0);
+    fields->addWidget(caption(QStringLiteral(CIRROWISP_EFFECT_CAPTION), this), 2, 0);
     fields->addWidget(effectEdit_, 2, 1);
-    fields->addWidget(caption(QStringLiteral("max Contrail Temperature (°C)"), this), 3, 0);
+    fields->addWidget(caption(QStringLiteral(CIRROWISP_TEMPERATURE_CAPTION), this), 3, 0);
     fields->addWidget(temperatureEdit_, 3, 1, Qt::AlignRight);
     fields->setColumnStretch(1, 1);
 
