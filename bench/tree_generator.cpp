@@ -68,7 +68,8 @@ TreeStats generateTree(const TreeShape& shape) {
                 c = '_';
             }
         }
-        name += "_" + std::to_string(i);
+        name += '_';
+        name += std::to_string(i);
         const fs::path folder = shape.root / kRoots[simObjects ? 0 : 1] / name;
         fs::create_directory(folder);
         fs::create_directory(folder / "model");

@@ -1,244 +1,15 @@
 #include "platform/win32_file_system.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
-// windows.h first: aclapi.h relies on its types.
-#include <aclapi.h>
-
-#include <chrono>
-#include <future>
-#include <limits>
 #include <optional>
 #include <string>
 #include <system_error>
 
-#include "platform/flush_workers.h"
 #include "platform/host_file_system.h"
-#include "platform/long_path.h"
-#include "platform/sharing_retry.h"
 #include "platform/system_code_page.h"
+#include "platform/win32_open_files.h"
 #include "platform/win32_text.h"
 
 namespace cirrowisp {
-
-namespace {
-
-FileErrorKind errorKind(DWORD error) {
-    return error == ERROR_ACCESS_DENIED ? FileErrorKind::accessDenied : FileErrorKind::other;
-}
-
-[[noreturn]] void throwError(const std::string& path, DWORD error) {
-    throw FileError(path, systemErrorText(error), errorKind(error));
-}
-
-[[noreturn]] void throwLastError(const std::string& path) {
-    throwError(path, GetLastError());
-}
-
-// Runs `attempt` (a Win32 call that sets the last error when it returns false) again while
-// another program's handle refuses it: a virus scanner or an indexer opens a file just written
-// for a few hundred milliseconds, sharing nothing, and one such moment must not end a run. The
-// last error is the attempt's own when it returns.
-template <typename Attempt>
-bool retryWhileShared(Attempt attempt) {
-    for (unsigned retry = 0;; ++retry) {
-        if (attempt()) {
-            return true;
-        }
-        const DWORD error = GetLastError();
-        if (error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION) {
-            return false;
-        }
-        const std::optional<std::chrono::milliseconds> pause = sharingRetryPause(retry);
-        if (!pause) {
-            SetLastError(error);
-            return false;
-        }
-        Sleep(static_cast<DWORD>(pause->count()));
-    }
-}
-
-// CreateFileW through retryWhileShared.
-HANDLE openShared(const std::wstring& name, DWORD access, DWORD share, DWORD disposition,
-                  DWORD flags) {
-    HANDLE file = INVALID_HANDLE_VALUE;
-    retryWhileShared([&] {
-        file = CreateFileW(name.c_str(), access, share, nullptr, disposition, flags, nullptr);
-        return file != INVALID_HANDLE_VALUE;
-    });
-    return file;
-}
-
-// The path as the W calls take it: UTF-16, and past MAX_PATH when it is absolute.
-std::wstring systemPath(const std::string& path) {
-    return toWide(extendedLengthPath(path));
-}
-
-class Win32Listing : public DirectoryListing {
-public:
-    Win32Listing(HANDLE find, const WIN32_FIND_DATAW& first) : find_(find), data_(first) {}
-    ~Win32Listing() override { FindClose(find_); }
-    Win32Listing(const Win32Listing&) = delete;
-    Win32Listing& operator=(const Win32Listing&) = delete;
-
-    bool next(DirEntry& entry) override {
-        if (!pending_) {
-            if (!FindNextFileW(find_, &data_)) {
-                return false;
-            }
-        }
-        pending_ = false;
-        entry.name = fromWide(data_.cFileName);
-        entry.isFolder = (data_.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        // A symbolic link or a junction; other reparse points (a cloud file's placeholder, a
-        // deduplicated file) hold their data in place and are files like any other.
-        entry.isLink = (data_.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
-                       IsReparseTagNameSurrogate(data_.dwReserved0);
-        return true;
-    }
-
-private:
-    HANDLE find_;
-    WIN32_FIND_DATAW data_;
-    bool pending_ = true;
-};
-
-class Win32InputFile : public InputFile {
-public:
-    Win32InputFile(HANDLE file, std::string path, bool readOnly)
-        : file_(file), path_(std::move(path)), readOnly_(readOnly) {}
-    ~Win32InputFile() override { CloseHandle(file_); }
-    Win32InputFile(const Win32InputFile&) = delete;
-    Win32InputFile& operator=(const Win32InputFile&) = delete;
-
-    bool readOnly() const override { return readOnly_; }
-
-    std::size_t read(char* buffer, std::size_t size) override {
-        const DWORD ask = size > std::numeric_limits<DWORD>::max() / 2
-                              ? std::numeric_limits<DWORD>::max() / 2
-                              : static_cast<DWORD>(size);
-        DWORD got = 0;
-        if (!ReadFile(file_, buffer, ask, &got, nullptr)) {
-            throwLastError(path_);
-        }
-        return got;
-    }
-
-private:
-    HANDLE file_;
-    std::string path_;
-    bool readOnly_;
-};
-
-// The attributes a new file takes from the one it stands in for. Read-only is not among them:
-// a file that has it is left alone before anything is written.
-constexpr DWORD kCopiedAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                                    FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-
-class Win32OutputFile : public OutputFile {
-public:
-    Win32OutputFile(HANDLE file, std::string path) : file_(file), path_(std::move(path)) {}
-    ~Win32OutputFile() override {
-        if (flushed_.valid()) {
-            flushed_.wait();  // the handle stays open until its flush is over
-        }
-        if (file_ != INVALID_HANDLE_VALUE) {
-            CloseHandle(file_);
-        }
-    }
-    Win32OutputFile(const Win32OutputFile&) = delete;
-    Win32OutputFile& operator=(const Win32OutputFile&) = delete;
-
-    void write(const char* data, std::size_t size) override {
-        while (size > 0) {
-            const DWORD ask = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
-            DWORD put = 0;
-            if (!WriteFile(file_, data, ask, &put, nullptr)) {
-                throwLastError(path_);
-            }
-            data += put;
-            size -= put;
-        }
-    }
-
-    void copyPropertiesFrom(const std::string& path) override {
-        // The access list only: owner and group stay the creator's, as a copy's would, and
-        // setting another owner takes a privilege the pilot does not hold. Inherited entries
-        // come from the folder both files share; "protected" says whether the old file took
-        // them at all.
-        PACL dacl = nullptr;
-        PSECURITY_DESCRIPTOR descriptor = nullptr;
-        std::wstring source = systemPath(path);
-        DWORD error =
-            GetNamedSecurityInfoW(source.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
-                                  nullptr, nullptr, &dacl, nullptr, &descriptor);
-        if (error == ERROR_SUCCESS) {
-            SECURITY_DESCRIPTOR_CONTROL control = 0;
-            DWORD revision = 0;
-            GetSecurityDescriptorControl(descriptor, &control, &revision);
-            const SECURITY_INFORMATION what =
-                DACL_SECURITY_INFORMATION |
-                ((control & SE_DACL_PROTECTED) != 0 ? PROTECTED_DACL_SECURITY_INFORMATION
-                                                    : UNPROTECTED_DACL_SECURITY_INFORMATION);
-            error = SetSecurityInfo(file_, SE_FILE_OBJECT, what, nullptr, nullptr, dacl, nullptr);
-            LocalFree(descriptor);
-            // A file system without access lists (FAT, some shares) has nothing to keep.
-            if (error != ERROR_SUCCESS && error != ERROR_NOT_SUPPORTED &&
-                error != ERROR_INVALID_FUNCTION) {
-                throwError(path_, error);
-            }
-        } else if (error != ERROR_NOT_SUPPORTED && error != ERROR_INVALID_FUNCTION) {
-            throwError(path, error);
-        }
-        const DWORD attributes = GetFileAttributesW(source.c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES) {
-            throwLastError(path);
-        }
-        FILE_BASIC_INFO basic{};  // times of zero stay as they are
-        basic.FileAttributes = (attributes & kCopiedAttributes) != 0
-                                   ? attributes & kCopiedAttributes
-                                   : FILE_ATTRIBUTE_NORMAL;
-        if (!SetFileInformationByHandle(file_, FileBasicInfo, &basic, sizeof basic)) {
-            throwLastError(path_);
-        }
-    }
-
-    void startFlush() noexcept override {
-        if (!flushed_.valid()) {
-            flushed_ = FlushWorkers::shared().run([file = file_] {
-                return FlushFileBuffers(file) ? 0 : static_cast<int>(GetLastError());
-            });
-        }
-    }
-
-    void close() override {
-        // The file is renamed over aircraft.cfg next: its bytes must be on the disk first.
-        HANDLE file = file_;
-        file_ = INVALID_HANDLE_VALUE;
-        DWORD error = ERROR_SUCCESS;
-        if (flushed_.valid()) {
-            error = static_cast<DWORD>(flushed_.get());
-        } else if (!FlushFileBuffers(file)) {
-            error = GetLastError();
-        }
-        if (error != ERROR_SUCCESS) {
-            CloseHandle(file);
-            throw FileError(path_, systemErrorText(error));
-        }
-        if (!CloseHandle(file)) {
-            throwLastError(path_);
-        }
-    }
-
-private:
-    HANDLE file_;
-    std::string path_;
-    std::future<int> flushed_;  // the flush startFlush() handed to the workers
-};
-
-}  // namespace
 
 std::unique_ptr<DirectoryListing> Win32FileSystem::listFolder(const std::string& path) {
     std::wstring pattern = systemPath(path);
@@ -252,7 +23,7 @@ std::unique_ptr<DirectoryListing> Win32FileSystem::listFolder(const std::string&
     if (find == INVALID_HANDLE_VALUE) {
         return nullptr;
     }
-    return std::make_unique<Win32Listing>(find, data);
+    return makeWin32Listing(find, data);
 }
 
 std::unique_ptr<InputFile> Win32FileSystem::openRead(const std::string& path) {
@@ -267,7 +38,7 @@ std::unique_ptr<InputFile> Win32FileSystem::openRead(const std::string& path) {
     BY_HANDLE_FILE_INFORMATION info{};
     const bool readOnly = GetFileInformationByHandle(file, &info) &&
                           (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
-    return std::make_unique<Win32InputFile>(file, path, readOnly);
+    return makeWin32InputFile(file, path, readOnly);
 }
 
 namespace {
@@ -367,7 +138,7 @@ std::unique_ptr<OutputFile> Win32FileSystem::createFile(const std::string& path,
     FileErrorKind whyKind = FileErrorKind::other;
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
-        whyKind = errorKind(error);
+        whyKind = win32ErrorKind(error);
         why = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? removeEntry(name)
                                                                           : systemErrorText(error);
         if (!why) {
@@ -375,7 +146,7 @@ std::unique_ptr<OutputFile> Win32FileSystem::createFile(const std::string& path,
             // alone: nothing is ever written through one.
             file = createNew(name);
             if (file == INVALID_HANDLE_VALUE) {
-                whyKind = errorKind(GetLastError());
+                whyKind = win32ErrorKind(GetLastError());
                 why = systemErrorText(GetLastError());
             }
         }
@@ -389,7 +160,7 @@ std::unique_ptr<OutputFile> Win32FileSystem::createFile(const std::string& path,
         }
         return nullptr;
     }
-    return std::make_unique<Win32OutputFile>(file, path);
+    return makeWin32OutputFile(file, path);
 }
 
 void Win32FileSystem::removeFile(const std::string& path) {
@@ -404,7 +175,7 @@ void Win32FileSystem::replaceFile(const std::string& from, const std::string& to
     if (!retryWhileShared([&] {
             return MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
         })) {
-        throwLastError(from);
+        throwLastWin32Error(from);
     }
 }
 
@@ -413,7 +184,8 @@ void Win32FileSystem::renameNoReplace(const std::string& from, const std::string
     const std::wstring target = systemPath(to);
     if (!retryWhileShared([&] { return MoveFileExW(source.c_str(), target.c_str(), 0) != 0; })) {
         const DWORD error = GetLastError();
-        throwError(error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? to : from, error);
+        throwWin32Error(error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? to : from,
+                        error);
     }
 }
 
@@ -454,7 +226,7 @@ std::string Win32FileSystem::absolutePath(const std::string& path) {
         const DWORD length = GetFullPathNameW(source.c_str(), static_cast<DWORD>(result.size()),
                                               result.data(), nullptr);
         if (length == 0) {
-            throwLastError(path);
+            throwLastWin32Error(path);
         }
         if (length < result.size()) {
             result.resize(length);
