@@ -45,4 +45,19 @@ std::optional<std::string> inSystemCodePage(const std::string& text) {
 #endif
 }
 
+std::string fromSystemCodePage(const std::string& bytes) {
+#ifdef _WIN32
+    if (bytes.empty() || GetACP() == CP_UTF8) {
+        return bytes;
+    }
+    const int size =
+        MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(size > 0 ? size : 0), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(), size);
+    return fromWide(wide);
+#else
+    return bytes;
+#endif
+}
+
 }  // namespace cirrowisp

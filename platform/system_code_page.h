@@ -14,4 +14,8 @@ void installSystemCodePage();
 // the text as it is.
 std::optional<std::string> inSystemCodePage(const std::string& text);
 
+// The other way: bytes in that code page (a dialog's effect name) as UTF-8, for a command line.
+// Elsewhere the bytes as they are.
+std::string fromSystemCodePage(const std::string& bytes);
+
 }  // namespace cirrowisp

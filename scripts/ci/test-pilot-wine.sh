@@ -3,7 +3,8 @@
 # whatever it likes, and Wine as root replaces even a read-only file): a file that another
 # program holds for a second is waited for and treated; an aircraft.cfg with the read-only
 # attribute is left alone, named and counted; a run into a folder the user may not write offers
-# to start as administrator, and "No" leaves everything as it was.
+# to start as administrator, and "No" leaves everything as it was; what "Yes" starts runs at once
+# with the same form.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 cmake --preset mingw >/dev/null
@@ -86,10 +87,16 @@ printf '%s' "$jet" > "$offer/SimObjects/Airplanes/Locked/aircraft.cfg"
 chmod 555 "$offer/SimObjects/Airplanes/Locked"
 before="$(cd "$offer" && find . -printf '%p %m\n' | sort; md5sum SimObjects/Airplanes/Locked/*)"
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null
-wine "$bin/admin_offer_driver.exe" "$(winpath "$bin/Cirrowisp.exe")" "$(winpath "$offer")" ||
+wine "$bin/admin_offer_driver.exe" no "$(winpath "$bin/Cirrowisp.exe")" "$(winpath "$offer")" ||
     fail "the administrator offer"
 [ "$(cd "$offer" && find . -printf '%p %m\n' | sort; md5sum SimObjects/Airplanes/Locked/*)" = "$before" ] ||
     fail "after No, the tree changed"
 echo "pilot: No left the tree as it was"
 chmod 755 "$offer/SimObjects/Airplanes/Locked"
+
+# Yes: Wine cannot elevate, so the driver starts Cirrowisp.exe with the parameters Yes passes,
+# for a form of its own in a tree it makes; the copy must run at once with that form.
+mkdir -p "$tree/yes"
+wine "$bin/admin_offer_driver.exe" yes "$(winpath "$bin/Cirrowisp.exe")" "$(winpath "$tree/yes")" ||
+    fail "what Yes starts"
 SCRIPT

@@ -121,12 +121,26 @@ HWND topLevel(const App& app, const wchar_t* caption) {
     return find.found;
 }
 
-bool start(App& app, const std::string& exe, const std::string& workingFolder) {
-    STARTUPINFOA startup{};
+bool start(App& app, const std::string& exe, const std::string& workingFolder,
+           const std::wstring& parameters) {
+    // Wide, so that parameters outside the ANSI code page reach the program as a wide command
+    // line would give them (ShellExecuteExW passes its parameters so).
+    const auto fromAnsi = [](const std::string& text) {
+        std::wstring wide(text.size(), L'\0');
+        wide.resize(static_cast<std::size_t>(
+            MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                                static_cast<int>(wide.size()))));
+        return wide;
+    };
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    std::string command = "\"" + exe + "\"";
-    if (!CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        workingFolder.c_str(), &startup, &app.process)) {
+    const std::wstring program = fromAnsi(exe);
+    const std::wstring folder = fromAnsi(workingFolder);
+    std::wstring command = L"\"" + program + L"\"";
+    if (!parameters.empty())
+        command += L" " + parameters;
+    if (!CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.c_str(), &startup, &app.process)) {
         return false;
     }
     WaitForInputIdle(app.process.hProcess, 20000);

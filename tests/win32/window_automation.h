@@ -31,8 +31,10 @@ struct App {
 };
 
 HWND topLevel(const App& app, const wchar_t* caption);  // its visible dialog so titled, or null
-// Starts `exe` in `workingFolder` and waits for its "FSX-Cirrowisp generator" dialog.
-bool start(App& app, const std::string& exe, const std::string& workingFolder);
+// Starts `exe` in `workingFolder` (both in the ANSI code page, as a narrow argv gives them),
+// with `parameters` after its name, and waits for its "FSX-Cirrowisp generator" dialog.
+bool start(App& app, const std::string& exe, const std::string& workingFolder,
+           const std::wstring& parameters = {});
 bool running(const App& app);
 bool waitExit(App& app, DWORD& code);  // false when the program does not end
 void stop(App& app);                   // ends a program a failed test left running

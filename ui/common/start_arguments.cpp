@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "platform/system_code_page.h"
+
 namespace cirrowisp {
 
 namespace {
@@ -59,7 +61,9 @@ std::vector<std::string> startArguments(const FormValues& form) {
     if (form.flyable) {
         arguments.emplace_back(kFlyable);
     }
-    arguments.push_back(option(kEffect, form.effectName));
+    // The form holds the effect name in the ANSI code page, a command line is read as UTF-8:
+    // passed as it is, an "É" would reach the new copy as a broken character and be written so.
+    arguments.push_back(option(kEffect, fromSystemCodePage(form.effectName)));
     arguments.push_back(option(kSimulatorPath, form.simulatorPath));
     return arguments;
 }
@@ -80,7 +84,12 @@ std::optional<FormValues> formFromStartArguments(const std::vector<std::string>&
         } else if (argument == kFlyable) {
             form.flyable = true;
         } else if (argument.starts_with(kEffect)) {
-            form.effectName = argument.substr(kEffect.size());
+            const std::optional<std::string> bytes =
+                inSystemCodePage(std::string(argument.substr(kEffect.size())));
+            if (!bytes) {
+                return std::nullopt;
+            }
+            form.effectName = *bytes;
         } else if (argument.starts_with(kSimulatorPath)) {
             form.simulatorPath = argument.substr(kSimulatorPath.size());
         } else {
