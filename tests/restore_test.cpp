@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cli/cli_app.h"
+#include "cli/cli_options.h"
 #include "patcher/aircraft_scan.h"
 #include "patcher/cfg_rewrite.h"
 #include "patcher/line_io.h"
@@ -26,6 +27,7 @@ namespace cirrowisp {
 namespace {
 
 using ::testing::HasSubstr;
+using ::testing::StartsWith;
 using testing::TempTree;
 
 // ---- the comparison -----------------------------------------------------------------------
@@ -410,15 +412,32 @@ TEST_F(RestoreCommand, FoldersAreCheckedAsForARun) {
 }
 
 TEST(RestoreArguments, OptionsThatDoNotApplyAreRefused) {
-    for (const std::vector<std::string>& args : {std::vector<std::string>{"--force"},
-                                                 {"--restore", "--engines=jet"},
-                                                 {"--restore", "--temperature", "-20"},
-                                                 {"--restore", "--effect", "fx"},
-                                                 {"--restore", "--filter"},
-                                                 {"--restore=yes"}}) {
-        const Outcome outcome = cli(args);
-        EXPECT_EQ(outcome.status, kExitUsage) << args.front();
-        EXPECT_THAT(outcome.err, HasSubstr("cirrowisp-cli: ")) << args.front();
+    struct Row {
+        const char* name;
+        std::vector<std::string> args;
+        std::string reason;
+    };
+    for (const Row& row : {Row{"force alone",
+                               {"--force"},
+                               refusalText(CliRefusal::needsRun, "--force", "--restore")},
+                           Row{"engines",
+                               {"--restore", "--engines=jet"},
+                               refusalText(CliRefusal::doesNotApply, "--engines", "--restore")},
+                           Row{"temperature",
+                               {"--restore", "--temperature", "-20"},
+                               refusalText(CliRefusal::doesNotApply, "--temperature", "--restore")},
+                           Row{"effect",
+                               {"--restore", "--effect", "fx"},
+                               refusalText(CliRefusal::doesNotApply, "--effect", "--restore")},
+                           Row{"filter",
+                               {"--restore", "--filter"},
+                               refusalText(CliRefusal::doesNotApply, "--filter", "--restore")},
+                           Row{"restore with a value",
+                               {"--restore=yes"},
+                               refusalText(CliRefusal::takesNoValue, "--restore")}}) {
+        const Outcome outcome = cli(row.args);
+        EXPECT_EQ(outcome.status, kExitUsage) << row.name;
+        EXPECT_THAT(outcome.err, StartsWith("cirrowisp-cli: " + row.reason + "\n")) << row.name;
     }
     const Outcome help = cli({"--help"});
     EXPECT_THAT(help.out, HasSubstr("--restore"));

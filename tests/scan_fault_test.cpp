@@ -243,35 +243,47 @@ TreeSpec listedTree() {
     return tree;
 }
 
+// Also where names are found in any case (Windows): there both spellings of a folder open it,
+// so only folding the case of what was found keeps it from being walked twice.
 TEST(ListedFolders, FoundOnceEachWithTheMissingOnesNamed) {
-    const TreeSpec tree = listedTree();
-    FaultCheck check(tree);
-    FakeFileSystem fs;
-    check.build(fs);
-    PatchOptions options = tree.options;
-    options.simulatorPath = "/sim";
-    // A path with a drive letter is absolute, never below the simulator folder.
-    options.simObjectPaths.push_back("D:\\AI");
-    fs.addFolder(fs.absolutePath("D:\\AI"));
-    const AircraftRoots roots = findAircraftRoots(options, fs);
-    EXPECT_EQ(roots.folders,
-              (std::vector<std::string>{"/sim/SimObjects/Airplanes", "/sim/MyTraffic/Aircraft",
-                                        "/sim/SimObjects/Rotorcraft", "/ai/Aircraft",
-                                        fs.absolutePath("D:\\AI")}));
-    EXPECT_EQ(roots.missing, std::vector<std::string>{"/sim/SimObjects/Boats"});
-    EXPECT_EQ(roots.lookedFor.size(), 9u);
+    for (const bool findsAnyCase : {false, true}) {
+        SCOPED_TRACE(findsAnyCase ? "names found in any case" : "names told apart by case");
+        TreeSpec tree = listedTree();
+        tree.findsAnyCase = findsAnyCase;
+        FaultCheck check(tree);
+        FakeFileSystem fs;
+        check.build(fs);
+        PatchOptions options = tree.options;
+        options.simulatorPath = "/sim";
+        // A path with a drive letter is absolute, never below the simulator folder.
+        options.simObjectPaths.push_back("D:\\AI");
+        fs.addFolder(fs.absolutePath("D:\\AI"));
+        const AircraftRoots roots = findAircraftRoots(options, fs);
+        EXPECT_EQ(roots.folders,
+                  (std::vector<std::string>{"/sim/SimObjects/Airplanes", "/sim/MyTraffic/Aircraft",
+                                            "/sim/SimObjects/Rotorcraft", "/ai/Aircraft",
+                                            fs.absolutePath("D:\\AI")}));
+        EXPECT_EQ(roots.missing, std::vector<std::string>{"/sim/SimObjects/Boats"});
+        EXPECT_EQ(roots.lookedFor.size(), 9u);
+    }
 }
 
 // Each folder counts once in the totals however often it is reached, and a fault at any
-// operation, the finding of the folders included, leaves every file whole.
+// operation, the finding of the folders included, leaves every file whole; on either kind of
+// disk.
 TEST(ListedFolders, TreatedOnceAndSoundUnderAFaultAtEveryOperation) {
-    const FaultCheck check(listedTree());
-    EXPECT_EQ(summaryText(check.totals()), summaryText({4, 0, 3, 3}));
-    for (const FakeFault fault : {FakeFault::NoSpace, FakeFault::PermissionDenied, FakeFault::InUse,
-                                  FakeFault::NameTaken}) {
-        for (std::size_t n = 1; n <= check.operations(); ++n) {
-            EXPECT_EQ(check.failAt(n, fault), "")
-                << "operation " << n << " fails with " << FakeFileSystem::reasonText(fault);
+    for (const bool findsAnyCase : {false, true}) {
+        SCOPED_TRACE(findsAnyCase ? "names found in any case" : "names told apart by case");
+        TreeSpec tree = listedTree();
+        tree.findsAnyCase = findsAnyCase;
+        const FaultCheck check(tree);
+        EXPECT_EQ(summaryText(check.totals()), summaryText({4, 0, 3, 3}));
+        for (const FakeFault fault : {FakeFault::NoSpace, FakeFault::PermissionDenied,
+                                      FakeFault::InUse, FakeFault::NameTaken}) {
+            for (std::size_t n = 1; n <= check.operations(); ++n) {
+                EXPECT_EQ(check.failAt(n, fault), "")
+                    << "operation " << n << " fails with " << FakeFileSystem::reasonText(fault);
+            }
         }
     }
 }

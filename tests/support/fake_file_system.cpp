@@ -126,12 +126,17 @@ std::string FakeFileSystem::spellingOnDisk(const std::string& path) const {
 }
 
 std::string FakeFileSystem::normalise(const std::string& path) const {
+    const std::string spelt = asSpelt(path);
+    return findsAnyCase_ ? spellingOnDisk(spelt) : spelt;
+}
+
+std::string FakeFileSystem::asSpelt(const std::string& path) const {
     // Most paths a run hands over are normal already; the fault checks look up every file
     // after every operation, so those skip the splitting below.
     if (path.starts_with('/') && path.find('\\') == std::string::npos &&
         path.find("//") == std::string::npos && path.find("/.") == std::string::npos &&
         (path.size() == 1 || !path.ends_with('/'))) {
-        return findsAnyCase_ ? spellingOnDisk(path) : path;
+        return path;
     }
     std::string raw = path;
     for (char& c : raw) {
@@ -163,10 +168,7 @@ std::string FakeFileSystem::normalise(const std::string& path) const {
     for (const std::string& part : parts) {
         result += "/" + part;
     }
-    if (result.empty()) {
-        return "/";
-    }
-    return findsAnyCase_ ? spellingOnDisk(result) : result;
+    return result.empty() ? "/" : result;
 }
 
 std::string FakeFileSystem::parentOf(const std::string& path) {
@@ -449,8 +451,10 @@ bool FakeFileSystem::canCreateIn(const std::string& folder) {
     return found != nodes_.end() && found->second.folder && readOnly_.count(key) == 0;
 }
 
+// Where names are found in any case, the path comes back as spelt, not as the disk spells it,
+// as GetFullPathName does: two spellings of one folder stay two strings for the caller to fold.
 std::string FakeFileSystem::absolutePath(const std::string& path) {
-    return normalise(path);
+    return asSpelt(path);
 }
 
 }  // namespace cirrowisp

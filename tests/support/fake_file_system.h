@@ -50,8 +50,8 @@ public:
     // (InputFile::readOnly).
     void setReadOnly(const std::string& folder, bool readOnly);
     // Names found in any case, as on Windows: a path names the entry already there in another
-    // spelling, and existsAnyCase answers (a failed one says "there", as an error other than
-    // "not found" does on Windows).
+    // spelling, absolutePath gives it back as spelt, and existsAnyCase answers (a failed one
+    // says "there", as an error other than "not found" does on Windows).
     void setFindsAnyCase(bool on) { findsAnyCase_ = on; }
 
     // Operation `n` (1-based, counted from now on) fails with `fault`; 0 turns faults off.
@@ -98,6 +98,9 @@ private:
     static std::string durableBytes(const Node& file);
     // The node a path leads to once links are followed; nullptr when it leads nowhere.
     const Node* resolve(const std::string& key) const;
+    // `path` made absolute against the working directory, '/'-separated, "." and ".." taken
+    // away by name, in the letter case it was given.
+    std::string asSpelt(const std::string& path) const;
     std::string spellingOnDisk(const std::string& path) const;
     void move(const std::string& from, const std::string& to, bool replace);
 
