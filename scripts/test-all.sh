@@ -5,7 +5,7 @@ cd "$(dirname "$0")/.."
 scripts/ci/install-deps.sh
 # Cheapest first, so that a broken build or a failing unit test shows within minutes; every
 # stage file must be named here (a new one that is not fails the run rather than being skipped).
-stages=(demo core qt lookup-wine windows unicode-wine reliability-wine reliability package fuzz bench bench-wine)
+stages=(demo core qt lookup-wine windows unicode-wine reliability-wine pilot-wine reliability package fuzz bench bench-wine)
 for stage in scripts/ci/test-*.sh; do
     name=${stage#scripts/ci/test-}
     if [[ " ${stages[*]} " != *" ${name%.sh} "* ]]; then

@@ -135,7 +135,3 @@ check_links "forced restore, the kept file's temporary" 3 aircraft_before_restor
 check_links "forced restore, new_aircraft.cfg" 1 new_aircraft.cfg
 grep -q 'new_aircraft.cfg' "$tree/run.err" || link_fail "the message does not name the link"
 SCRIPT
-
-# The same build as a user other than root, on a pilot's files: held for a second, read-only,
-# under a folder the user may not write.
-bash "$(dirname "$0")/test-pilot-wine.sh"
