@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <ostream>
 #include <string>
 #include <vector>
 
 #include "platform/addon_xml.h"
+#include "tests/support/named_rows.h"
 
 namespace cirrowisp {
 namespace {
@@ -14,10 +14,6 @@ struct XmlCase {
     std::string text;
     std::vector<std::string> components;  // "category|path"; a broken file: {"broken"}
 };
-
-void PrintTo(const XmlCase& row, std::ostream* out) {
-    *out << row.name;
-}
 
 class AddOnXmlReader : public ::testing::TestWithParam<XmlCase> {};
 
@@ -78,7 +74,7 @@ INSTANTIATE_TEST_SUITE_P(
                 {}},
         XmlCase{"UnclosedElement", kHead + "<SimBase.Document><AddOn.Component>", {"broken"}},
         XmlCase{"NotXml", "[Package.0]\nPath=A\n", {"broken"}}, XmlCase{"Empty", "", {"broken"}}),
-    [](const ::testing::TestParamInfo<XmlCase>& row) { return row.param.name; });
+    RowName{});
 
 }  // namespace
 }  // namespace cirrowisp

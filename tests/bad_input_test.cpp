@@ -23,6 +23,7 @@
 #include "patcher/aircraft_folders.h"
 #include "tests/support/bad_input_rows.h"
 #include "tests/support/child_process.h"
+#include "tests/support/named_rows.h"
 #include "tests/support/samples.h"
 #include "tests/support/scan_fault_check.h"
 #include "tests/support/temp_tree.h"
@@ -130,8 +131,7 @@ TEST_P(BadInputTable, EndsAsTheRowSays) {
         EXPECT_EQ(tree.files(), before);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, BadInputTable, ::testing::ValuesIn(badInputRows()),
-                         [](const auto& row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, BadInputTable, ::testing::ValuesIn(badInputRows()), RowName{});
 
 TEST_F(BadInput, UnreadableAircraftFileIsSkippedAndNotCounted) {
     const auto account = unprivilegedAccount();

@@ -8,6 +8,7 @@
 #include "patcher/file_error.h"
 #include "patcher/line_io.h"
 #include "patcher/text_encoding.h"
+#include "tests/support/named_rows.h"
 #include "tests/support/rewrite_invariants.h"
 #include "tests/support/samples.h"
 
@@ -34,10 +35,6 @@ struct RewriteCase {
     // Input and expected lines are given as text and stored in this encoding.
     TextEncoding encoding = TextEncoding::plain;
 };
-
-void PrintTo(const RewriteCase& row, std::ostream* out) {
-    *out << row.name;
-}
 
 class RewriteRulesTest : public testing::TestWithParam<RewriteCase> {};
 
@@ -248,7 +245,7 @@ INSTANTIATE_TEST_SUITE_P(
                     TextEncoding::utf8Marked},
         RewriteCase{"Utf8MarkAlone", defaults, "", "", 0, 0, TextEncoding::utf8Marked},
         RewriteCase{"Utf16MarkAlone", defaults, "", "", 0, 0, TextEncoding::utf16Little}),
-    [](const testing::TestParamInfo<RewriteCase>& row) { return row.param.name; });
+    RowName{});
 
 // UTF-16 that a conversion would change is not rewritten: nothing is written, and the reason
 // says where the file is broken.
@@ -257,10 +254,6 @@ struct UnreadableCase {
     std::string bytes;
     std::string fault;
 };
-
-void PrintTo(const UnreadableCase& row, std::ostream* out) {
-    *out << row.name;
-}
 
 class UnreadableUtf16 : public testing::TestWithParam<UnreadableCase> {};
 
@@ -287,7 +280,7 @@ INSTANTIATE_TEST_SUITE_P(
                        "a lone surrogate at byte 22"},
         UnreadableCase{"LoneLowSurrogateBigEndian", std::string("\xFE\xFF\xDC\x00\0[", 6),
                        "a lone surrogate at byte 2"}),
-    [](const testing::TestParamInfo<UnreadableCase>& row) { return row.param.name; });
+    RowName{});
 
 TEST(RewritePass, SecondPassChangesNothing) {
     const std::string input =
@@ -311,10 +304,6 @@ struct BoundaryCase {
     std::string input;
     std::string expected;
 };
-
-void PrintTo(const BoundaryCase& row, std::ostream* out) {
-    *out << row.name;
-}
 
 class BlockBoundaryTest : public testing::TestWithParam<BoundaryCase> {};
 
@@ -342,7 +331,7 @@ INSTANTIATE_TEST_SUITE_P(
                     BoundaryCase{"Header", "[fltsim.1]\r\nb\r\n", "\r\n[fltsim.1]\r\nb\r\n"},
                     BoundaryCase{"BracketInsideALine", "a[b]\r\n", "a[b]\r\n"},
                     BoundaryCase{"NoFinalLineEnd", "a\r\nbc", "a\r\nbc\r\n"}),
-    [](const testing::TestParamInfo<BoundaryCase>& row) { return row.param.name; });
+    RowName{});
 
 // A sink that fails once a given number of bytes went through, like a full disk.
 class FailingSink : public ByteSink {

@@ -7,6 +7,7 @@
 
 #include "cli/cli_app.h"
 #include "tests/support/cli_run.h"
+#include "tests/support/named_rows.h"
 #include "tests/support/temperature_rows.h"
 
 #ifdef _WIN32
@@ -28,10 +29,6 @@ struct ArgumentsCase {
     std::function<void(const CliOptions&)> check;  // empty: the line must be refused
     std::string reason = {};                       // the refusal's text, when refused
 };
-
-void PrintTo(const ArgumentsCase& row, std::ostream* out) {
-    *out << row.name;
-}
 
 class CliArgumentsTest : public testing::TestWithParam<ArgumentsCase> {};
 
@@ -152,7 +149,7 @@ INSTANTIATE_TEST_SUITE_P(
                           EXPECT_TRUE(o.force);
                           EXPECT_EQ(o.simulatorFolder, "sim");
                       }}),
-    [](const testing::TestParamInfo<ArgumentsCase>& row) { return row.param.name; });
+    RowName{});
 
 // The dialogs' rule: blanks around the number are taken, the range is the core's.
 TEST(CliArguments, TemperatureTakenOrRefusedAsTheDialogsDo) {

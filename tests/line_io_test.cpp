@@ -1,4 +1,5 @@
 #include "patcher/line_io.h"
+#include "tests/support/named_rows.h"
 
 #include <gtest/gtest.h>
 
@@ -60,7 +61,7 @@ INSTANTIATE_TEST_SUITE_P(
                     ReadCase{
                         "NulIsOrdinary", std::string("a\0b\nc", 5), {std::string("a\0b", 3), "c"}},
                     ReadCase{"HighBytesAreOrdinary", "\xff\xfe\x80\n", {"\xff\xfe\x80"}}),
-    [](const testing::TestParamInfo<ReadCase>& row) { return row.param.name; });
+    RowName{});
 
 TEST(LineWriter, EndsEveryLineWithCrLf) {
     StringSink sink;

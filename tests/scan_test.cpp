@@ -13,6 +13,7 @@
 #include "platform/host_file_system.h"
 #include "tests/support/cli_run.h"
 #include "tests/support/host_tree_test.h"
+#include "tests/support/named_rows.h"
 #include "tests/support/samples.h"
 #include "tests/support/temp_tree.h"
 
@@ -131,7 +132,7 @@ INSTANTIATE_TEST_SUITE_P(
         // "*." lets the entry for the root itself through, as for any folder.
         folderCase("RootItselfPassesAsDot", {{"aircraft.cfg", kTestJet}}, {}, false, 1, 0,
                    "aircraft.cfg")),
-    [](const ::testing::TestParamInfo<FolderCase>& row) { return row.param.name; });
+    RowName{});
 
 TEST_F(ScanTest, BackupInOtherSpellingIsKeptAndNotDuplicated) {
     tree.write("MyTraffic/Aircraft/Jet/aircraft.cfg", patched(kTestJet));

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <ostream>
 #include <string>
 #include <vector>
 
 #include "patcher/simobject_paths.h"
+#include "tests/support/named_rows.h"
 
 namespace cirrowisp {
 namespace {
@@ -14,11 +14,6 @@ struct ConfigCase {
     std::string text;
     std::vector<std::string> folders;
 };
-
-// Names the row in test output, instead of a dump of its bytes.
-void PrintTo(const ConfigCase& row, std::ostream* out) {
-    *out << row.name;
-}
 
 class SimObjectPathsReader : public ::testing::TestWithParam<ConfigCase> {};
 
@@ -81,7 +76,7 @@ INSTANTIATE_TEST_SUITE_P(
                    {"A"}},
         ConfigCase{"StrayCarriageReturnIsABlank", "\r[Main]\n\rSimObjectPaths.0=A\n", {"A"}},
         ConfigCase{"EmptyFile", "", {}}),
-    [](const ::testing::TestParamInfo<ConfigCase>& row) { return row.param.name; });
+    RowName{});
 
 }  // namespace
 }  // namespace cirrowisp

@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <ostream>
 #include <string>
 #include <vector>
 
 #include "tests/support/fake_file_system.h"
 #include "tests/support/fake_registry.h"
+#include "tests/support/named_rows.h"
 
 namespace cirrowisp {
 namespace {
@@ -36,10 +36,6 @@ struct TableRow {
     std::vector<std::string> folders;
     std::vector<std::string> expected;
 };
-
-void PrintTo(const TableRow& row, std::ostream* os) {
-    *os << row.name;
-}
 
 const std::string kP3d = "SOFTWARE\\Lockheed Martin\\Prepar3D v";
 const std::string kP3dUser = "Software\\Lockheed Martin\\Prepar3D v";
@@ -164,7 +160,7 @@ INSTANTIATE_TEST_SUITE_P(
             {"/c/P3D6", "/c/ESP", "/c/FSX"},
             {"fsx /c/FSX Microsoft/FSX/fsx.cfg", "esp /c/ESP Microsoft/ESP/ESP.cfg",
              "p3d-v6 /c/P3D6 Lockheed Martin/Prepar3D v6/Prepar3D.cfg"}}),
-    [](const ::testing::TestParamInfo<TableRow>& row) { return std::string(row.param.name); });
+    RowName{});
 
 TEST(SimulatorTableNames, SayWhichValueAndViewNamedTheFolder) {
     FakeRegistry registry;

@@ -6,13 +6,13 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
-#include <ostream>
 #include <string>
 #include <vector>
 
 #include "patcher/simulator_location.h"
 #include "platform/host_registry.h"
 #include "platform/simulator_config.h"
+#include "tests/support/named_rows.h"
 #include "tests/support/repeated.h"
 #include "tests/support/scoped_env.h"
 
@@ -68,10 +68,6 @@ struct RegRow {
     std::string systemReg;
     std::string expected;
 };
-
-void PrintTo(const RegRow& row, std::ostream* os) {
-    *os << row.name;
-}
 
 class WineLookup : public WinePrefix, public ::testing::WithParamInterface<RegRow> {};
 
@@ -178,7 +174,7 @@ INSTANTIATE_TEST_SUITE_P(
         RegRow{"KeyWithoutValue", kHeader + arch("win64") + kWowKey, ""},
         RegRow{"NotARegistryFile", arch("win64") + kWowKey + kSetupFsx, ""},
         RegRow{"EmptyFile", "", ""}),
-    [](const ::testing::TestParamInfo<RegRow>& row) { return std::string(row.param.name); });
+    RowName{});
 
 TEST_F(WinePrefix, NoSystemRegOrNoPrefixFailsQuietly) {
     WinePrefixRegistry missingFile(prefix_);
