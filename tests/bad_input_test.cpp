@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "patcher/aircraft_folders.h"
+#include "patcher/aircraft_scan.h"
 #include "tests/support/bad_input_rows.h"
 #include "tests/support/child_process.h"
 #include "tests/support/named_rows.h"
@@ -35,11 +36,9 @@ namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 using testing::TempTree;
 
+// The summary line by line as the program prints it.
 std::string summary(int ai, int flyable, int contrails, int temperatures) {
-    return "Scanned " + std::to_string(ai) + " AI and " + std::to_string(flyable) +
-           " flyable aircrafts files for contrails.\nAdded contrails to " +
-           std::to_string(contrails) + " files.\nChanged temperature in " +
-           std::to_string(temperatures) + " files.\n";
+    return summaryText({ai, flyable, contrails, temperatures}) + "\n";
 }
 
 // The user permission tests run the program as: root reads and writes whatever it likes, so
