@@ -29,16 +29,13 @@ TEST(ConfigText, Utf16InEitherOrderReadsAsTheSameText) {
     EXPECT_EQ(readSimObjectPaths(little), std::vector<std::string>{"AI \xC3\xA9t\xC3\xA9"});
 }
 
-struct ListCase {
-    const char* name;
-    std::string text;
-    std::vector<std::string> folders;  // simobjects.cfg: the paths; add-ons.cfg: see below
-};
+// Yields, for simobjects.cfg: the paths; for add-ons.cfg: see below.
+using ListCase = TextRow<std::vector<std::string>>;
 
 class SimObjectsEntries : public ::testing::TestWithParam<ListCase> {};
 
 TEST_P(SimObjectsEntries, ListsTheActiveEntries) {
-    EXPECT_EQ(readSimObjectsEntries(GetParam().text), GetParam().folders);
+    EXPECT_EQ(readSimObjectsEntries(GetParam().text), GetParam().yields);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -89,7 +86,7 @@ std::vector<std::string> flatten(const AddOnsList& list) {
 class AddOnsListReader : public ::testing::TestWithParam<ListCase> {};
 
 TEST_P(AddOnsListReader, ListsPackagesAndDiscoveryPaths) {
-    EXPECT_EQ(flatten(readAddOnsList(GetParam().text)), GetParam().folders);
+    EXPECT_EQ(flatten(readAddOnsList(GetParam().text)), GetParam().yields);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -9,11 +9,8 @@
 namespace cirrowisp {
 namespace {
 
-struct XmlCase {
-    const char* name;
-    std::string text;
-    std::vector<std::string> components;  // "category|path"; a broken file: {"broken"}
-};
+// Yields the components, "category|path"; a broken file: {"broken"}.
+using XmlCase = TextRow<std::vector<std::string>>;
 
 class AddOnXmlReader : public ::testing::TestWithParam<XmlCase> {};
 
@@ -27,7 +24,7 @@ TEST_P(AddOnXmlReader, ListsTheComponents) {
         EXPECT_NE(std::string(error.what()).find("line"), std::string::npos) << error.what();
         got = {"broken"};
     }
-    EXPECT_EQ(got, GetParam().components);
+    EXPECT_EQ(got, GetParam().yields);
 }
 
 const std::string kHead = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n";

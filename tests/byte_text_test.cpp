@@ -12,21 +12,17 @@
 namespace cirrowisp {
 namespace {
 
-struct DecimalCase {
-    const char* name;
-    std::string text;
-    double expected;
-};
+using DecimalCase = TextRow<double>;
 
 class ParseDecimalTest : public testing::TestWithParam<DecimalCase> {};
 
 TEST_P(ParseDecimalTest, ReadsLikeStrtodForDecimalsOnly) {
     const DecimalCase& c = GetParam();
     const double value = parseDecimal(c.text);
-    if (std::isinf(c.expected)) {
-        EXPECT_EQ(value, c.expected);
+    if (std::isinf(c.yields)) {
+        EXPECT_EQ(value, c.yields);
     } else {
-        EXPECT_DOUBLE_EQ(value, c.expected) << "text: " << c.text;
+        EXPECT_DOUBLE_EQ(value, c.yields) << "text: " << c.text;
     }
 }
 

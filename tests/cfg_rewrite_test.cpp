@@ -249,19 +249,15 @@ INSTANTIATE_TEST_SUITE_P(
 
 // UTF-16 that a conversion would change is not rewritten: nothing is written, and the reason
 // says where the file is broken.
-struct UnreadableCase {
-    const char* name;
-    std::string bytes;
-    std::string fault;
-};
+using UnreadableCase = TextRow<std::string>;  // the fault named
 
 class UnreadableUtf16 : public testing::TestWithParam<UnreadableCase> {};
 
 TEST_P(UnreadableUtf16, IsNotRewritten) {
     StringSink output;
-    const FileRewrite rewrite = rewriteFile(PatchOptions{}, GetParam().bytes, output);
+    const FileRewrite rewrite = rewriteFile(PatchOptions{}, GetParam().text, output);
     EXPECT_EQ(output.data(), "");
-    EXPECT_EQ(rewrite.unreadable, GetParam().fault);
+    EXPECT_EQ(rewrite.unreadable, GetParam().yields);
 }
 
 const std::string kEffectsLittle = inEncoding("[effects]\n", TextEncoding::utf16Little);
@@ -299,11 +295,7 @@ TEST(RewritePass, SecondPassChangesNothing) {
 // Ordinary lines are scanned in blocks of bytes; each row is put after a line that moves it
 // across the first two block boundaries, so its CR LF pair, empty line or '[' falls on every
 // side of one.
-struct BoundaryCase {
-    const char* name;
-    std::string input;
-    std::string expected;
-};
+using BoundaryCase = TextRow<std::string>;  // the rewritten lines
 
 class BlockBoundaryTest : public testing::TestWithParam<BoundaryCase> {};
 
@@ -315,8 +307,8 @@ TEST_P(BlockBoundaryTest, LineEndsAndEmptyLinesAtEveryOffset) {
             const std::string kept = filler > 0 ? line + "\r\n" : "";  // an empty line is dropped
             std::string output;
             // The first line is read on its own, before any block: the blocks begin after it.
-            rewriteText(PatchOptions{}, "a\r\n" + line + "\r\n" + c.input, output, scan);
-            ASSERT_EQ(output, "a\r\n" + kept + c.expected)
+            rewriteText(PatchOptions{}, "a\r\n" + line + "\r\n" + c.text, output, scan);
+            ASSERT_EQ(output, "a\r\n" + kept + c.yields)
                 << "after a line of " << filler << " bytes, line scan " << static_cast<int>(scan);
         }
     }

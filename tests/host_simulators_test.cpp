@@ -30,16 +30,12 @@ namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 using ::testing::Not;
 
-struct VdfRow {
-    const char* name;
-    std::string text;
-    std::vector<std::string> paths;
-};
+using VdfRow = TextRow<std::vector<std::string>>;  // the library paths
 
 class LibraryFolders : public ::testing::TestWithParam<VdfRow> {};
 
 TEST_P(LibraryFolders, ListsTheLibraries) {
-    EXPECT_EQ(steamLibraryPaths(GetParam().text), GetParam().paths);
+    EXPECT_EQ(steamLibraryPaths(GetParam().text), GetParam().yields);
 }
 
 INSTANTIATE_TEST_SUITE_P(

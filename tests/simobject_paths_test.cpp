@@ -9,16 +9,12 @@
 namespace cirrowisp {
 namespace {
 
-struct ConfigCase {
-    const char* name;
-    std::string text;
-    std::vector<std::string> folders;
-};
+using ConfigCase = TextRow<std::vector<std::string>>;  // the folders listed
 
 class SimObjectPathsReader : public ::testing::TestWithParam<ConfigCase> {};
 
 TEST_P(SimObjectPathsReader, ListsTheFoldersTheSimulatorLoads) {
-    EXPECT_EQ(readSimObjectPaths(GetParam().text), GetParam().folders);
+    EXPECT_EQ(readSimObjectPaths(GetParam().text), GetParam().yields);
 }
 
 const std::string kLongPath = "AI\\" + std::string(5000, 'x');

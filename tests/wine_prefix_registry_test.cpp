@@ -61,28 +61,24 @@ protected:
     fs::path prefix_;
 };
 
-// One system.reg and the path a lookup through it finds: `expected` is relative to the
-// prefix, absolute, or empty for a failed lookup.
-struct RegRow {
-    const char* name;
-    std::string systemReg;
-    std::string expected;
-};
+// One system.reg and the path a lookup through it finds: relative to the prefix, absolute, or
+// empty for a failed lookup.
+using RegRow = TextRow<std::string>;
 
 class WineLookup : public WinePrefix, public ::testing::WithParamInterface<RegRow> {};
 
 TEST_P(WineLookup, FindsTheSetupPathOrFailsQuietly) {
     const RegRow& row = GetParam();
-    writeSystemReg(row.systemReg);
+    writeSystemReg(row.text);
     WinePrefixRegistry registry(prefix_);
     const int result = SimulatorPathLookup::lookupSimulatorPath(registry);
-    if (row.expected.empty()) {
+    if (row.yields.empty()) {
         EXPECT_EQ(result, 13);
         EXPECT_EQ(SimulatorPathLookup::lastKnownPath(), ".\\Aircraft\\");
     } else {
         EXPECT_EQ(result, 0);
         EXPECT_EQ(SimulatorPathLookup::lastKnownPath(),
-                  row.expected.front() == '/' ? row.expected : inPrefix(row.expected));
+                  row.yields.front() == '/' ? row.yields : inPrefix(row.yields));
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
-// Table rows named by their `name` field, in test names and in failure output.
+// Table rows named by their `name` field, in test names and in failure output; and the row of
+// a reader's table.
 #include <gtest/gtest.h>
 
 #include <concepts>
@@ -21,6 +22,14 @@ template <NamedRow Row>
 void PrintTo(const Row& row, std::ostream* out) {
     *out << row.name;
 }
+
+// A row of a reader's table: a text and what reading it yields.
+template <typename Yields>
+struct TextRow {
+    const char* name;
+    std::string text;
+    Yields yields;
+};
 
 // The last argument of INSTANTIATE_TEST_SUITE_P: each instance is called after its row.
 struct RowName {
