@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <ostream>
 #include <string>
 #include <vector>
 
 #include "patcher/addon_config.h"
 #include "patcher/simobject_paths.h"
+#include "tests/support/named_rows.h"
 #include "tests/support/samples.h"
 
 namespace cirrowisp {
@@ -29,20 +29,13 @@ TEST(ConfigText, Utf16InEitherOrderReadsAsTheSameText) {
     EXPECT_EQ(readSimObjectPaths(little), std::vector<std::string>{"AI \xC3\xA9t\xC3\xA9"});
 }
 
-struct ListCase {
-    const char* name;
-    std::string text;
-    std::vector<std::string> folders;  // simobjects.cfg: the paths; add-ons.cfg: see below
-};
-
-void PrintTo(const ListCase& row, std::ostream* out) {
-    *out << row.name;
-}
+// Yields, for simobjects.cfg: the paths; for add-ons.cfg: see below.
+using ListCase = TextRow<std::vector<std::string>>;
 
 class SimObjectsEntries : public ::testing::TestWithParam<ListCase> {};
 
 TEST_P(SimObjectsEntries, ListsTheActiveEntries) {
-    EXPECT_EQ(readSimObjectsEntries(GetParam().text), GetParam().folders);
+    EXPECT_EQ(readSimObjectsEntries(GetParam().text), GetParam().yields);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -75,7 +68,7 @@ INSTANTIATE_TEST_SUITE_P(
         ListCase{"Utf8MarkAndUtf16", "\xEF\xBB\xBF[Entry.0]\nPath=A\n", {"A"}},
         ListCase{"Utf16LittleEndian", utf16("[Entry.0]\r\nPath=A\r\n", true), {"A"}},
         ListCase{"EmptyFile", "", {}}),
-    [](const ::testing::TestParamInfo<ListCase>& row) { return row.param.name; });
+    RowName{});
 
 // An add-ons.cfg row's folders: each package as "+path" (on) or "-path" (off), then each
 // discovery path as "?path".
@@ -93,7 +86,7 @@ std::vector<std::string> flatten(const AddOnsList& list) {
 class AddOnsListReader : public ::testing::TestWithParam<ListCase> {};
 
 TEST_P(AddOnsListReader, ListsPackagesAndDiscoveryPaths) {
-    EXPECT_EQ(flatten(readAddOnsList(GetParam().text)), GetParam().folders);
+    EXPECT_EQ(flatten(readAddOnsList(GetParam().text)), GetParam().yields);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -117,7 +110,7 @@ INSTANTIATE_TEST_SUITE_P(
             "RelativePathAsWritten", "[Package.0]\nPath=Add-ons\\Local\n", {"+Add-ons\\Local"}},
         ListCase{"Utf16BigEndian", utf16("[Package.0]\nPath=A\n", false), {"+A"}},
         ListCase{"NotAnAddOnsFile", "<?xml version=\"1.0\"?><Package.0/>\n", {}}),
-    [](const ::testing::TestParamInfo<ListCase>& row) { return row.param.name; });
+    RowName{});
 
 }  // namespace
 }  // namespace cirrowisp

@@ -1,23 +1,16 @@
 #include <gtest/gtest.h>
 
-#include <ostream>
 #include <string>
 #include <vector>
 
 #include "platform/addon_xml.h"
+#include "tests/support/named_rows.h"
 
 namespace cirrowisp {
 namespace {
 
-struct XmlCase {
-    const char* name;
-    std::string text;
-    std::vector<std::string> components;  // "category|path"; a broken file: {"broken"}
-};
-
-void PrintTo(const XmlCase& row, std::ostream* out) {
-    *out << row.name;
-}
+// Yields the components, "category|path"; a broken file: {"broken"}.
+using XmlCase = TextRow<std::vector<std::string>>;
 
 class AddOnXmlReader : public ::testing::TestWithParam<XmlCase> {};
 
@@ -31,7 +24,7 @@ TEST_P(AddOnXmlReader, ListsTheComponents) {
         EXPECT_NE(std::string(error.what()).find("line"), std::string::npos) << error.what();
         got = {"broken"};
     }
-    EXPECT_EQ(got, GetParam().components);
+    EXPECT_EQ(got, GetParam().yields);
 }
 
 const std::string kHead = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n";
@@ -78,7 +71,7 @@ INSTANTIATE_TEST_SUITE_P(
                 {}},
         XmlCase{"UnclosedElement", kHead + "<SimBase.Document><AddOn.Component>", {"broken"}},
         XmlCase{"NotXml", "[Package.0]\nPath=A\n", {"broken"}}, XmlCase{"Empty", "", {"broken"}}),
-    [](const ::testing::TestParamInfo<XmlCase>& row) { return row.param.name; });
+    RowName{});
 
 }  // namespace
 }  // namespace cirrowisp

@@ -21,8 +21,10 @@
 #include <vector>
 
 #include "patcher/aircraft_folders.h"
+#include "patcher/aircraft_scan.h"
 #include "tests/support/bad_input_rows.h"
 #include "tests/support/child_process.h"
+#include "tests/support/named_rows.h"
 #include "tests/support/samples.h"
 #include "tests/support/scan_fault_check.h"
 #include "tests/support/temp_tree.h"
@@ -34,11 +36,9 @@ namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 using testing::TempTree;
 
+// The summary line by line as the program prints it.
 std::string summary(int ai, int flyable, int contrails, int temperatures) {
-    return "Scanned " + std::to_string(ai) + " AI and " + std::to_string(flyable) +
-           " flyable aircrafts files for contrails.\nAdded contrails to " +
-           std::to_string(contrails) + " files.\nChanged temperature in " +
-           std::to_string(temperatures) + " files.\n";
+    return summaryText({ai, flyable, contrails, temperatures}) + "\n";
 }
 
 // The user permission tests run the program as: root reads and writes whatever it likes, so
@@ -130,8 +130,7 @@ TEST_P(BadInputTable, EndsAsTheRowSays) {
         EXPECT_EQ(tree.files(), before);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, BadInputTable, ::testing::ValuesIn(badInputRows()),
-                         [](const auto& row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, BadInputTable, ::testing::ValuesIn(badInputRows()), RowName{});
 
 TEST_F(BadInput, UnreadableAircraftFileIsSkippedAndNotCounted) {
     const auto account = unprivilegedAccount();

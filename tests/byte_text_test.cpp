@@ -1,4 +1,5 @@
 #include "patcher/byte_text.h"
+#include "tests/support/named_rows.h"
 
 #include <gtest/gtest.h>
 
@@ -11,21 +12,17 @@
 namespace cirrowisp {
 namespace {
 
-struct DecimalCase {
-    const char* name;
-    std::string text;
-    double expected;
-};
+using DecimalCase = TextRow<double>;
 
 class ParseDecimalTest : public testing::TestWithParam<DecimalCase> {};
 
 TEST_P(ParseDecimalTest, ReadsLikeStrtodForDecimalsOnly) {
     const DecimalCase& c = GetParam();
     const double value = parseDecimal(c.text);
-    if (std::isinf(c.expected)) {
-        EXPECT_EQ(value, c.expected);
+    if (std::isinf(c.yields)) {
+        EXPECT_EQ(value, c.yields);
     } else {
-        EXPECT_DOUBLE_EQ(value, c.expected) << "text: " << c.text;
+        EXPECT_DOUBLE_EQ(value, c.yields) << "text: " << c.text;
     }
 }
 
@@ -53,7 +50,7 @@ INSTANTIATE_TEST_SUITE_P(
         DecimalCase{"SmallFractionUnderflow", "0.0001e-400", 0.0},
         DecimalCase{"HugeExponentDigits", "1e999999999999999999999", kInf},
         DecimalCase{"ZeroWithHugeExponent", "0e999999", 0.0}),
-    [](const testing::TestParamInfo<DecimalCase>& row) { return row.param.name; });
+    RowName{});
 
 TEST(ParseDecimal, IgnoresTheProcessLocale) {
     // A toolkit may switch the process to the user's locale, where the separator is a comma.
@@ -95,7 +92,7 @@ INSTANTIATE_TEST_SUITE_P(
                     EngineCase{"AtLowerLimit", -9223372036854775808.0, 0},
                     EngineCase{"BeyondLowerLimit", -1e19, 0}, EngineCase{"Infinity", kInf, 0},
                     EngineCase{"NegativeInfinity", -kInf, 0}),
-    [](const testing::TestParamInfo<EngineCase>& row) { return row.param.name; });
+    RowName{});
 
 CodePage shiftJis() {
     CodePage codePage;
@@ -142,7 +139,7 @@ INSTANTIATE_TEST_SUITE_P(
                  true, 2},
         FindCase{"LeadByteAtEnd", "contrail=\x83", true, 0},
         FindCase{"NulInside", std::string("a\0contrail=", 11), false, 2}),
-    [](const testing::TestParamInfo<FindCase>& row) { return row.param.name; });
+    RowName{});
 
 TEST(FindEquals, SkipsTrailBytes) {
     CodePage codePage;

@@ -8,6 +8,7 @@
 #include "patcher/file_error.h"
 #include "patcher/line_io.h"
 #include "patcher/text_encoding.h"
+#include "tests/support/named_rows.h"
 #include "tests/support/rewrite_invariants.h"
 #include "tests/support/samples.h"
 
@@ -34,10 +35,6 @@ struct RewriteCase {
     // Input and expected lines are given as text and stored in this encoding.
     TextEncoding encoding = TextEncoding::plain;
 };
-
-void PrintTo(const RewriteCase& row, std::ostream* out) {
-    *out << row.name;
-}
 
 class RewriteRulesTest : public testing::TestWithParam<RewriteCase> {};
 
@@ -248,27 +245,19 @@ INSTANTIATE_TEST_SUITE_P(
                     TextEncoding::utf8Marked},
         RewriteCase{"Utf8MarkAlone", defaults, "", "", 0, 0, TextEncoding::utf8Marked},
         RewriteCase{"Utf16MarkAlone", defaults, "", "", 0, 0, TextEncoding::utf16Little}),
-    [](const testing::TestParamInfo<RewriteCase>& row) { return row.param.name; });
+    RowName{});
 
 // UTF-16 that a conversion would change is not rewritten: nothing is written, and the reason
 // says where the file is broken.
-struct UnreadableCase {
-    const char* name;
-    std::string bytes;
-    std::string fault;
-};
-
-void PrintTo(const UnreadableCase& row, std::ostream* out) {
-    *out << row.name;
-}
+using UnreadableCase = TextRow<std::string>;  // the fault named
 
 class UnreadableUtf16 : public testing::TestWithParam<UnreadableCase> {};
 
 TEST_P(UnreadableUtf16, IsNotRewritten) {
     StringSink output;
-    const FileRewrite rewrite = rewriteFile(PatchOptions{}, GetParam().bytes, output);
+    const FileRewrite rewrite = rewriteFile(PatchOptions{}, GetParam().text, output);
     EXPECT_EQ(output.data(), "");
-    EXPECT_EQ(rewrite.unreadable, GetParam().fault);
+    EXPECT_EQ(rewrite.unreadable, GetParam().yields);
 }
 
 const std::string kEffectsLittle = inEncoding("[effects]\n", TextEncoding::utf16Little);
@@ -287,7 +276,7 @@ INSTANTIATE_TEST_SUITE_P(
                        "a lone surrogate at byte 22"},
         UnreadableCase{"LoneLowSurrogateBigEndian", std::string("\xFE\xFF\xDC\x00\0[", 6),
                        "a lone surrogate at byte 2"}),
-    [](const testing::TestParamInfo<UnreadableCase>& row) { return row.param.name; });
+    RowName{});
 
 TEST(RewritePass, SecondPassChangesNothing) {
     const std::string input =
@@ -306,15 +295,7 @@ TEST(RewritePass, SecondPassChangesNothing) {
 // Ordinary lines are scanned in blocks of bytes; each row is put after a line that moves it
 // across the first two block boundaries, so its CR LF pair, empty line or '[' falls on every
 // side of one.
-struct BoundaryCase {
-    const char* name;
-    std::string input;
-    std::string expected;
-};
-
-void PrintTo(const BoundaryCase& row, std::ostream* out) {
-    *out << row.name;
-}
+using BoundaryCase = TextRow<std::string>;  // the rewritten lines
 
 class BlockBoundaryTest : public testing::TestWithParam<BoundaryCase> {};
 
@@ -326,8 +307,8 @@ TEST_P(BlockBoundaryTest, LineEndsAndEmptyLinesAtEveryOffset) {
             const std::string kept = filler > 0 ? line + "\r\n" : "";  // an empty line is dropped
             std::string output;
             // The first line is read on its own, before any block: the blocks begin after it.
-            rewriteText(PatchOptions{}, "a\r\n" + line + "\r\n" + c.input, output, scan);
-            ASSERT_EQ(output, "a\r\n" + kept + c.expected)
+            rewriteText(PatchOptions{}, "a\r\n" + line + "\r\n" + c.text, output, scan);
+            ASSERT_EQ(output, "a\r\n" + kept + c.yields)
                 << "after a line of " << filler << " bytes, line scan " << static_cast<int>(scan);
         }
     }
@@ -342,7 +323,7 @@ INSTANTIATE_TEST_SUITE_P(
                     BoundaryCase{"Header", "[fltsim.1]\r\nb\r\n", "\r\n[fltsim.1]\r\nb\r\n"},
                     BoundaryCase{"BracketInsideALine", "a[b]\r\n", "a[b]\r\n"},
                     BoundaryCase{"NoFinalLineEnd", "a\r\nbc", "a\r\nbc\r\n"}),
-    [](const testing::TestParamInfo<BoundaryCase>& row) { return row.param.name; });
+    RowName{});
 
 // A sink that fails once a given number of bytes went through, like a full disk.
 class FailingSink : public ByteSink {

@@ -3,10 +3,12 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/cli_app.h"
 #include "tests/support/cli_run.h"
+#include "tests/support/named_rows.h"
 #include "tests/support/temperature_rows.h"
 
 #ifdef _WIN32
@@ -29,10 +31,6 @@ struct ArgumentsCase {
     std::string reason = {};                       // the refusal's text, when refused
 };
 
-void PrintTo(const ArgumentsCase& row, std::ostream* out) {
-    *out << row.name;
-}
-
 class CliArgumentsTest : public testing::TestWithParam<ArgumentsCase> {};
 
 TEST_P(CliArgumentsTest, ParsesOrRefuses) {
@@ -50,109 +48,81 @@ TEST_P(CliArgumentsTest, ParsesOrRefuses) {
 
 const auto refused = std::function<void(const CliOptions&)>{};
 
+// A row, written as a call so that it packs onto a few lines.
+ArgumentsCase row(const char* name, std::vector<std::string> args,
+                  std::function<void(const CliOptions&)> check, std::string reason = {}) {
+    return {name, std::move(args), std::move(check), std::move(reason)};
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Rows, CliArgumentsTest,
     testing::Values(
-        ArgumentsCase{"LowestTemperatureAccepted",
-                      {"--temperature", "-50"},
-                      [](const CliOptions& o) { EXPECT_EQ(o.patch.maxContrailTemperature, -50); }},
-        ArgumentsCase{"HighestTemperatureAccepted",
-                      {"--temperature=0"},
-                      [](const CliOptions& o) { EXPECT_EQ(o.patch.maxContrailTemperature, 0); }},
-        ArgumentsCase{"EnginesReplaceTheDefaults",
-                      {"--engines", "piston,rocket"},
-                      [](const CliOptions& o) {
-                          EXPECT_EQ(o.patch.enginePiston, 1);
-                          EXPECT_EQ(o.patch.engineRocket, 1);
-                          EXPECT_EQ(o.patch.engineJet, 0);
-                          EXPECT_EQ(o.patch.engineTurboprop, 0);
-                      }},
-        ArgumentsCase{"EmptyEnginesSelectsNone",
-                      {"--engines="},
-                      [](const CliOptions& o) {
-                          for (EngineType code = kEnginePiston; code <= kEngineTurboprop; ++code) {
-                              EXPECT_FALSE(o.patch.isEngineSelected(code)) << code;
-                          }
-                      }},
-        ArgumentsCase{"EachEngineNameSetsItsOwnType",
-                      {"--engines", "none,helo-turbine"},
-                      [](const CliOptions& o) {
-                          EXPECT_TRUE(o.patch.isEngineSelected(kEngineNone));
-                          EXPECT_TRUE(o.patch.isEngineSelected(kEngineHeloTurbine));
-                          EXPECT_FALSE(o.patch.isEngineSelected(kEngineJet));
-                      }},
-        ArgumentsCase{"UnknownEngineRefused",
-                      {"--engines", "jet,steam"},
-                      refused,
-                      refusalText(CliRefusal::unknownEngine, "steam")},
-        ArgumentsCase{"EffectNameTaken",
-                      {"--effect", "fx_mine"},
-                      [](const CliOptions& o) { EXPECT_EQ(o.patch.effectName, "fx_mine"); }},
-        ArgumentsCase{"EffectWithCtrlZRefused",
-                      {"--effect", std::string("fx\x1a", 3)},
-                      refused,
-                      refusalText(CliRefusal::effectLineBreak)},
-        ArgumentsCase{"EffectWithLineBreakRefused",
-                      {"--effect", "fx\nx"},
-                      refused,
-                      refusalText(CliRefusal::effectLineBreak)},
-        ArgumentsCase{"FlyableAndFolder",
-                      {"--flyable", "sim"},
-                      [](const CliOptions& o) {
-                          EXPECT_EQ(o.patch.includeFlyable, 1);
-                          EXPECT_EQ(o.simulatorFolder, "sim");
-                      }},
-        ArgumentsCase{"DashDashTakesALeadingDash",
-                      {"--", "-sim"},
-                      [](const CliOptions& o) { EXPECT_EQ(o.simulatorFolder, "-sim"); }},
-        ArgumentsCase{
-            "TwoFoldersRefused", {"a", "b"}, refused, refusalText(CliRefusal::twoFolders)},
-        ArgumentsCase{"EmptyFolderRefused", {""}, refused, refusalText(CliRefusal::emptyFolder)},
-        ArgumentsCase{"FilterWithFolderRefused",
-                      {"--filter", "sim"},
-                      refused,
-                      refusalText(CliRefusal::doesNotApply, "a simulator folder", "--filter")},
-        ArgumentsCase{"FlagWithValueRefused",
-                      {"--dry-run=yes"},
-                      refused,
-                      refusalText(CliRefusal::takesNoValue, "--dry-run")},
-        ArgumentsCase{"MissingValueRefused",
-                      {"--effect"},
-                      refused,
-                      refusalText(CliRefusal::needsValue, "--effect")},
-        ArgumentsCase{"UnknownOptionRefused",
-                      {"--fast"},
-                      refused,
-                      refusalText(CliRefusal::unknownOption, "--fast")},
-        ArgumentsCase{
-            "EmptyFsxCfgRefused", {"--fsx-cfg="}, refused, refusalText(CliRefusal::emptyFsxCfg)},
-        ArgumentsCase{"ForceWithoutRestoreRefused",
-                      {"--force"},
-                      refused,
-                      refusalText(CliRefusal::needsRun, "--force", "--restore")},
-        ArgumentsCase{"PatchingOptionWithRestoreRefused",
-                      {"--temperature=-20", "--restore"},
-                      refused,
-                      refusalText(CliRefusal::doesNotApply, "--temperature", "--restore")},
-        ArgumentsCase{"FilterWithRestoreNamesTheFilter",
-                      {"--filter", "--restore"},
-                      refused,
-                      refusalText(CliRefusal::doesNotApply, "--filter", "--restore")},
-        ArgumentsCase{"FolderOptionWithFilterRefused",
-                      {"--filter", "-v"},
-                      refused,
-                      refusalText(CliRefusal::doesNotApply, "--verbose", "--filter")},
-        ArgumentsCase{"HelpAnswersWhateverFollows",
-                      {"--help", "--fast"},
-                      [](const CliOptions& o) { EXPECT_EQ(o.mode, CliOptions::Mode::help); }},
-        ArgumentsCase{"RestoreWithFolderOptions",
-                      {"--restore", "--force", "--flyable", "sim"},
-                      [](const CliOptions& o) {
-                          EXPECT_EQ(o.mode, CliOptions::Mode::restore);
-                          EXPECT_TRUE(o.force);
-                          EXPECT_EQ(o.simulatorFolder, "sim");
-                      }}),
-    [](const testing::TestParamInfo<ArgumentsCase>& row) { return row.param.name; });
+        row("LowestTemperatureAccepted", {"--temperature", "-50"},
+            [](const CliOptions& o) { EXPECT_EQ(o.patch.maxContrailTemperature, -50); }),
+        row("HighestTemperatureAccepted", {"--temperature=0"},
+            [](const CliOptions& o) { EXPECT_EQ(o.patch.maxContrailTemperature, 0); }),
+        row("EnginesReplaceTheDefaults", {"--engines", "piston,rocket"},
+            [](const CliOptions& o) {
+                EXPECT_EQ(o.patch.enginePiston, 1);
+                EXPECT_EQ(o.patch.engineRocket, 1);
+                EXPECT_EQ(o.patch.engineJet, 0);
+                EXPECT_EQ(o.patch.engineTurboprop, 0);
+            }),
+        row("EmptyEnginesSelectsNone", {"--engines="},
+            [](const CliOptions& o) {
+                for (EngineType code = kEnginePiston; code <= kEngineTurboprop; ++code) {
+                    EXPECT_FALSE(o.patch.isEngineSelected(code)) << code;
+                }
+            }),
+        row("EachEngineNameSetsItsOwnType", {"--engines", "none,helo-turbine"},
+            [](const CliOptions& o) {
+                EXPECT_TRUE(o.patch.isEngineSelected(kEngineNone));
+                EXPECT_TRUE(o.patch.isEngineSelected(kEngineHeloTurbine));
+                EXPECT_FALSE(o.patch.isEngineSelected(kEngineJet));
+            }),
+        row("UnknownEngineRefused", {"--engines", "jet,steam"}, refused,
+            refusalText(CliRefusal::unknownEngine, "steam")),
+        row("EffectNameTaken", {"--effect", "fx_mine"},
+            [](const CliOptions& o) { EXPECT_EQ(o.patch.effectName, "fx_mine"); }),
+        row("EffectWithCtrlZRefused", {"--effect", std::string("fx\x1a", 3)}, refused,
+            refusalText(CliRefusal::effectLineBreak)),
+        row("EffectWithLineBreakRefused", {"--effect", "fx\nx"}, refused,
+            refusalText(CliRefusal::effectLineBreak)),
+        row("FlyableAndFolder", {"--flyable", "sim"},
+            [](const CliOptions& o) {
+                EXPECT_EQ(o.patch.includeFlyable, 1);
+                EXPECT_EQ(o.simulatorFolder, "sim");
+            }),
+        row("DashDashTakesALeadingDash", {"--", "-sim"},
+            [](const CliOptions& o) { EXPECT_EQ(o.simulatorFolder, "-sim"); }),
+        row("TwoFoldersRefused", {"a", "b"}, refused, refusalText(CliRefusal::twoFolders)),
+        row("EmptyFolderRefused", {""}, refused, refusalText(CliRefusal::emptyFolder)),
+        row("FilterWithFolderRefused", {"--filter", "sim"}, refused,
+            refusalText(CliRefusal::doesNotApply, "a simulator folder", "--filter")),
+        row("FlagWithValueRefused", {"--dry-run=yes"}, refused,
+            refusalText(CliRefusal::takesNoValue, "--dry-run")),
+        row("MissingValueRefused", {"--effect"}, refused,
+            refusalText(CliRefusal::needsValue, "--effect")),
+        row("UnknownOptionRefused", {"--fast"}, refused,
+            refusalText(CliRefusal::unknownOption, "--fast")),
+        row("EmptyFsxCfgRefused", {"--fsx-cfg="}, refused, refusalText(CliRefusal::emptyFsxCfg)),
+        row("ForceWithoutRestoreRefused", {"--force"}, refused,
+            refusalText(CliRefusal::needsRun, "--force", "--restore")),
+        row("PatchingOptionWithRestoreRefused", {"--temperature=-20", "--restore"}, refused,
+            refusalText(CliRefusal::doesNotApply, "--temperature", "--restore")),
+        row("FilterWithRestoreNamesTheFilter", {"--filter", "--restore"}, refused,
+            refusalText(CliRefusal::doesNotApply, "--filter", "--restore")),
+        row("FolderOptionWithFilterRefused", {"--filter", "-v"}, refused,
+            refusalText(CliRefusal::doesNotApply, "--verbose", "--filter")),
+        row("HelpAnswersWhateverFollows", {"--help", "--fast"},
+            [](const CliOptions& o) { EXPECT_EQ(o.mode, CliOptions::Mode::help); }),
+        row("RestoreWithFolderOptions", {"--restore", "--force", "--flyable", "sim"},
+            [](const CliOptions& o) {
+                EXPECT_EQ(o.mode, CliOptions::Mode::restore);
+                EXPECT_TRUE(o.force);
+                EXPECT_EQ(o.simulatorFolder, "sim");
+            })),
+    RowName{});
 
 // The dialogs' rule: blanks around the number are taken, the range is the core's.
 TEST(CliArguments, TemperatureTakenOrRefusedAsTheDialogsDo) {

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <ostream>
 #include <string>
 #include <vector>
 
 #include "patcher/effect_file.h"
 #include "tests/support/fake_file_system.h"
+#include "tests/support/named_rows.h"
 
 namespace cirrowisp {
 namespace {
@@ -16,10 +16,6 @@ struct EffectCase {
     std::string foundIn;             // "" when missing
     bool warns;
 };
-
-void PrintTo(const EffectCase& row, std::ostream* out) {
-    *out << row.name;
-}
 
 class EffectFileSearch : public ::testing::TestWithParam<EffectCase> {};
 
@@ -49,7 +45,7 @@ INSTANTIATE_TEST_SUITE_P(
         EffectCase{"Missing", {"/sim/Effects/fx_wake.fx", "/pkg/Effects/fx_wake.fx"}, "", true},
         EffectCase{"AFolderOfThatNameIsNoFile", {"/sim/Effects/fx_Cirrowisp.fx/x"}, "", true},
         EffectCase{"NoEffectsFolderNoWarning", {"/sim/SimObjects/aircraft.cfg"}, "", false}),
-    [](const ::testing::TestParamInfo<EffectCase>& row) { return row.param.name; });
+    RowName{});
 
 }  // namespace
 }  // namespace cirrowisp

@@ -17,6 +17,7 @@
 #include "platform/steam_library.h"
 #include "tests/support/cli_run.h"
 #include "tests/support/fake_file_system.h"
+#include "tests/support/named_rows.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/temp_tree.h"
 #include "ui/common/generator_form.h"
@@ -29,20 +30,12 @@ namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 using ::testing::Not;
 
-struct VdfRow {
-    const char* name;
-    std::string text;
-    std::vector<std::string> paths;
-};
-
-void PrintTo(const VdfRow& row, std::ostream* os) {
-    *os << row.name;
-}
+using VdfRow = TextRow<std::vector<std::string>>;  // the library paths
 
 class LibraryFolders : public ::testing::TestWithParam<VdfRow> {};
 
 TEST_P(LibraryFolders, ListsTheLibraries) {
-    EXPECT_EQ(steamLibraryPaths(GetParam().text), GetParam().paths);
+    EXPECT_EQ(steamLibraryPaths(GetParam().text), GetParam().yields);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -64,7 +57,7 @@ INSTANTIATE_TEST_SUITE_P(
                "\\\"b\\\"\\\\c\" } }",
                {"/mnt/a \"b\"\\c"}},
         VdfRow{"Empty", "", {}}),
-    [](const ::testing::TestParamInfo<VdfRow>& row) { return std::string(row.param.name); });
+    RowName{});
 
 fs::path examples() {
     return sampleTree().parent_path();

@@ -1,4 +1,5 @@
 #include "patcher/line_io.h"
+#include "tests/support/named_rows.h"
 
 #include <gtest/gtest.h>
 
@@ -19,18 +20,14 @@ std::vector<std::string> readAll(const std::string& bytes, std::size_t bufferSiz
     return lines;
 }
 
-struct ReadCase {
-    const char* name;
-    std::string bytes;
-    std::vector<std::string> lines;
-};
+using ReadCase = TextRow<std::vector<std::string>>;  // the lines read
 
 class LineReaderTest : public testing::TestWithParam<ReadCase> {};
 
 TEST_P(LineReaderTest, SplitsLikeWindowsTextMode) {
     // Small buffers put every line end and CR at a chunk boundary somewhere.
     for (std::size_t bufferSize : {1u, 2u, 3u, 7u, 65536u}) {
-        EXPECT_EQ(readAll(GetParam().bytes, bufferSize), GetParam().lines)
+        EXPECT_EQ(readAll(GetParam().text, bufferSize), GetParam().yields)
             << "buffer " << bufferSize;
     }
 }
@@ -60,7 +57,7 @@ INSTANTIATE_TEST_SUITE_P(
                     ReadCase{
                         "NulIsOrdinary", std::string("a\0b\nc", 5), {std::string("a\0b", 3), "c"}},
                     ReadCase{"HighBytesAreOrdinary", "\xff\xfe\x80\n", {"\xff\xfe\x80"}}),
-    [](const testing::TestParamInfo<ReadCase>& row) { return row.param.name; });
+    RowName{});
 
 TEST(LineWriter, EndsEveryLineWithCrLf) {
     StringSink sink;

@@ -20,6 +20,7 @@
 #include "tests/support/cli_run.h"
 #include "tests/support/fake_file_system.h"
 #include "tests/support/host_tree_test.h"
+#include "tests/support/named_rows.h"
 #include "tests/support/samples.h"
 #include "tests/support/temp_tree.h"
 
@@ -38,10 +39,6 @@ struct EditRow {
     std::string current;
     std::size_t line;  // 0: nothing but what a run changes
 };
-
-void PrintTo(const EditRow& row, std::ostream* out) {
-    *out << row.name;
-}
 
 class EditedLine : public ::testing::TestWithParam<EditRow> {};
 
@@ -84,7 +81,7 @@ INSTANTIATE_TEST_SUITE_P(
                 inEncoding("a=1\r\nb=3\r\n", TextEncoding::utf16Big), 2},
         EditRow{"Utf8MarkBeforeAHeaderAgainstItsRun", inEncoding(kJet, TextEncoding::utf8Marked),
                 patched(inEncoding(kJet, TextEncoding::utf8Marked)), 0}),
-    [](const ::testing::TestParamInfo<EditRow>& row) { return row.param.name; });
+    RowName{});
 
 // ---- trees on the disk ----------------------------------------------------------------------
 

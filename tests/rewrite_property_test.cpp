@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <ostream>
 #include <random>
 #include <string>
 #include <utility>
@@ -17,6 +16,7 @@
 #include "patcher/cfg_rewrite.h"
 #include "patcher/line_io.h"
 #include "tests/support/draw.h"
+#include "tests/support/named_rows.h"
 #include "tests/support/random_aircraft.h"
 #include "tests/support/rewrite_invariants.h"
 #include "tests/support/samples.h"
@@ -65,11 +65,6 @@ struct PropertyRun {
     std::uint32_t seed;
     bool doubleByte;
 };
-
-// Names the row in test output, instead of a dump of its bytes.
-void PrintTo(const PropertyRun& row, std::ostream* out) {
-    *out << row.name;
-}
 
 class RewriteProperties : public testing::TestWithParam<PropertyRun> {
 protected:
@@ -139,9 +134,7 @@ INSTANTIATE_TEST_SUITE_P(Seeds, RewriteProperties,
                                          PropertyRun{"Seed20261207", 20261207, false},
                                          PropertyRun{"DoubleByteSeed3", 3, true},
                                          PropertyRun{"DoubleByteSeed4", 4, true}),
-                         [](const testing::TestParamInfo<PropertyRun>& row) {
-                             return row.param.name;
-                         });
+                         RowName{});
 
 }  // namespace
 }  // namespace cirrowisp

@@ -9,12 +9,12 @@
 
 #include <array>
 #include <cstdint>
-#include <ostream>
 #include <random>
 #include <string>
 #include <utility>
 
 #include "tests/support/draw.h"
+#include "tests/support/named_rows.h"
 #include "tests/support/random_aircraft.h"
 #include "tests/support/samples.h"
 #include "tests/support/scan_fault_check.h"
@@ -75,10 +75,6 @@ struct FaultSeed {
     bool findsAnyCase = false;
 };
 
-void PrintTo(const FaultSeed& row, std::ostream* out) {
-    *out << row.name;
-}
-
 class ScanFaultProperties : public ::testing::TestWithParam<FaultSeed> {};
 
 constexpr int kTreesPerSeed = 30;
@@ -115,7 +111,7 @@ INSTANTIATE_TEST_SUITE_P(
                       FaultSeed{"AnyCaseSeed5", 5, FaultAction::run, true},
                       FaultSeed{"RestoreSeed3", 3, FaultAction::restore},
                       FaultSeed{"ForcedRestoreSeed4", 4, FaultAction::forceRestore}),
-    [](const ::testing::TestParamInfo<FaultSeed>& row) { return row.param.name; });
+    RowName{});
 
 }  // namespace
 }  // namespace cirrowisp

@@ -30,28 +30,21 @@ const std::string kTurboprop =
 // held open), a flyable aircraft the run leaves alone and a folder without aircraft.cfg.
 TreeSpec faultTree() {
     TreeSpec tree;
-    auto folder = [&](const std::string& path, std::optional<std::string> aircraft) {
-        FolderSpec spec;
-        spec.path = path;
-        spec.aircraft = std::move(aircraft);
-        tree.folders.push_back(spec);
-        return &tree.folders.back();
-    };
-    folder("/sim/SimObjects/Airplanes/Jet", kJet);
-    folder("/sim/SimObjects/Airplanes/Done", patched(kTurboprop))->backup = kTurboprop;
-    folder("/sim/MyTraffic/Aircraft/Prop", kTurboprop);
-    folder("/sim/SimObjects/Airplanes/Edited", kJet)->editAfterRun =
+    tree.add("/sim/SimObjects/Airplanes/Jet", kJet);
+    tree.add("/sim/SimObjects/Airplanes/Done", patched(kTurboprop)).backup = kTurboprop;
+    tree.add("/sim/MyTraffic/Aircraft/Prop", kTurboprop);
+    tree.add("/sim/SimObjects/Airplanes/Edited", kJet).editAfterRun =
         "[fltsim.1]\r\ntitle=Livery\r\n";
-    folder("/sim/SimObjects/Airplanes/Spelled", kTurboprop)->aircraftName = "Aircraft.CFG";
-    FolderSpec* kept = folder("/sim/MyTraffic/Aircraft/Kept", kJet);
-    kept->editAfterRun = "x=1\r\n";
-    kept->keptBefore = "older\r\n";
-    folder("/sim/SimObjects/Airplanes/OnlyBackup", std::nullopt)->backup = kJet;
-    FolderSpec* held = folder("/sim/MyTraffic/Aircraft/HeldBackup", std::nullopt);
-    held->backup = kJet;
-    held->backupHeldOpen = true;
-    folder("/sim/SimObjects/Airplanes/Player", kJet)->panel = true;
-    folder("/sim/SimObjects/Airplanes/Textures", std::nullopt);
+    tree.add("/sim/SimObjects/Airplanes/Spelled", kTurboprop).aircraftName = "Aircraft.CFG";
+    FolderSpec& kept = tree.add("/sim/MyTraffic/Aircraft/Kept", kJet);
+    kept.editAfterRun = "x=1\r\n";
+    kept.keptBefore = "older\r\n";
+    tree.add("/sim/SimObjects/Airplanes/OnlyBackup", std::nullopt).backup = kJet;
+    FolderSpec& held = tree.add("/sim/MyTraffic/Aircraft/HeldBackup", std::nullopt);
+    held.backup = kJet;
+    held.backupHeldOpen = true;
+    tree.add("/sim/SimObjects/Airplanes/Player", kJet).panel = true;
+    tree.add("/sim/SimObjects/Airplanes/Textures", std::nullopt);
     return tree;
 }
 
@@ -83,9 +76,7 @@ TEST_P(FaultKinds, EveryFailingOperationKeepsTheTreeSoundAndARerunFinishes) {
         EXPECT_EQ(summaryText(check.totals()), summaryText({6, 0, 5, 5}));
     }
     ASSERT_GT(check.operations(), 30u);
-    for (std::size_t n = 1; n <= check.operations(); ++n) {
-        EXPECT_EQ(check.failAt(n, fault), "") << "operation " << n << " fails";
-    }
+    EXPECT_EQ(check.failAtEach(fault), "");
 }
 
 std::string faultKindRowName(const ::testing::TestParamInfo<FaultKinds::ParamType>& info) {
@@ -121,21 +112,14 @@ TEST_P(PlantedLinks, NothingIsWrittenThroughThemAndNoStrangersFileIsTakenForOurs
         TreeSpec tree;
         tree.action = action;
         tree.findsAnyCase = findsAnyCase;
-        for (const char* path :
-             {"/sim/SimObjects/Airplanes/Jet", "/sim/SimObjects/Airplanes/Edited",
-              "/sim/MyTraffic/Aircraft/Prop"}) {
-            FolderSpec folder;
-            folder.path = path;
-            folder.aircraft = folder.path.ends_with("Prop") ? kTurboprop : kJet;
-            folder.link = link;
-            tree.folders.push_back(folder);
-        }
-        tree.folders[1].editAfterRun = "[fltsim.1]\r\ntitle=Livery\r\n";
+        tree.add("/sim/SimObjects/Airplanes/Jet", kJet).link = link;
+        FolderSpec& edited = tree.add("/sim/SimObjects/Airplanes/Edited", kJet);
+        edited.link = link;
+        edited.editAfterRun = "[fltsim.1]\r\ntitle=Livery\r\n";
+        tree.add("/sim/MyTraffic/Aircraft/Prop", kTurboprop).link = link;
         const FaultCheck check(tree);
         ASSERT_GT(check.operations(), 10u);
-        for (std::size_t n = 1; n <= check.operations(); ++n) {
-            EXPECT_EQ(check.failAt(n, fault), "") << "operation " << n << " fails";
-        }
+        EXPECT_EQ(check.failAtEach(fault), "");
     }
 }
 
@@ -230,16 +214,10 @@ TreeSpec listedTree() {
     tree.options.simObjectPaths = {
         "SimObjects\\Rotorcraft", "simobjects\\ROTORCRAFT", "SimObjects\\Rotorcraft\\..\\Airplanes",
         "SimObjects\\Boats",      "/ai/Aircraft",           "MyTraffic\\Aircraft\\"};
-    for (const auto& [path, bytes] : {std::pair{"/sim/SimObjects/Airplanes/Jet", kJet},
-                                      std::pair{"/sim/SimObjects/Rotorcraft/Helo", helo},
-                                      std::pair{"/sim/MyTraffic/Aircraft/Prop", kTurboprop},
-                                      std::pair{"/ai/Aircraft/Done", patched(kTurboprop)}}) {
-        FolderSpec folder;
-        folder.path = path;
-        folder.aircraft = bytes;
-        tree.folders.push_back(folder);
-    }
-    tree.folders.back().backup = kTurboprop;
+    tree.add("/sim/SimObjects/Airplanes/Jet", kJet);
+    tree.add("/sim/SimObjects/Rotorcraft/Helo", helo);
+    tree.add("/sim/MyTraffic/Aircraft/Prop", kTurboprop);
+    tree.add("/ai/Aircraft/Done", patched(kTurboprop)).backup = kTurboprop;
     return tree;
 }
 
@@ -280,10 +258,7 @@ TEST(ListedFolders, TreatedOnceAndSoundUnderAFaultAtEveryOperation) {
         EXPECT_EQ(summaryText(check.totals()), summaryText({4, 0, 3, 3}));
         for (const FakeFault fault : {FakeFault::NoSpace, FakeFault::PermissionDenied,
                                       FakeFault::InUse, FakeFault::NameTaken}) {
-            for (std::size_t n = 1; n <= check.operations(); ++n) {
-                EXPECT_EQ(check.failAt(n, fault), "")
-                    << "operation " << n << " fails with " << FakeFileSystem::reasonText(fault);
-            }
+            EXPECT_EQ(check.failAtEach(fault), "");
         }
     }
 }
@@ -316,10 +291,7 @@ TEST(ListedFolders, RestoreGivesBackEveryListedFolderAndIsSoundUnderFaults) {
         restoreTree.action = action;
         const FaultCheck check(restoreTree);
         for (const FakeFault fault : {FakeFault::NoSpace, FakeFault::InUse}) {
-            for (std::size_t n = 1; n <= check.operations(); ++n) {
-                EXPECT_EQ(check.failAt(n, fault), "")
-                    << "operation " << n << " fails with " << FakeFileSystem::reasonText(fault);
-            }
+            EXPECT_EQ(check.failAtEach(fault), "");
         }
     }
 }
@@ -331,22 +303,15 @@ TEST(ListedFolders, RestoreGivesBackEveryListedFolderAndIsSoundUnderFaults) {
 TEST(Encodings, RewrittenInTheirOwnOrLeftAloneAndNamedAndRestored) {
     const std::string brokenLittle = inEncoding(kJet, TextEncoding::utf16Little) + "\x3D\xD8";
     TreeSpec tree;
-    for (const auto& [name, bytes] :
-         {std::pair{"Little", inEncoding(kJet, TextEncoding::utf16Little)},
-          std::pair{"Big", inEncoding(kJet, TextEncoding::utf16Big)},
-          std::pair{"Marked", inEncoding(kJet, TextEncoding::utf8Marked)},
-          std::pair{"LoneSurrogate", brokenLittle},
-          std::pair{"OddLength", inEncoding(kJet, TextEncoding::utf16Big) + "x"}}) {
-        FolderSpec folder;
-        folder.path = std::string("/sim/SimObjects/Airplanes/") + name;
-        folder.aircraft = bytes;
-        tree.folders.push_back(folder);
-    }
+    const std::string air = "/sim/SimObjects/Airplanes/";
+    tree.add(air + "Little", inEncoding(kJet, TextEncoding::utf16Little));
+    tree.add(air + "Big", inEncoding(kJet, TextEncoding::utf16Big));
+    tree.add(air + "Marked", inEncoding(kJet, TextEncoding::utf8Marked));
+    tree.add(air + "LoneSurrogate", brokenLittle);
+    tree.add(air + "OddLength", inEncoding(kJet, TextEncoding::utf16Big) + "x");
     const FaultCheck check(tree);
     EXPECT_EQ(summaryText(check.totals()), summaryText({3, 0, 3, 3}));
-    for (std::size_t n = 1; n <= check.operations(); ++n) {
-        EXPECT_EQ(check.failAt(n, FakeFault::NoSpace), "") << "operation " << n << " fails";
-    }
+    EXPECT_EQ(check.failAtEach(FakeFault::NoSpace), "");
 
     FakeFileSystem fs;
     check.build(fs);
@@ -389,9 +354,7 @@ TEST(Encodings, RewrittenInTheirOwnOrLeftAloneAndNamedAndRestored) {
     TreeSpec restoreTree = tree;
     restoreTree.action = FaultAction::restore;
     const FaultCheck restoreCheck(restoreTree);
-    for (std::size_t n = 1; n <= restoreCheck.operations(); ++n) {
-        EXPECT_EQ(restoreCheck.failAt(n, FakeFault::NoSpace), "") << "operation " << n << " fails";
-    }
+    EXPECT_EQ(restoreCheck.failAtEach(FakeFault::NoSpace), "");
 }
 
 // An aircraft folder that fsx.cfg lists inside a fixed folder is reached twice in one batch (as
@@ -404,15 +367,10 @@ TEST(ListedFolders, FolderReachedTwiceInOneBatchIsFinishedBeforeItsSecondVisit) 
         TreeSpec tree;
         tree.options.simObjectPaths = {"SimObjects\\Airplanes\\Jet"};
         tree.findsAnyCase = findsAnyCase;
-        FolderSpec jet;
-        jet.path = "/sim/SimObjects/Airplanes/Jet";
-        jet.aircraft = kJet;
-        tree.folders.push_back(jet);
+        tree.add("/sim/SimObjects/Airplanes/Jet", kJet);
         const FaultCheck check(tree);
         EXPECT_EQ(summaryText(check.totals()), summaryText({2, 0, 1, 1}));
-        for (std::size_t n = 1; n <= check.operations(); ++n) {
-            EXPECT_EQ(check.failAt(n, FakeFault::NoSpace), "") << "operation " << n << " fails";
-        }
+        EXPECT_EQ(check.failAtEach(FakeFault::NoSpace), "");
     }
 }
 
@@ -423,10 +381,7 @@ TEST(Batches, FlushedBeforeRenamedBoundedAndSoundUnderFaultsAtTheirEdges) {
     const std::size_t count = kPublishBatch.folders + 6;
     TreeSpec tree;
     for (std::size_t i = 0; i < count; ++i) {
-        FolderSpec folder;
-        folder.path = "/sim/SimObjects/Airplanes/J" + std::to_string(1000 + i);
-        folder.aircraft = kJet;
-        tree.folders.push_back(folder);
+        tree.add("/sim/SimObjects/Airplanes/J" + std::to_string(1000 + i), kJet);
     }
     const FaultCheck check(tree);
     FakeFileSystem fs;

@@ -11,6 +11,7 @@
 #include "patcher/aircraft_update.h"
 #include "patcher/cfg_rewrite.h"
 #include "platform/host_file_system.h"
+#include "tests/support/named_rows.h"
 #include "tests/support/samples.h"
 #include "tests/support/temp_tree.h"
 
@@ -115,7 +116,7 @@ INSTANTIATE_TEST_SUITE_P(
                               TextEncoding::utf16Big)},
         ReportCase{"Utf8MarkOverTheMemoryLimit",
                    inEncoding(settledFile(kSpoolLimit + 7).substr(2), TextEncoding::utf8Marked)}),
-    [](const ::testing::TestParamInfo<ReportCase>& row) { return std::string(row.param.name); });
+    RowName{});
 
 }  // namespace
 }  // namespace cirrowisp

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "patcher/aircraft_roots.h"
@@ -12,6 +13,7 @@
 #include "platform/host_file_system.h"
 #include "tests/support/cli_run.h"
 #include "tests/support/host_tree_test.h"
+#include "tests/support/named_rows.h"
 #include "tests/support/samples.h"
 #include "tests/support/temp_tree.h"
 
@@ -48,6 +50,13 @@ struct FolderCase {
     int flyable;
     const char* patchedFile;  // the aircraft file that must now hold the new bytes, or null
 };
+
+// A row, written as a call so that it packs onto a few lines.
+FolderCase folderCase(const char* name, std::vector<std::pair<std::string, std::string>> files,
+                      std::vector<std::string> folders, bool includeFlyable, int ai, int flyable,
+                      const char* patchedFile) {
+    return {name, std::move(files), std::move(folders), includeFlyable, ai, flyable, patchedFile};
+}
 
 class FolderRules : public ScanTest, public ::testing::WithParamInterface<FolderCase> {};
 
@@ -93,91 +102,37 @@ TEST_P(FolderRules, TreatsOrLeavesTheFolder) {
 INSTANTIATE_TEST_SUITE_P(
     Scan, FolderRules,
     ::testing::Values(
-        FolderCase{
-            "PlainAi", {{"Jet/aircraft.cfg", kTestJet}}, {}, false, 1, 0, "Jet/aircraft.cfg"},
-        FolderCase{"SettledFileIsLeftAlone",
-                   {{"Jet/aircraft.cfg", patched(kTestJet)}},
-                   {},
-                   false,
-                   1,
-                   0,
-                   nullptr},
-        FolderCase{"PanelFolderSkippedWhenFlyableOff",
-                   {{"Jet/aircraft.cfg", kTestJet}},
-                   {"Jet/panel"},
-                   false,
-                   0,
-                   0,
-                   nullptr},
-        FolderCase{"PanelFolderCountsAsFlyable",
-                   {{"Jet/aircraft.cfg", kTestJet}},
-                   {"Jet/panel"},
-                   true,
-                   0,
-                   1,
-                   "Jet/aircraft.cfg"},
-        FolderCase{"PanelFileCountsAsFlyable",
-                   {{"Jet/aircraft.cfg", kTestJet}, {"Jet/panel", "x"}},
-                   {},
-                   true,
-                   0,
-                   1,
-                   "Jet/aircraft.cfg"},
-        FolderCase{"PanelInOtherCaseIsAPanel",
-                   {{"Jet/aircraft.cfg", kTestJet}},
-                   {"Jet/PANEL"},
-                   false,
-                   0,
-                   0,
-                   nullptr},
-        FolderCase{"PanelWithExtensionIsNoPanel",
-                   {{"Jet/aircraft.cfg", kTestJet}, {"Jet/panel.cfg", "x"}},
-                   {},
-                   false,
-                   1,
-                   0,
-                   "Jet/aircraft.cfg"},
-        FolderCase{"OnlyABackupIsNotCounted",
-                   {{"Jet/without_contrails_aircraft.cfg", kTestJet}},
-                   {},
-                   false,
-                   0,
-                   0,
-                   nullptr},
-        FolderCase{"DotInFolderNameIsNotVisited",
-                   {{"Jet.Old/aircraft.cfg", kTestJet}},
-                   {},
-                   false,
-                   0,
-                   0,
-                   nullptr},
-        FolderCase{"TwoLevelsDownIsNotFound",
-                   {{"Pack/Jet/aircraft.cfg", kTestJet}},
-                   {},
-                   false,
-                   0,
-                   0,
-                   nullptr},
-        FolderCase{"OtherSpellingIsFoundAndKept",
-                   {{"Jet/Aircraft.CFG", kTestJet}},
-                   {},
-                   false,
-                   1,
-                   0,
-                   "Jet/Aircraft.CFG"},
-        FolderCase{
-            "AircraftCfgThatIsAFolderIsSkipped", {}, {"Jet/aircraft.cfg"}, false, 0, 0, nullptr},
-        FolderCase{
-            "FileNamedLikeAFolderIsNotAnAircraft", {{"Jet", kTestJet}}, {}, false, 0, 0, nullptr},
+        folderCase("PlainAi", {{"Jet/aircraft.cfg", kTestJet}}, {}, false, 1, 0,
+                   "Jet/aircraft.cfg"),
+        folderCase("SettledFileIsLeftAlone", {{"Jet/aircraft.cfg", patched(kTestJet)}}, {}, false,
+                   1, 0, nullptr),
+        folderCase("PanelFolderSkippedWhenFlyableOff", {{"Jet/aircraft.cfg", kTestJet}},
+                   {"Jet/panel"}, false, 0, 0, nullptr),
+        folderCase("PanelFolderCountsAsFlyable", {{"Jet/aircraft.cfg", kTestJet}}, {"Jet/panel"},
+                   true, 0, 1, "Jet/aircraft.cfg"),
+        folderCase("PanelFileCountsAsFlyable", {{"Jet/aircraft.cfg", kTestJet}, {"Jet/panel", "x"}},
+                   {}, true, 0, 1, "Jet/aircraft.cfg"),
+        folderCase("PanelInOtherCaseIsAPanel", {{"Jet/aircraft.cfg", kTestJet}}, {"Jet/PANEL"},
+                   false, 0, 0, nullptr),
+        folderCase("PanelWithExtensionIsNoPanel",
+                   {{"Jet/aircraft.cfg", kTestJet}, {"Jet/panel.cfg", "x"}}, {}, false, 1, 0,
+                   "Jet/aircraft.cfg"),
+        folderCase("OnlyABackupIsNotCounted", {{"Jet/without_contrails_aircraft.cfg", kTestJet}},
+                   {}, false, 0, 0, nullptr),
+        folderCase("DotInFolderNameIsNotVisited", {{"Jet.Old/aircraft.cfg", kTestJet}}, {}, false,
+                   0, 0, nullptr),
+        folderCase("TwoLevelsDownIsNotFound", {{"Pack/Jet/aircraft.cfg", kTestJet}}, {}, false, 0,
+                   0, nullptr),
+        folderCase("OtherSpellingIsFoundAndKept", {{"Jet/Aircraft.CFG", kTestJet}}, {}, false, 1, 0,
+                   "Jet/Aircraft.CFG"),
+        folderCase("AircraftCfgThatIsAFolderIsSkipped", {}, {"Jet/aircraft.cfg"}, false, 0, 0,
+                   nullptr),
+        folderCase("FileNamedLikeAFolderIsNotAnAircraft", {{"Jet", kTestJet}}, {}, false, 0, 0,
+                   nullptr),
         // "*." lets the entry for the root itself through, as for any folder.
-        FolderCase{"RootItselfPassesAsDot",
-                   {{"aircraft.cfg", kTestJet}},
-                   {},
-                   false,
-                   1,
-                   0,
-                   "aircraft.cfg"}),
-    [](const ::testing::TestParamInfo<FolderCase>& row) { return row.param.name; });
+        folderCase("RootItselfPassesAsDot", {{"aircraft.cfg", kTestJet}}, {}, false, 1, 0,
+                   "aircraft.cfg")),
+    RowName{});
 
 TEST_F(ScanTest, BackupInOtherSpellingIsKeptAndNotDuplicated) {
     tree.write("MyTraffic/Aircraft/Jet/aircraft.cfg", patched(kTestJet));

@@ -1,29 +1,20 @@
 #include <gtest/gtest.h>
 
-#include <ostream>
 #include <string>
 #include <vector>
 
 #include "patcher/simobject_paths.h"
+#include "tests/support/named_rows.h"
 
 namespace cirrowisp {
 namespace {
 
-struct ConfigCase {
-    const char* name;
-    std::string text;
-    std::vector<std::string> folders;
-};
-
-// Names the row in test output, instead of a dump of its bytes.
-void PrintTo(const ConfigCase& row, std::ostream* out) {
-    *out << row.name;
-}
+using ConfigCase = TextRow<std::vector<std::string>>;  // the folders listed
 
 class SimObjectPathsReader : public ::testing::TestWithParam<ConfigCase> {};
 
 TEST_P(SimObjectPathsReader, ListsTheFoldersTheSimulatorLoads) {
-    EXPECT_EQ(readSimObjectPaths(GetParam().text), GetParam().folders);
+    EXPECT_EQ(readSimObjectPaths(GetParam().text), GetParam().yields);
 }
 
 const std::string kLongPath = "AI\\" + std::string(5000, 'x');
@@ -81,7 +72,7 @@ INSTANTIATE_TEST_SUITE_P(
                    {"A"}},
         ConfigCase{"StrayCarriageReturnIsABlank", "\r[Main]\n\rSimObjectPaths.0=A\n", {"A"}},
         ConfigCase{"EmptyFile", "", {}}),
-    [](const ::testing::TestParamInfo<ConfigCase>& row) { return row.param.name; });
+    RowName{});
 
 }  // namespace
 }  // namespace cirrowisp

@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <optional>
-#include <ostream>
 #include <string>
 
 #include "tests/support/fake_registry.h"
+#include "tests/support/named_rows.h"
 #include "tests/support/repeated.h"
 
 namespace cirrowisp {
@@ -29,10 +29,6 @@ struct LookupRow {
     int expectedResult;
     std::string expectedPath;
 };
-
-void PrintTo(const LookupRow& row, std::ostream* os) {
-    *os << row.name;
-}
 
 class LookupRules : public SimulatorPathLookupTest,
                     public ::testing::WithParamInterface<LookupRow> {};
@@ -81,7 +77,7 @@ INSTANTIATE_TEST_SUITE_P(
         // not part of the path.
         LookupRow{"StopsAtFirstNul", true, "SetupPath", "C:\\FSX\0C:\\Other\0"s, 0, "C:\\FSX"},
         LookupRow{"EmptyValueTaken", true, "SetupPath", "\0"s, 0, ""}),
-    [](const ::testing::TestParamInfo<LookupRow>& row) { return std::string(row.param.name); });
+    RowName{});
 
 TEST_F(SimulatorPathLookupTest, AsksForTheSimulatorKeyWithA256ByteBuffer) {
     FakeRegistry registry;

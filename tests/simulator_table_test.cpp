@@ -3,12 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/support/fake_file_system.h"
 #include "tests/support/fake_registry.h"
+#include "tests/support/named_rows.h"
 
 namespace cirrowisp {
 namespace {
@@ -37,13 +38,15 @@ struct TableRow {
     std::vector<std::string> expected;
 };
 
-void PrintTo(const TableRow& row, std::ostream* os) {
-    *os << row.name;
-}
-
 const std::string kP3d = "SOFTWARE\\Lockheed Martin\\Prepar3D v";
 const std::string kP3dUser = "Software\\Lockheed Martin\\Prepar3D v";
 const std::string kRoaming = "/c/Users/pilot/AppData/Roaming/";
+
+// A row, written as a call so that it packs onto a few lines.
+TableRow row(const char* name, std::vector<Value> values, std::vector<std::string> folders,
+             std::vector<std::string> expected) {
+    return {name, std::move(values), std::move(folders), std::move(expected)};
+}
 
 class SimulatorTable : public ::testing::TestWithParam<TableRow> {};
 
@@ -84,87 +87,64 @@ const std::string kFsx = std::string(kFsxKey);
 INSTANTIATE_TEST_SUITE_P(
     Registry, SimulatorTable,
     ::testing::Values(
-        TableRow{"BoxedFsx",
-                 {{kMachine, k32, kFsx, "SetupPath", "C:\\FSX\\\0"s}},
-                 {"/c/FSX"},
-                 {"fsx /c/FSX Microsoft/FSX/fsx.cfg"}},
-        TableRow{"BoxedFsxForThisUserOnly",
-                 {{kUser, k64, kFsx, "AppPath", "C:\\FSX\0"s}},
-                 {"/c/FSX"},
-                 {"fsx /c/FSX Microsoft/FSX/fsx.cfg"}},
-        TableRow{"SteamEditionBesideBoxedFsx",
-                 {{kMachine, k32, kFsx, "SetupPath", "C:\\FSX\0"s},
-                  {kUser, k64, std::string(kFsxSteamKey), "AppPath", "C:\\Steam\\FSX\\\0"s}},
-                 {"/c/FSX", "/c/Steam/FSX"},
-                 {"fsx /c/FSX Microsoft/FSX/fsx.cfg",
-                  "fsx-se /c/Steam/FSX Microsoft/FSX-SE/fsx_se.cfg"}},
-        TableRow{
-            "SteamEditionByDovetailsKeyAlone",
+        row("BoxedFsx", {{kMachine, k32, kFsx, "SetupPath", "C:\\FSX\\\0"s}}, {"/c/FSX"},
+            {"fsx /c/FSX Microsoft/FSX/fsx.cfg"}),
+        row("BoxedFsxForThisUserOnly", {{kUser, k64, kFsx, "AppPath", "C:\\FSX\0"s}}, {"/c/FSX"},
+            {"fsx /c/FSX Microsoft/FSX/fsx.cfg"}),
+        row("SteamEditionBesideBoxedFsx",
+            {{kMachine, k32, kFsx, "SetupPath", "C:\\FSX\0"s},
+             {kUser, k64, std::string(kFsxSteamKey), "AppPath", "C:\\Steam\\FSX\\\0"s}},
+            {"/c/FSX", "/c/Steam/FSX"},
+            {"fsx /c/FSX Microsoft/FSX/fsx.cfg",
+             "fsx-se /c/Steam/FSX Microsoft/FSX-SE/fsx_se.cfg"}),
+        row("SteamEditionByDovetailsKeyAlone",
             {{kMachine, k32, "SOFTWARE\\DovetailGames\\FSX", "Install_Path", "C:\\Steam\\FSX"}},
-            {"/c/Steam/FSX"},
-            {"fsx-se /c/Steam/FSX Microsoft/FSX/fsx.cfg"}},
+            {"/c/Steam/FSX"}, {"fsx-se /c/Steam/FSX Microsoft/FSX/fsx.cfg"}),
         // Installed alone it writes the boxed one's keys; its steam_api.dll gives it away.
-        TableRow{"SteamEditionAloneUnderFsxKeys",
-                 {{kMachine, k32, kFsx, "SetupPath", "C:\\SteamAlone\0"s}},
-                 {"/c/SteamAlone"},
-                 {"fsx-se /c/SteamAlone Microsoft/FSX/fsx.cfg"}},
-        TableRow{
-            "Esp",
+        row("SteamEditionAloneUnderFsxKeys",
+            {{kMachine, k32, kFsx, "SetupPath", "C:\\SteamAlone\0"s}}, {"/c/SteamAlone"},
+            {"fsx-se /c/SteamAlone Microsoft/FSX/fsx.cfg"}),
+        row("Esp",
             {{kMachine, k32, "SOFTWARE\\Microsoft\\Microsoft ESP\\1.0", "SetupPath", "C:\\ESP\0"s}},
-            {"/c/ESP"},
-            {"esp /c/ESP Microsoft/ESP/ESP.cfg"}},
-        TableRow{"Prepar3dV1WithoutSpaceInTheMakersName",
-                 {{kMachine, k32, "SOFTWARE\\LockheedMartin\\Prepar3D", "SetupPath", "C:\\P3D\0"s}},
-                 {"/c/P3D"},
-                 {"p3d-v1 /c/P3D Lockheed Martin/Prepar3D/Prepar3D.cfg"}},
-        TableRow{"Prepar3dV2",
-                 {{kMachine, k32, kP3d + "2", "SetupPath", "C:\\P3D2\0"s}},
-                 {"/c/P3D2"},
-                 {"p3d-v2 /c/P3D2 Lockheed Martin/Prepar3D v2/Prepar3D.cfg"}},
-        TableRow{"Prepar3dV3ForThisUser",
-                 {{kUser, k64, kP3dUser + "3", "AppPath", "C:\\P3D3\\\0"s}},
-                 {"/c/P3D3"},
-                 {"p3d-v3 /c/P3D3 Lockheed Martin/Prepar3D v3/Prepar3D.cfg"}},
-        TableRow{"Prepar3dV4In64BitView",
-                 {{kMachine, k64, kP3d + "4", "SetupPath", "C:\\Program Files\\P3D4\\\0"s}},
-                 {"/c/Program Files/P3D4"},
-                 {"p3d-v4 /c/Program Files/P3D4 Lockheed Martin/Prepar3D v4/Prepar3D.cfg"}},
-        TableRow{"Prepar3dV5",
-                 {{kMachine, k64, kP3d + "5", "SetupPath", "C:\\P3D5\0"s}},
-                 {"/c/P3D5"},
-                 {"p3d-v5 /c/P3D5 Lockheed Martin/Prepar3D v5/Prepar3D.cfg"}},
-        TableRow{"Prepar3dV6ForThisUser",
-                 {{kUser, k64, kP3dUser + "6", "AppPath", "C:\\P3D6\0"s}},
-                 {"/c/P3D6"},
-                 {"p3d-v6 /c/P3D6 Lockheed Martin/Prepar3D v6/Prepar3D.cfg"}},
+            {"/c/ESP"}, {"esp /c/ESP Microsoft/ESP/ESP.cfg"}),
+        row("Prepar3dV1WithoutSpaceInTheMakersName",
+            {{kMachine, k32, "SOFTWARE\\LockheedMartin\\Prepar3D", "SetupPath", "C:\\P3D\0"s}},
+            {"/c/P3D"}, {"p3d-v1 /c/P3D Lockheed Martin/Prepar3D/Prepar3D.cfg"}),
+        row("Prepar3dV2", {{kMachine, k32, kP3d + "2", "SetupPath", "C:\\P3D2\0"s}}, {"/c/P3D2"},
+            {"p3d-v2 /c/P3D2 Lockheed Martin/Prepar3D v2/Prepar3D.cfg"}),
+        row("Prepar3dV3ForThisUser", {{kUser, k64, kP3dUser + "3", "AppPath", "C:\\P3D3\\\0"s}},
+            {"/c/P3D3"}, {"p3d-v3 /c/P3D3 Lockheed Martin/Prepar3D v3/Prepar3D.cfg"}),
+        row("Prepar3dV4In64BitView",
+            {{kMachine, k64, kP3d + "4", "SetupPath", "C:\\Program Files\\P3D4\\\0"s}},
+            {"/c/Program Files/P3D4"},
+            {"p3d-v4 /c/Program Files/P3D4 Lockheed Martin/Prepar3D v4/Prepar3D.cfg"}),
+        row("Prepar3dV5", {{kMachine, k64, kP3d + "5", "SetupPath", "C:\\P3D5\0"s}}, {"/c/P3D5"},
+            {"p3d-v5 /c/P3D5 Lockheed Martin/Prepar3D v5/Prepar3D.cfg"}),
+        row("Prepar3dV6ForThisUser", {{kUser, k64, kP3dUser + "6", "AppPath", "C:\\P3D6\0"s}},
+            {"/c/P3D6"}, {"p3d-v6 /c/P3D6 Lockheed Martin/Prepar3D v6/Prepar3D.cfg"}),
         // A 32-bit installer never writes the 64-bit view, and from v4 on the reverse holds.
-        TableRow{"WrongViewsNotTaken",
-                 {{kMachine, k64, kP3d + "3", "SetupPath", "C:\\P3D3\0"s},
-                  {kMachine, k32, kP3d + "4", "SetupPath", "C:\\P3D4\0"s},
-                  {kMachine, k64, kFsx, "SetupPath", "C:\\FSX\0"s}},
-                 {"/c/P3D3", "/c/P3D4", "/c/FSX"},
-                 {}},
-        TableRow{"TrailingNulsAndBackslashesStripped",
-                 {{kMachine, k64, kP3d + "4", "SetupPath", "C:\\P3D4\\\\\0\0"s}},
-                 {"/c/P3D4"},
-                 {"p3d-v4 /c/P3D4 Lockheed Martin/Prepar3D v4/Prepar3D.cfg"}},
+        row("WrongViewsNotTaken",
+            {{kMachine, k64, kP3d + "3", "SetupPath", "C:\\P3D3\0"s},
+             {kMachine, k32, kP3d + "4", "SetupPath", "C:\\P3D4\0"s},
+             {kMachine, k64, kFsx, "SetupPath", "C:\\FSX\0"s}},
+            {"/c/P3D3", "/c/P3D4", "/c/FSX"}, {}),
+        row("TrailingNulsAndBackslashesStripped",
+            {{kMachine, k64, kP3d + "4", "SetupPath", "C:\\P3D4\\\\\0\0"s}}, {"/c/P3D4"},
+            {"p3d-v4 /c/P3D4 Lockheed Martin/Prepar3D v4/Prepar3D.cfg"}),
         // The machine's entry names a folder since removed: the user's entry is tried next.
-        TableRow{
-            "RemovedFolderPassedOver",
+        row("RemovedFolderPassedOver",
             {{kMachine, k64, kP3d + "5", "SetupPath", "C:\\Old\0"s},
              {kUser, k64, kP3dUser + "5", "AppPath", "C:\\New\0"s},
              {kMachine, k32, "SOFTWARE\\Microsoft\\Microsoft ESP\\1.0", "SetupPath", "C:\\Gone"}},
-            {"/c/New"},
-            {"p3d-v5 /c/New Lockheed Martin/Prepar3D v5/Prepar3D.cfg"}},
-        TableRow{
-            "SeveralInTableOrder",
+            {"/c/New"}, {"p3d-v5 /c/New Lockheed Martin/Prepar3D v5/Prepar3D.cfg"}),
+        row("SeveralInTableOrder",
             {{kMachine, k64, kP3d + "6", "SetupPath", "C:\\P3D6\0"s},
              {kMachine, k32, "SOFTWARE\\Microsoft\\Microsoft ESP\\1.0", "SetupPath", "C:\\ESP\0"s},
              {kMachine, k32, kFsx, "SetupPath", "C:\\FSX\0"s}},
             {"/c/P3D6", "/c/ESP", "/c/FSX"},
             {"fsx /c/FSX Microsoft/FSX/fsx.cfg", "esp /c/ESP Microsoft/ESP/ESP.cfg",
-             "p3d-v6 /c/P3D6 Lockheed Martin/Prepar3D v6/Prepar3D.cfg"}}),
-    [](const ::testing::TestParamInfo<TableRow>& row) { return std::string(row.param.name); });
+             "p3d-v6 /c/P3D6 Lockheed Martin/Prepar3D v6/Prepar3D.cfg"})),
+    RowName{});
 
 TEST(SimulatorTableNames, SayWhichValueAndViewNamedTheFolder) {
     FakeRegistry registry;

@@ -10,6 +10,7 @@
 
 #include "platform/host_file_system.h"
 #include "tests/support/bad_input_rows.h"
+#include "tests/support/named_rows.h"
 #include "tests/support/temp_tree.h"
 #include "ui/common/generator_form.h"
 
@@ -54,8 +55,7 @@ TEST_P(StartBadInput, EndsAsTheRowSays) {
         EXPECT_EQ(tree.files(), before);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, StartBadInput, ::testing::ValuesIn(badInputRows()),
-                         [](const auto& row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, StartBadInput, ::testing::ValuesIn(badInputRows()), RowName{});
 
 }  // namespace
 }  // namespace cirrowisp

@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
 #include <string>
 
 #include "platform/long_path.h"
+#include "tests/support/named_rows.h"
 
 namespace cirrowisp {
 namespace {
@@ -16,10 +16,6 @@ struct RoundTripRow {
     std::string utf8;
     std::u16string utf16;
 };
-
-void PrintTo(const RoundTripRow& row, std::ostream* out) {
-    *out << row.name;
-}
 
 class Utf16RoundTrip : public ::testing::TestWithParam<RoundTripRow> {};
 
@@ -46,7 +42,7 @@ INSTANTIATE_TEST_SUITE_P(
                      std::u16string{u'a', 0xD83D, u'b'}},
         RoundTripRow{"LoneLowSurrogate", "\xED\xBB\xA9", std::u16string{0xDEE9}},
         RoundTripRow{"Empty", "", u""}),
-    [](const ::testing::TestParamInfo<RoundTripRow>& row) { return std::string(row.param.name); });
+    RowName{});
 
 TEST(Utf16FromUtf8, BytesThatAreNoCharacterBecomeReplacementCharacters) {
     const struct {

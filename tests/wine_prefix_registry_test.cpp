@@ -6,13 +6,13 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
-#include <ostream>
 #include <string>
 #include <vector>
 
 #include "patcher/simulator_location.h"
 #include "platform/host_registry.h"
 #include "platform/simulator_config.h"
+#include "tests/support/named_rows.h"
 #include "tests/support/repeated.h"
 #include "tests/support/scoped_env.h"
 
@@ -61,32 +61,24 @@ protected:
     fs::path prefix_;
 };
 
-// One system.reg and the path a lookup through it finds: `expected` is relative to the
-// prefix, absolute, or empty for a failed lookup.
-struct RegRow {
-    const char* name;
-    std::string systemReg;
-    std::string expected;
-};
-
-void PrintTo(const RegRow& row, std::ostream* os) {
-    *os << row.name;
-}
+// One system.reg and the path a lookup through it finds: relative to the prefix, absolute, or
+// empty for a failed lookup.
+using RegRow = TextRow<std::string>;
 
 class WineLookup : public WinePrefix, public ::testing::WithParamInterface<RegRow> {};
 
 TEST_P(WineLookup, FindsTheSetupPathOrFailsQuietly) {
     const RegRow& row = GetParam();
-    writeSystemReg(row.systemReg);
+    writeSystemReg(row.text);
     WinePrefixRegistry registry(prefix_);
     const int result = SimulatorPathLookup::lookupSimulatorPath(registry);
-    if (row.expected.empty()) {
+    if (row.yields.empty()) {
         EXPECT_EQ(result, 13);
         EXPECT_EQ(SimulatorPathLookup::lastKnownPath(), ".\\Aircraft\\");
     } else {
         EXPECT_EQ(result, 0);
         EXPECT_EQ(SimulatorPathLookup::lastKnownPath(),
-                  row.expected.front() == '/' ? row.expected : inPrefix(row.expected));
+                  row.yields.front() == '/' ? row.yields : inPrefix(row.yields));
     }
 }
 
@@ -178,7 +170,7 @@ INSTANTIATE_TEST_SUITE_P(
         RegRow{"KeyWithoutValue", kHeader + arch("win64") + kWowKey, ""},
         RegRow{"NotARegistryFile", arch("win64") + kWowKey + kSetupFsx, ""},
         RegRow{"EmptyFile", "", ""}),
-    [](const ::testing::TestParamInfo<RegRow>& row) { return std::string(row.param.name); });
+    RowName{});
 
 TEST_F(WinePrefix, NoSystemRegOrNoPrefixFailsQuietly) {
     WinePrefixRegistry missingFile(prefix_);

@@ -30,6 +30,7 @@
 #include "patcher/simulator_location.h"
 #include "platform/host_file_system.h"
 #include "tests/support/disk_tree.h"
+#include "tests/support/fake_file_system.h"
 #include "tests/support/samples.h"
 #include "ui/common/generator_form.h"
 #include "ui/qt/generator_dialog.h"
@@ -78,6 +79,7 @@ struct SeenBox {
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     int buttonCount = 0;
+    bool noIsDefault = false;
     bool waitCursorGone = false;
     bool dialogVisible = false;
 };
@@ -101,30 +103,37 @@ int whileModal(const std::function<void()>& action, const std::function<void(QWi
     return count;
 }
 
-// Runs `action` and answers the message box it opens with its OK button.
-SeenBox acceptMessageBox(GeneratorDialog& dialog, const std::function<void()>& action) {
-    SeenBox seen;
+// Runs `action` and answers each message box it opens with its OK button or, for a question,
+// with `choice`; any other window is closed unseen, so a count of the boxes tells it apart.
+QList<SeenBox> answerBoxes(const QWidget& dialog, const std::function<void()>& action,
+                           QMessageBox::StandardButton choice = QMessageBox::NoButton) {
+    QList<SeenBox> seen;
     whileModal(action, [&](QWidget* modal) {
         auto* box = qobject_cast<QMessageBox*>(modal);
         if (box == nullptr) {
             modal->close();
             return;
         }
-        seen.shown = true;
-        seen.title = box->windowTitle();
-        seen.text = box->text();
-        seen.icon = box->icon();
-        seen.buttonCount = static_cast<int>(box->buttons().size());
-        seen.waitCursorGone = QApplication::overrideCursor() == nullptr;
-        seen.dialogVisible = dialog.isVisible();
-        QAbstractButton* ok = box->button(QMessageBox::Ok);
-        if (ok != nullptr) {
-            ok->click();
+        seen.append({true, box->windowTitle(), box->text(), box->icon(),
+                     static_cast<int>(box->buttons().size()),
+                     box->defaultButton() == box->button(QMessageBox::No),
+                     QApplication::overrideCursor() == nullptr, dialog.isVisible()});
+        QAbstractButton* button = box->button(QMessageBox::Ok);
+        if (button == nullptr)
+            button = box->button(choice);
+        if (button != nullptr) {
+            button->click();
         } else {
             box->reject();
         }
     });
     return seen;
+}
+
+// The last message box `action` opens, answered with its OK button.
+SeenBox acceptMessageBox(const QWidget& dialog, const std::function<void()>& action) {
+    const QList<SeenBox> seen = answerBoxes(dialog, action);
+    return seen.isEmpty() ? SeenBox{} : seen.back();
 }
 
 // Types `text` key by key, as a keyboard (or an input method, for characters without a key of
@@ -136,40 +145,6 @@ void typeText(QWidget* widget, const QString& text) {
         QTest::sendKeyEvent(QTest::Click, widget, key, QString(c), Qt::NoModifier);
     }
 }
-
-// The host's file system, noting the cursor the user sees whenever the run lists a folder.
-class CursorWatchingFileSystem : public cirrowisp::FileSystem {
-public:
-    explicit CursorWatchingFileSystem(cirrowisp::FileSystem& host) : host_(host) {}
-
-    QList<Qt::CursorShape> seen;
-
-    std::unique_ptr<cirrowisp::DirectoryListing> listFolder(const std::string& path) override {
-        const QCursor* cursor = QApplication::overrideCursor();
-        seen << (cursor != nullptr ? cursor->shape() : Qt::ArrowCursor);
-        return host_.listFolder(path);
-    }
-    std::unique_ptr<cirrowisp::InputFile> openRead(const std::string& path) override {
-        return host_.openRead(path);
-    }
-    std::unique_ptr<cirrowisp::OutputFile> createFile(const std::string& path, std::string* reason,
-                                                      cirrowisp::FileErrorKind* kind) override {
-        return host_.createFile(path, reason, kind);
-    }
-    void removeFile(const std::string& path) override { host_.removeFile(path); }
-    void replaceFile(const std::string& from, const std::string& to) override {
-        host_.replaceFile(from, to);
-    }
-    void renameNoReplace(const std::string& from, const std::string& to) override {
-        host_.renameNoReplace(from, to);
-    }
-    bool canCreateIn(const std::string& folder) override { return host_.canCreateIn(folder); }
-    std::string absolutePath(const std::string& path) override { return host_.absolutePath(path); }
-    char separator() const override { return host_.separator(); }
-
-private:
-    cirrowisp::FileSystem& host_;
-};
 
 template <typename T>
 T* child(const QWidget& dialog, const char* name) {
@@ -583,17 +558,23 @@ private slots:
     }
 
     void waitCursorDuringRun() {
-        QTemporaryDir sim;
-        writeFile(sim.path() + "/SimObjects/Airplanes/Jet1/aircraft.cfg", kJetCfg);
-        CursorWatchingFileSystem watching(*fileSystem_);
-        GeneratorDialog dialog(watching);
+        // The cursor the user sees whenever the run lists a folder.
+        cirrowisp::FakeFileSystem fake;
+        fake.addFile("/sim/SimObjects/Airplanes/Jet1/aircraft.cfg", kJetCfg.toStdString());
+        QList<Qt::CursorShape> seen;
+        fake.setAfterEachOperation([&] {
+            const QCursor* cursor = QApplication::overrideCursor();
+            if (fake.log().back().starts_with("list "))
+                seen << (cursor != nullptr ? cursor->shape() : Qt::ArrowCursor);
+        });
+        GeneratorDialog dialog(fake);
         dialog.show();
-        setPath(dialog, sim.path());
+        setPath(dialog, QStringLiteral("/sim"));
 
         const SeenBox box = clickStart(dialog);
         QCOMPARE(box.text, summaryOf({1, 0, 1, 1}));
-        QVERIFY(!watching.seen.isEmpty());
-        QCOMPARE(watching.seen, QList<Qt::CursorShape>(watching.seen.size(), Qt::WaitCursor));
+        QVERIFY(!seen.isEmpty());
+        QCOMPARE(seen, QList<Qt::CursorShape>(seen.size(), Qt::WaitCursor));
         QVERIFY(box.waitCursorGone);
         QVERIFY(QApplication::overrideCursor() == nullptr);
     }
@@ -652,45 +633,25 @@ private slots:
         QCOMPARE(child<QToolButton>(*dialog, "menuButton")->menu()->actions(), items);
         QCOMPARE(dialog->actions(), items);
 
-        QStringList titles;
-        QStringList texts;
-        QList<QMessageBox::Icon> icons;
-        auto answer = [&](QMessageBox::StandardButton choice) {
-            return whileModal([&] { restore->trigger(); },
-                              [&](QWidget* modal) {
-                                  auto* box = qobject_cast<QMessageBox*>(modal);
-                                  if (box == nullptr) {
-                                      modal->close();
-                                      return;
-                                  }
-                                  titles << box->windowTitle();
-                                  texts << box->text();
-                                  icons << box->icon();
-                                  QAbstractButton* button = box->button(QMessageBox::Ok);
-                                  if (button == nullptr) {
-                                      QCOMPARE(box->defaultButton(), box->button(QMessageBox::No));
-                                      button = box->button(choice);
-                                  }
-                                  button->click();
-                              });
-        };
-
-        QCOMPARE(answer(QMessageBox::No), 1);
+        const auto trigger = [&] { restore->trigger(); };
+        QList<SeenBox> boxes = answerBoxes(*dialog, trigger, QMessageBox::No);
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY(boxes[0].noIsDefault);
         QCOMPARE(snapshot(sim.path()), afterRun);
-        QVERIFY2(texts.value(0).contains(QDir::toNativeSeparators(sim.path())),
-                 qPrintable(texts.value(0)));
-        QCOMPARE(icons.value(0), QMessageBox::Question);
+        QVERIFY2(boxes[0].text.contains(QDir::toNativeSeparators(sim.path())),
+                 qPrintable(boxes[0].text));
+        QCOMPARE(boxes[0].icon, QMessageBox::Question);
 
-        titles.clear();
-        texts.clear();
-        icons.clear();
-        QCOMPARE(answer(QMessageBox::Yes), 2);
-        QCOMPARE(titles, QStringList({QStringLiteral("Cirrowisp"), QStringLiteral("Cirrowisp")}));
+        boxes = answerBoxes(*dialog, trigger, QMessageBox::Yes);
+        QCOMPARE(boxes.size(), 2);
+        QVERIFY(boxes[0].noIsDefault);
+        QCOMPARE(boxes[0].title, QStringLiteral("Cirrowisp"));
+        QCOMPARE(boxes[1].title, QStringLiteral("Cirrowisp"));
         const QString summary = QString::fromStdString(cirrowisp::restoreSummaryText({2, 0, 1, 0}));
-        QVERIFY2(texts.value(1).startsWith(summary), qPrintable(texts.value(1)));
-        QVERIFY2(texts.value(1).contains(QStringLiteral("Edited1: edited since the run")),
-                 qPrintable(texts.value(1)));
-        QCOMPARE(icons.value(1), QMessageBox::Warning);
+        QVERIFY2(boxes[1].text.startsWith(summary), qPrintable(boxes[1].text));
+        QVERIFY2(boxes[1].text.contains(QStringLiteral("Edited1: edited since the run")),
+                 qPrintable(boxes[1].text));
+        QCOMPARE(boxes[1].icon, QMessageBox::Warning);
 
         // The tree before the run, but for the edited folder, which is as the run left it.
         auto expected = beforeRun;
@@ -761,23 +722,13 @@ private slots:
         QVERIFY(readFile(sim + "/SimObjects/Rotorcraft/Helo1/aircraft.cfg").contains("contrail="));
 
         // The Restore item walks the same folders: the listed one gets its file back too.
-        QStringList texts;
-        const int windows = whileModal([&] { dialog->restoreAction()->trigger(); },
-                                       [&](QWidget* modal) {
-                                           auto* question = qobject_cast<QMessageBox*>(modal);
-                                           QVERIFY(question != nullptr);
-                                           texts << question->text();
-                                           QAbstractButton* button =
-                                               question->button(QMessageBox::Ok);
-                                           if (button == nullptr)
-                                               button = question->button(QMessageBox::Yes);
-                                           button->click();
-                                       });
-        QCOMPARE(windows, 2);
-        QVERIFY2(texts.value(0).contains(QStringLiteral("fsx.cfg")), qPrintable(texts.value(0)));
-        QVERIFY2(texts.value(1).startsWith(
+        const QList<SeenBox> boxes = answerBoxes(
+            *dialog, [&] { dialog->restoreAction()->trigger(); }, QMessageBox::Yes);
+        QCOMPARE(boxes.size(), 2);
+        QVERIFY2(boxes[0].text.contains(QStringLiteral("fsx.cfg")), qPrintable(boxes[0].text));
+        QVERIFY2(boxes[1].text.startsWith(
                      QString::fromStdString(cirrowisp::restoreSummaryText({2, 0, 0, 0}))),
-                 qPrintable(texts.value(1)));
+                 qPrintable(boxes[1].text));
         QCOMPARE(readFile(sim + "/SimObjects/Rotorcraft/Helo1/aircraft.cfg"), kHeloCfg);
         QCOMPARE(snapshot(base.path()), before);
     }

@@ -23,6 +23,13 @@ private:
     const FakeFileSystem& fs_;
 };
 
+// An injected fault, thrown as the system's error on `path`.
+void throwFault(const std::optional<FakeFault>& fault, const std::string& path) {
+    if (fault) {
+        throw FileError(path, FakeFileSystem::reasonText(*fault));
+    }
+}
+
 class FakeInput : public InputFile {
 public:
     FakeInput(FakeFileSystem& fs, std::string path, std::string bytes, bool readOnly)
@@ -31,9 +38,7 @@ public:
     std::size_t read(char* buffer, std::size_t size) override {
         const auto fault = fs_.step("read " + path_);
         StepEnd end(fs_);
-        if (fault) {
-            throw FileError(path_, FakeFileSystem::reasonText(*fault));
-        }
+        throwFault(fault, path_);
         const std::size_t count = std::min(size, bytes_.size() - offset_);
         bytes_.copy(buffer, count, offset_);
         offset_ += count;
@@ -56,26 +61,20 @@ public:
     void write(const char* data, std::size_t size) override {
         const auto fault = fs_.step("write " + path_);
         StepEnd end(fs_);
-        if (fault) {
-            throw FileError(path_, FakeFileSystem::reasonText(*fault));
-        }
+        throwFault(fault, path_);
         bytes_->append(data, size);
     }
     void startWriteBack() override {
         const auto fault = fs_.step("writeback " + path_);
         StepEnd end(fs_);
-        if (fault) {
-            throw FileError(path_, FakeFileSystem::reasonText(*fault));
-        }
+        throwFault(fault, path_);
     }
     // Only a close that succeeds flushes: a file destroyed unclosed, or whose close failed, has
     // nothing on the disk that a power cut would keep.
     void close() override {
         const auto fault = fs_.step("close " + path_);
         StepEnd end(fs_);
-        if (fault) {
-            throw FileError(path_, FakeFileSystem::reasonText(*fault));
-        }
+        throwFault(fault, path_);
         *flushed_ = bytes_->size();
     }
 
@@ -373,9 +372,7 @@ void FakeFileSystem::removeFile(const std::string& path) {
     const std::string key = normalise(path);
     const auto fault = step("remove " + key);
     StepEnd end(*this);
-    if (fault) {
-        throw FileError(path, reasonText(*fault));
-    }
+    throwFault(fault, path);
     const auto found = nodes_.find(key);
     if (found == nodes_.end() || found->second.folder) {
         throw FileError(path, "No such file or directory");
@@ -386,9 +383,13 @@ void FakeFileSystem::removeFile(const std::string& path) {
     nodes_.erase(found);
 }
 
-void FakeFileSystem::move(const std::string& from, const std::string& to, bool replace) {
+void FakeFileSystem::move(const char* verb, const std::string& from, const std::string& to,
+                          bool replace) {
     const std::string source = normalise(from);
     const std::string target = normalise(to);
+    const auto fault = step(verb + source + " -> " + target);
+    StepEnd end(*this);
+    throwFault(fault, from);
     const auto found = nodes_.find(source);
     if (found == nodes_.end() || found->second.folder) {
         throw FileError(from, "No such file or directory");
@@ -410,21 +411,11 @@ void FakeFileSystem::move(const std::string& from, const std::string& to, bool r
 }
 
 void FakeFileSystem::replaceFile(const std::string& from, const std::string& to) {
-    const auto fault = step("replace " + normalise(from) + " -> " + normalise(to));
-    StepEnd end(*this);
-    if (fault) {
-        throw FileError(from, reasonText(*fault));
-    }
-    move(from, to, true);
+    move("replace ", from, to, true);
 }
 
 void FakeFileSystem::renameNoReplace(const std::string& from, const std::string& to) {
-    const auto fault = step("rename " + normalise(from) + " -> " + normalise(to));
-    StepEnd end(*this);
-    if (fault) {
-        throw FileError(from, reasonText(*fault));
-    }
-    move(from, to, false);
+    move("rename ", from, to, false);
 }
 
 std::optional<bool> FakeFileSystem::existsAnyCase(const std::string& path) {

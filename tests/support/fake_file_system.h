@@ -102,7 +102,8 @@ private:
     // away by name, in the letter case it was given.
     std::string asSpelt(const std::string& path) const;
     std::string spellingOnDisk(const std::string& path) const;
-    void move(const std::string& from, const std::string& to, bool replace);
+    // One logged operation, `verb` naming it: a rename, over a file in the way when `replace`.
+    void move(const char* verb, const std::string& from, const std::string& to, bool replace);
 
     std::map<std::string, Node> nodes_{{"/", Node{true, nullptr, {}}}};
     std::set<std::string> heldOpen_;

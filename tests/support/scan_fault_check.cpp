@@ -172,6 +172,18 @@ std::string operationPath(std::string logEntry) {
     return logEntry.substr(start, arrow == std::string::npos ? std::string::npos : arrow - start);
 }
 
+std::string FaultCheck::failAtEach(FakeFault fault) const {
+    std::string broken;
+    for (std::size_t n = 1; n <= operations_; ++n) {
+        const std::string promise = failAt(n, fault);
+        if (!promise.empty()) {
+            broken += "operation " + std::to_string(n) + " fails with " +
+                      FakeFileSystem::reasonText(fault) + ": " + promise + "\n";
+        }
+    }
+    return broken;
+}
+
 FaultCheck::FaultCheck(TreeSpec tree) : tree_(std::move(tree)) {
     FakeFileSystem clean;
     if (tree_.action != FaultAction::run) {

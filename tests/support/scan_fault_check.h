@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "patcher/aircraft_scan.h"
@@ -47,6 +48,14 @@ struct TreeSpec {
     PatchOptions options;  // simulatorPath is set to "/sim"
     FaultAction action = FaultAction::run;
     bool findsAnyCase = false;  // the fake finds names in any case, as Windows does
+
+    // A new folder at `path`; the reference lasts until the next one is added.
+    FolderSpec& add(std::string path, std::optional<std::string> aircraft) {
+        FolderSpec& folder = folders.emplace_back();
+        folder.path = std::move(path);
+        folder.aircraft = std::move(aircraft);
+        return folder;
+    }
 };
 
 // The path an operation of FakeFileSystem::log() works on: "write /sim/A/new_aircraft.cfg
@@ -78,6 +87,9 @@ public:
     // (FakeFileSystem::durableFilesBelow): after every operation of a clean run or restore,
     // checked once for the tree, and from the failing operation to the end of the failed one.
     std::string failAt(std::size_t n, FakeFault fault) const;
+    // failAt for every operation in turn: each broken promise with the operation and the
+    // fault that broke it, one a line, or "".
+    std::string failAtEach(FakeFault fault) const;
 
 private:
     std::string failRestoreAt(std::size_t n, FakeFault fault) const;

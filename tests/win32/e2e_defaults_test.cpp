@@ -1,19 +1,11 @@
 // The dialog as it first opens with no registry entry, against its table, and its About box:
 // the defaults mode.
-#include <gtest/gtest.h>
-
-#include <windows.h>
 
 #include <iterator>
 #include <memory>
-#include <string>
-#include <vector>
 
-#include "cirrowisp_version.h"
-#include "res/resource.h"
 #include "tests/win32/control_table.h"
 #include "tests/win32/e2e_program.h"
-#include "tests/win32/window_automation.h"
 
 namespace cirrowisp::e2e {
 namespace {

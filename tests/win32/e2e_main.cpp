@@ -16,16 +16,12 @@
 // e2e_unicode_test.cpp); this one picks the mode. Each mode runs its own test suites, in order: the
 // tests of a suite share one running program and follow on from each other. GoogleTest's own flags
 // may be given anywhere.
-#include <gtest/gtest.h>
-
 #include <windows.h>
 // windows.h first: shellapi.h relies on its types.
 #include <shellapi.h>
 
 #include <cstdio>
 #include <cstring>
-#include <string>
-#include <vector>
 
 #include "tests/win32/e2e_program.h"
 

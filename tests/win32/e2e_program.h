@@ -1,7 +1,8 @@
 #pragma once
 
 // What every mode of the end-to-end driver shares: the command line it was given and the one
-// running Cirrowisp.exe that the tests of a suite drive in turn.
+// running Cirrowisp.exe that the tests of a suite drive in turn; and, for the mode files, the
+// headers they all draw on (the control ids, the version, the summaries the core words).
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -9,6 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "cirrowisp_version.h"
+#include "patcher/aircraft_scan.h"
+#include "patcher/restore_scan.h"
+#include "res/resource.h"
 #include "tests/win32/window_automation.h"
 
 namespace cirrowisp::e2e {

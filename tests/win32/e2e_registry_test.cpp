@@ -1,19 +1,11 @@
 // The setup path registered: the path field, refusals, real runs over a sample tree, a restore
 // from the system menu, a file error: the registry mode.
-#include <gtest/gtest.h>
-
-#include <windows.h>
 
 #include <cstdio>
 #include <filesystem>
-#include <string>
 
-#include "patcher/aircraft_scan.h"
-#include "patcher/restore_scan.h"
-#include "res/resource.h"
 #include "tests/support/disk_tree.h"
 #include "tests/win32/e2e_program.h"
-#include "tests/win32/window_automation.h"
 
 namespace cirrowisp::e2e {
 namespace {

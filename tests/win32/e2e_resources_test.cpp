@@ -1,15 +1,6 @@
 // The executable's resources, read as data without running it: the defaults mode.
-#include <gtest/gtest.h>
 
-#include <windows.h>
-
-#include <string>
-#include <vector>
-
-#include "cirrowisp_version.h"
-#include "res/resource.h"
 #include "tests/win32/e2e_program.h"
-#include "tests/win32/window_automation.h"
 
 namespace cirrowisp::e2e {
 namespace {
@@ -31,8 +22,6 @@ std::wstring versionString(const std::vector<char>& info, const wchar_t* name) {
         return L"<missing>";
     return static_cast<const wchar_t*>(value);
 }
-
-// The tests of one mode share one running program and follow on from each other, in the
 
 // The executable's resources, read as data without running it.
 class Resources : public ::testing::Test {

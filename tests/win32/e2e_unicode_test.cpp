@@ -1,17 +1,9 @@
 // Paths in any script: the registered one shown, the simulator folder typed and run, restored
 // from the system menu, and a failing file named as it is: the unicode mode.
-#include <gtest/gtest.h>
-
-#include <windows.h>
 
 #include <cstdlib>
-#include <string>
 
-#include "patcher/aircraft_scan.h"
-#include "patcher/restore_scan.h"
-#include "res/resource.h"
 #include "tests/win32/e2e_program.h"
-#include "tests/win32/window_automation.h"
 
 namespace cirrowisp::e2e {
 namespace {
