@@ -35,9 +35,11 @@ std::unique_ptr<InputFile> Win32FileSystem::openRead(const std::string& path) {
     if (file == INVALID_HANDLE_VALUE) {
         return nullptr;
     }
-    BY_HANDLE_FILE_INFORMATION info{};
-    const bool readOnly = GetFileInformationByHandle(file, &info) &&
-                          (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
+    // The attributes alone: GetFileInformationByHandle also asks the volume for its serial
+    // number, which Wine answers through its mount manager (another process) for every file.
+    FILE_BASIC_INFO basic{};
+    const bool readOnly = GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic) &&
+                          (basic.FileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
     return makeWin32InputFile(file, path, readOnly);
 }
 

@@ -86,6 +86,32 @@ TEST_F(HostFileSystem, OpenReadRefusesFoldersAndMissingFiles) {
     EXPECT_EQ(readAll(*file), "bytes\r\n");
 }
 
+TEST_F(HostFileSystem, OpenReadTellsTheOwnersReadOnlyMark) {
+    // The owner's write bit on POSIX; on Windows the standard library turns it into the
+    // read-only attribute, which the open must find among the file's other attributes.
+    namespace stdfs = std::filesystem;
+    const struct {
+        const char* name;
+        bool readOnly;
+    } rows[] = {{"writable", false}, {"read-only", true}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        tree.write(row.name, "x");
+        const stdfs::path path = stdfs::path(tree.path()) / row.name;
+        if (row.readOnly) {
+            stdfs::permissions(
+                path,
+                stdfs::perms::owner_write | stdfs::perms::group_write | stdfs::perms::others_write,
+                stdfs::perm_options::remove);
+        }
+        auto file = fs->openRead(at(row.name));
+        ASSERT_NE(file, nullptr);
+        EXPECT_EQ(file->readOnly(), row.readOnly);
+        file.reset();
+        stdfs::permissions(path, stdfs::perms::owner_write, stdfs::perm_options::add);
+    }
+}
+
 TEST_F(HostFileSystem, CreateTruncatesOrSaysWhyNot) {
     tree.write("file", "old contents");
     auto out = fs->createFile(at("file"));
