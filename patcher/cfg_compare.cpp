@@ -34,7 +34,7 @@ std::size_t firstEditedLine(ByteSource& original, ByteSource& current) {
     // of its own of the empty line a run writes before a first header: restore would take a
     // run's own lines for the pilot's edits.
     FileTextSource originalText(original);
-    FileTextSource currentText(current);
+    FileTextSource currentText(current, originalText);
     LineReader originalLines(originalText);
     LineReader currentLines(currentText);
     std::size_t originalNumber = 0;

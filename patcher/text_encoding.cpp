@@ -83,7 +83,11 @@ void FileTextSource::start() {
         got += step;
     }
     held_.assign(head.data(), got);
-    const TextEncoding encoding = textEncodingOf(held_);
+    TextEncoding encoding = textEncodingOf(held_);
+    if (original_ != nullptr && encoding != original_->encoding()) {
+        encoding = TextEncoding::plain;
+    }
+    encoding_ = encoding;
     if (encoding == TextEncoding::utf8Marked) {
         held_.clear();
     } else if (isUtf16(encoding)) {
@@ -95,6 +99,13 @@ void FileTextSource::start() {
             held_ = std::move(*text);
         }
     }
+}
+
+TextEncoding FileTextSource::encoding() {
+    if (!started_) {
+        start();
+    }
+    return encoding_;
 }
 
 std::size_t FileTextSource::read(char* buffer, std::size_t size) {

@@ -38,12 +38,21 @@ std::string utf16FileBytes(std::string_view text, TextEncoding encoding);
 class FileTextSource : public ByteSource {
 public:
     explicit FileTextSource(ByteSource& file) : file_(file) {}
+    // Reads `file` as a file in the encoding `original` found, and as plain bytes where its own
+    // mark says otherwise: a run writes a file in its original's encoding, and a rewrite of a
+    // plain file may well begin with the bytes of a mark.
+    FileTextSource(ByteSource& file, FileTextSource& original)
+        : file_(file), original_(&original) {}
     std::size_t read(char* buffer, std::size_t size) override;
+    // The encoding this file is read in.
+    TextEncoding encoding();
 
 private:
     void start();
 
     ByteSource& file_;
+    FileTextSource* original_ = nullptr;
+    TextEncoding encoding_ = TextEncoding::plain;
     bool started_ = false;
     std::string held_;  // read ahead to find the mark, or the whole converted text
     std::size_t handedOut_ = 0;

@@ -74,6 +74,9 @@ INSTANTIATE_TEST_SUITE_P(
                 "a=1\r\n\x1a"
                 "b=2\r\n",
                 0},
+        // Found by the fuzzer: a run of a plain file whose first line goes begins with FF FE.
+        EditRow{"PlainFileWhoseRunBeginsWithAUtf16Mark", "\r\n\xff\xfe=1\r\n",
+                "\xff\xfe=1\r\n", 0},
         // Each file is read in its own encoding, as the run read it.
         EditRow{"Utf16AgainstItsRun", inEncoding(kJet, TextEncoding::utf16Little),
                 patched(inEncoding(kJet, TextEncoding::utf16Little)), 0},
