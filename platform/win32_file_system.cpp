@@ -48,9 +48,9 @@ namespace {
 HANDLE createNew(const std::wstring& name) {
     // CREATE_NEW fails on any name that exists; FILE_FLAG_OPEN_REPARSE_POINT makes a link or a
     // junction count as the name itself rather than lead to its target.
-    // WRITE_DAC: the file takes the access list of the one it stands in for
-    // (copyPropertiesFrom), which its creator may always set on it.
-    return openShared(name, GENERIC_WRITE | WRITE_DAC, 0, CREATE_NEW,
+    // READ_CONTROL and WRITE_DAC: the file takes the access list of the one it stands in for
+    // (copyPropertiesFrom), which its creator may always read and set.
+    return openShared(name, GENERIC_WRITE | READ_CONTROL | WRITE_DAC, 0, CREATE_NEW,
                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT);
 }
 

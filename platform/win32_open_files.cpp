@@ -5,6 +5,7 @@
 
 #include <future>
 #include <limits>
+#include <string_view>
 
 #include "platform/flush_workers.h"
 #include "platform/long_path.h"
@@ -102,6 +103,41 @@ private:
 constexpr DWORD kCopiedAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                                     FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
+bool daclProtected(PSECURITY_DESCRIPTOR descriptor) {
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    return GetSecurityDescriptorControl(descriptor, &control, &revision) &&
+           (control & SE_DACL_PROTECTED) != 0;
+}
+
+// The entries of an access list, as bytes.
+std::string_view aceBytes(ACL* acl) {
+    ACL_SIZE_INFORMATION size{};
+    if (!GetAclInformation(acl, &size, sizeof size, AclSizeInformation)) {
+        return {};
+    }
+    return {reinterpret_cast<const char*>(acl) + sizeof(ACL), size.AclBytesInUse - sizeof(ACL)};
+}
+
+// Whether `file` already has the access list `dacl` (null: none, which lets everyone in),
+// protected or not as `isProtected` says. No when its own cannot be read.
+bool hasAccessList(HANDLE file, ACL* dacl, bool isProtected) {
+    PACL own = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetSecurityInfo(file, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &own,
+                        nullptr, &descriptor) != ERROR_SUCCESS) {
+        return false;
+    }
+    const bool sameEntries = own == nullptr || dacl == nullptr
+                                 ? own == dacl
+                                 : own->AclRevision == dacl->AclRevision &&
+                                       own->AceCount == dacl->AceCount &&
+                                       aceBytes(own) == aceBytes(dacl);
+    const bool same = sameEntries && daclProtected(descriptor) == isProtected;
+    LocalFree(descriptor);
+    return same;
+}
+
 class Win32OutputFile : public OutputFile {
 public:
     Win32OutputFile(HANDLE file, std::string path) : file_(file), path_(std::move(path)) {}
@@ -140,14 +176,19 @@ public:
             GetNamedSecurityInfoW(source.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
                                   nullptr, nullptr, &dacl, nullptr, &descriptor);
         if (error == ERROR_SUCCESS) {
-            SECURITY_DESCRIPTOR_CONTROL control = 0;
-            DWORD revision = 0;
-            GetSecurityDescriptorControl(descriptor, &control, &revision);
-            const SECURITY_INFORMATION what =
-                DACL_SECURITY_INFORMATION |
-                ((control & SE_DACL_PROTECTED) != 0 ? PROTECTED_DACL_SECURITY_INFORMATION
-                                                    : UNPROTECTED_DACL_SECURITY_INFORMATION);
-            error = SetSecurityInfo(file_, SE_FILE_OBJECT, what, nullptr, nullptr, dacl, nullptr);
+            const bool isProtected = daclProtected(descriptor);
+            // Most files hold only what the folder hands down, as the new one already does.
+            // Setting the list anyway is the costliest step of a first run (the system works
+            // the folder's inheritance out again; under Wine it took half the run), so equal
+            // lists are left as they are.
+            if (!hasAccessList(file_, dacl, isProtected)) {
+                const SECURITY_INFORMATION what =
+                    DACL_SECURITY_INFORMATION |
+                    (isProtected ? PROTECTED_DACL_SECURITY_INFORMATION
+                                 : UNPROTECTED_DACL_SECURITY_INFORMATION);
+                error =
+                    SetSecurityInfo(file_, SE_FILE_OBJECT, what, nullptr, nullptr, dacl, nullptr);
+            }
             LocalFree(descriptor);
             // A file system without access lists (FAT, some shares) has nothing to keep.
             if (error != ERROR_SUCCESS && error != ERROR_NOT_SUPPORTED &&
@@ -161,10 +202,14 @@ public:
         if (attributes == INVALID_FILE_ATTRIBUTES) {
             throwLastWin32Error(path);
         }
+        const DWORD wanted = attributes & kCopiedAttributes;
+        FILE_BASIC_INFO own{};
+        if (GetFileInformationByHandleEx(file_, FileBasicInfo, &own, sizeof own) &&
+            (own.FileAttributes & kCopiedAttributes) == wanted) {
+            return;
+        }
         FILE_BASIC_INFO basic{};  // times of zero stay as they are
-        basic.FileAttributes = (attributes & kCopiedAttributes) != 0
-                                   ? attributes & kCopiedAttributes
-                                   : FILE_ATTRIBUTE_NORMAL;
+        basic.FileAttributes = wanted != 0 ? wanted : FILE_ATTRIBUTE_NORMAL;
         if (!SetFileInformationByHandle(file_, FileBasicInfo, &basic, sizeof basic)) {
             throwLastWin32Error(path_);
         }

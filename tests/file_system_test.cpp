@@ -17,6 +17,9 @@
 #define WIN32_LEAN_AND_MEAN
 #endif
 #include <windows.h>
+// windows.h first: these rely on its types.
+#include <aclapi.h>
+#include <sddl.h>
 
 #include "patcher/aircraft_scan.h"
 #else
@@ -311,6 +314,86 @@ public:
 private:
     HANDLE handle_;
 };
+
+// A file's access list in the system's own notation (protected or not, and every entry), and
+// the attributes a new file takes from the one it stands in for.
+std::string accessList(const std::string& path) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    const std::wstring name(path.begin(), path.end());
+    if (GetNamedSecurityInfoW(name.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                              nullptr, nullptr, nullptr, &descriptor) != ERROR_SUCCESS) {
+        return "unreadable";
+    }
+    LPSTR text = nullptr;
+    ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor, SDDL_REVISION_1,
+                                                         DACL_SECURITY_INFORMATION, &text, nullptr);
+    std::string result = text != nullptr ? text : "none";
+    LocalFree(text);
+    LocalFree(descriptor);
+    return result;
+}
+
+DWORD keptAttributes(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) &
+           (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+            FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+}
+
+// A new file that stands in for an old one has the old one's access list and attributes,
+// whether they are what the folder hands down (nothing to set) or not.
+TEST_F(HostFileSystem, NewFileTakesTheOldOnesAccessListAndAttributes) {
+    const struct {
+        const char* name;
+        const char* accessList;  // empty: the one the folder hands down
+        DWORD attributes;
+    } rows[] = {
+        {"as made", "", FILE_ATTRIBUTE_ARCHIVE},
+        {"hidden and system", "", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM},
+        {"no archive mark", "", FILE_ATTRIBUTE_NORMAL},
+        {"protected list of its own", "D:P(A;;FA;;;WD)", FILE_ATTRIBUTE_ARCHIVE},
+        {"an entry of its own", "D:(A;;FRFW;;;WD)(A;;FA;;;SY)", FILE_ATTRIBUTE_NOT_CONTENT_INDEXED},
+    };
+    ASSERT_NE(fs->createFile(at("plain.new")), nullptr);
+    const std::string handedDown = accessList(at("plain.new"));
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string old = at(std::string(row.name) + ".cfg");
+        tree.write(std::string(row.name) + ".cfg", "old");
+        if (*row.accessList != '\0') {
+            PSECURITY_DESCRIPTOR wanted = nullptr;
+            ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(
+                row.accessList, SDDL_REVISION_1, &wanted, nullptr));
+            BOOL present = FALSE;
+            BOOL defaulted = FALSE;
+            PACL dacl = nullptr;
+            GetSecurityDescriptorDacl(wanted, &present, &dacl, &defaulted);
+            const std::wstring name(old.begin(), old.end());
+            const SECURITY_INFORMATION what =
+                DACL_SECURITY_INFORMATION |
+                (row.accessList[2] == 'P' ? PROTECTED_DACL_SECURITY_INFORMATION
+                                          : UNPROTECTED_DACL_SECURITY_INFORMATION);
+            ASSERT_EQ(SetNamedSecurityInfoW(const_cast<wchar_t*>(name.c_str()), SE_FILE_OBJECT,
+                                            what, nullptr, nullptr, dacl, nullptr),
+                      ERROR_SUCCESS);
+            LocalFree(wanted);
+        }
+        ASSERT_TRUE(SetFileAttributesA(old.c_str(), row.attributes));
+        const std::string fresh = at(std::string(row.name) + ".new");
+        auto out = fs->createFile(fresh);
+        ASSERT_NE(out, nullptr);
+        out->copyPropertiesFrom(old);
+        out->write("new", 3);
+        out->close();
+        EXPECT_EQ(accessList(fresh), accessList(old));
+        EXPECT_EQ(keptAttributes(fresh), keptAttributes(old));
+        if (*row.accessList != '\0') {
+            // What the folder hands down would pass for a copy of the rows with a list of
+            // their own. Wine keeps such a list as the file's mode bits, so it reads back
+            // in another form than it was set.
+            EXPECT_NE(accessList(fresh), handedDown);
+        }
+    }
+}
 
 TEST_F(HostFileSystem, FileHeldOpenElsewhereIsNotOpenable) {
     tree.write("sim/SimObjects/Airplanes/Jet/aircraft.cfg", "[effects]\r\n[end]\r\n");
