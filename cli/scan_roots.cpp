@@ -4,6 +4,7 @@
 #include "patcher/file_error.h"
 #include "patcher/file_system.h"
 #include "platform/simulator_folders.h"
+#include "platform/system_code_page.h"
 
 namespace cirrowisp {
 
@@ -64,12 +65,15 @@ void checkEffectFile(const CliOptions& options, const PatchOptions& patch,
             // with --simobject-paths has said why already.
         }
     }
+    // The name is held in the code page aircraft.cfg is written in; file names and messages
+    // are UTF-8.
+    const std::string effectName = fromSystemCodePage(patch.effectName);
     const EffectSearch search =
-        findEffectFile(fileSystem, patch.simulatorPath, packageEffects, patch.effectName);
+        findEffectFile(fileSystem, patch.simulatorPath, packageEffects, effectName);
     if (search.missing()) {
-        err << "cirrowisp-cli: warning: " << missingEffectText(search, patch.effectName) << '\n';
+        err << "cirrowisp-cli: warning: " << missingEffectText(search, effectName) << '\n';
     } else if (options.verbose && search.foundIn) {
-        err << patch.effectName << ".fx: found in " << *search.foundIn << '\n';
+        err << effectName << ".fx: found in " << *search.foundIn << '\n';
     }
 }
 

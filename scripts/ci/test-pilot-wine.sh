@@ -27,7 +27,8 @@ else
 fi
 chmod 755 "$home"
 
-as_user env -i PATH="$PATH" HOME="$home" WINEPREFIX="$home/prefix" WINEARCH=win64 \
+# A pilot's desktop has a UTF-8 locale: without one, Wine cannot give a file a name beyond ASCII.
+as_user env -i PATH="$PATH" LC_ALL=C.UTF-8 HOME="$home" WINEPREFIX="$home/prefix" WINEARCH=win64 \
     WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all \
     xvfb-run -a bash -s "$bin" "$home/tree" <<'SCRIPT'
 set -euo pipefail
@@ -99,4 +100,13 @@ chmod 755 "$offer/SimObjects/Airplanes/Locked"
 mkdir -p "$tree/yes"
 wine "$bin/admin_offer_driver.exe" yes "$(winpath "$bin/Cirrowisp.exe")" "$(winpath "$tree/yes")" ||
     fail "what Yes starts"
+
+# The command line finds an effect file whose name goes beyond ASCII (the driver made one) and
+# so warns of none.
+sim="$tree/yes/Program Files (x86)/Elevated Sim"
+wine "$bin/cirrowisp-cli.exe" --effect $'fx_\u00c9lan' "$(winpath "$sim")" > "$tree/run.out" \
+    2> "$tree/run.err" || fail "the run with an effect name beyond ASCII: $(cat "$tree/run.err")"
+[ -f "$sim/Effects/fx_"$'\u00c9'"lan.fx" ] || fail "the driver made no effect file"
+! grep -q 'is in neither' "$tree/run.err" || fail "a present effect file was missed: $(cat "$tree/run.err")"
+echo "pilot: the command line found an effect file named beyond ASCII"
 SCRIPT

@@ -109,7 +109,12 @@ int answerYes(const std::string& exe, const std::string& writable) {
     if (optionsFromForm(form, options))
         return fail(app, "the form is refused");
 
-    // No Effects folder: the tree is no simulator, so the summary has no missing-effect line.
+    // The effect file is there, under its name in UTF-8 as the file system gives it: the summary
+    // has no missing-effect line.
+    const std::string effectFile = "Effects/fx_\xC3\x89lan.fx";
+    writeFile(std::filesystem::path(form.simulatorPath) /
+                  std::filesystem::path(std::u8string(effectFile.begin(), effectFile.end())),
+              "effect");
     struct Aircraft {
         const char* folder;
         std::string bytes;
@@ -121,7 +126,7 @@ int answerYes(const std::string& exe, const std::string& writable) {
         {"Jet", patched(sampleAircraft("Jet", kEngineJet, "\r\n")), false},
         {"Rotor", sampleAircraft("Rotor", kEngineHeloTurbine), true},
     };
-    TreeFiles expected;
+    TreeFiles expected{{effectFile, "effect"}};
     ScanTotals totals;
     for (const Aircraft& aircraft : fleet) {
         const std::string at = std::string("SimObjects/Airplanes/") + aircraft.folder + "/";

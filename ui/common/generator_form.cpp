@@ -9,6 +9,7 @@
 #include "patcher/simobject_paths.h"
 #include "platform/simulator_config.h"
 #include "platform/simulator_folders.h"
+#include "platform/system_code_page.h"
 
 namespace cirrowisp {
 
@@ -109,8 +110,11 @@ StartOutcome runStart(const FormValues& form, PatchOptions& options, FileSystem&
             // Then only the simulator's own Effects folder is looked in.
         }
     }
+    // The name is held in the code page aircraft.cfg is written in; file names and messages
+    // are UTF-8.
+    const std::string effectName = fromSystemCodePage(options.effectName);
     const EffectSearch effect =
-        findEffectFile(fileSystem, options.simulatorPath, packageEffects, options.effectName);
+        findEffectFile(fileSystem, options.simulatorPath, packageEffects, effectName);
     LeftAloneList leftAlone;
     const FolderObserver observer = [&](const FolderReport& report) {
         if (!report.leftAlone.empty()) {
@@ -128,7 +132,7 @@ StartOutcome runStart(const FormValues& form, PatchOptions& options, FileSystem&
         if (effect.missing()) {
             // Two appends: "\n" + text trips a false -Wrestrict of GCC 12 at -O3.
             outcome.message += '\n';
-            outcome.message += missingEffectText(effect, options.effectName);
+            outcome.message += missingEffectText(effect, effectName);
         }
     } catch (const FileError& error) {
         outcome.kind = StartOutcome::Kind::failed;
