@@ -1,5 +1,6 @@
 #include "cli/cli_app.h"
 
+#include <string>
 #include <string_view>
 
 #include "cirrowisp_version.h"
@@ -66,9 +67,22 @@ std::string usageText() {
 }
 
 int runFilter(const CliOptions& options, CliIo& io) {
-    const RewriteResult result = CfgRewritePass(options.patch, io.in, io.out);
-    io.err << "contrail lines added: " << result.contrailsAdded
-           << ", temperature lines written: " << result.temperaturesChanged << '\n';
+    // Whole, as a run reads a file: a UTF-16 text passed through the byte pass as it streams
+    // would come out with single-byte line ends, every character after the first shifted.
+    std::string input;
+    char buffer[64 * 1024];
+    for (std::size_t got; (got = io.in.read(buffer, sizeof buffer)) > 0;) {
+        input.append(buffer, got);
+    }
+    const FileRewrite rewrite = rewriteFile(options.patch, input, io.out);
+    if (!rewrite.unreadable.empty()) {
+        io.out.write(input.data(), input.size());
+        io.err << "cirrowisp-cli: standard input is marked as UTF-16 but holds "
+               << rewrite.unreadable << ", which a rewrite would change; passed on unchanged\n";
+        return kExitRunFailed;
+    }
+    io.err << "contrail lines added: " << rewrite.result.contrailsAdded
+           << ", temperature lines written: " << rewrite.result.temperaturesChanged << '\n';
     return kExitOk;
 }
 

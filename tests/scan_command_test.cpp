@@ -13,6 +13,8 @@
 #include "patcher/line_io.h"
 #include "platform/host_file_system.h"
 #include "tests/support/cli_run.h"
+#include "tests/support/named_rows.h"
+#include "tests/support/samples.h"
 #include "tests/support/temp_tree.h"
 
 namespace cirrowisp {
@@ -145,6 +147,44 @@ TEST_F(ScanCommand, UnreadableFsxCfgIsAnErrorThatNamesItAndChangesNothing) {
     }
     EXPECT_EQ(snapshot(tree), before);
 }
+
+// --filter reads standard input in its own encoding, as a run reads a file.
+struct FilterRow {
+    const char* name;
+    std::string input;
+    std::string output;
+    int status;
+};
+
+class FilterEncodings : public ::testing::TestWithParam<FilterRow> {};
+
+TEST_P(FilterEncodings, WritesTheRewriteInTheInputsEncoding) {
+    const FilterRow& row = GetParam();
+    const Outcome outcome = cli({"--filter"}, row.input);
+    EXPECT_EQ(outcome.status, row.status) << outcome.err;
+    EXPECT_EQ(outcome.out, row.output);
+}
+
+const std::string kJet =
+    "[GeneralEngineData]\r\nengine_type=1\r\n\r\n[effects]\r\nwake=fx_wake\r\n\r\n[end]\r\n";
+const std::string kJetPatched =
+    "\r\n[GeneralEngineData]\r\nengine_type=1\r\nmax_contrail_temperature=-27\r\n\r\n"
+    "[effects]\r\nwake=fx_wake\r\ncontrail=fx_Cirrowisp\r\n\r\n[end]\r\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, FilterEncodings,
+    ::testing::Values(FilterRow{"Plain", kJet, kJetPatched, kExitOk},
+                      FilterRow{"Utf8MarkKeptAndNoPartOfTheFirstHeader",
+                                inEncoding(kJet, TextEncoding::utf8Marked),
+                                inEncoding(kJetPatched, TextEncoding::utf8Marked), kExitOk},
+                      FilterRow{"Utf16LittleEndian", inEncoding(kJet, TextEncoding::utf16Little),
+                                inEncoding(kJetPatched, TextEncoding::utf16Little), kExitOk},
+                      FilterRow{"Utf16BigEndian", inEncoding(kJet, TextEncoding::utf16Big),
+                                inEncoding(kJetPatched, TextEncoding::utf16Big), kExitOk},
+                      FilterRow{"HalfUtf16PassesUnchangedAndFails",
+                                inEncoding(kJet, TextEncoding::utf16Little) + "x",
+                                inEncoding(kJet, TextEncoding::utf16Little) + "x", kExitRunFailed}),
+    RowName());
 
 }  // namespace
 }  // namespace cirrowisp

@@ -23,9 +23,9 @@ struct Outcome {
     std::string err;
 };
 
-// The whole command line in this process, with empty standard input.
-inline Outcome cli(const std::vector<std::string>& args) {
-    StringSource in("");
+// The whole command line in this process, with `input` on standard input.
+inline Outcome cli(const std::vector<std::string>& args, const std::string& input = "") {
+    StringSource in(input);
     StringSink out;
     std::ostringstream err;
     CliIo io{in, out, err, false};
