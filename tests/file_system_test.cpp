@@ -363,18 +363,7 @@ TEST_F(HostFileSystem, NewFileTakesTheOldOnesAccessListAndAttributes) {
             PSECURITY_DESCRIPTOR wanted = nullptr;
             ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(
                 row.accessList, SDDL_REVISION_1, &wanted, nullptr));
-            BOOL present = FALSE;
-            BOOL defaulted = FALSE;
-            PACL dacl = nullptr;
-            GetSecurityDescriptorDacl(wanted, &present, &dacl, &defaulted);
-            const std::wstring name(old.begin(), old.end());
-            const SECURITY_INFORMATION what =
-                DACL_SECURITY_INFORMATION |
-                (row.accessList[2] == 'P' ? PROTECTED_DACL_SECURITY_INFORMATION
-                                          : UNPROTECTED_DACL_SECURITY_INFORMATION);
-            ASSERT_EQ(SetNamedSecurityInfoW(const_cast<wchar_t*>(name.c_str()), SE_FILE_OBJECT,
-                                            what, nullptr, nullptr, dacl, nullptr),
-                      ERROR_SUCCESS);
+            EXPECT_TRUE(SetFileSecurityA(old.c_str(), DACL_SECURITY_INFORMATION, wanted));
             LocalFree(wanted);
         }
         ASSERT_TRUE(SetFileAttributesA(old.c_str(), row.attributes));
