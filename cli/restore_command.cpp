@@ -3,10 +3,8 @@
 #include <string>
 
 #include "cli/scan_command.h"
-#include "cli/scan_roots.h"
 #include "patcher/restore_scan.h"
 #include "platform/host_file_system.h"
-#include "platform/overlay_file_system.h"
 
 namespace cirrowisp {
 
@@ -16,32 +14,11 @@ void print(ByteSink& sink, const std::string& text) {
     sink.write(text.data(), text.size());
 }
 
-}  // namespace
-
-int runRestoreOn(const CliOptions& options, FileSystem& fileSystem, CliIo& io) {
-    const std::optional<SimulatorChoice> simulator =
-        commandLineSimulator(options, fileSystem, io.err);
-    if (!simulator) {
-        return kExitUsage;
-    }
-    PatchOptions patch = options.patch;
-    patch.simulatorPath = simulator->folder;
-
-    OverlayFileSystem dryRun(fileSystem);
-    FileSystem& target = options.dryRun ? static_cast<FileSystem&>(dryRun) : fileSystem;
-
-    // The roots a run with the same folder options walks, with the same checks and warnings,
-    // so a restore reaches every folder that run may have changed.
-    const std::optional<AircraftRoots> roots =
-        commandLineRoots(options, patch, simulator->configFile, target, io.err);
-    if (!roots) {
-        return kExitUsage;
-    }
-
+int restoreTarget(const CliOptions& options, const CommandTarget& command, CliIo& io) {
     RestoreOptions restore;
-    restore.simulatorPath = patch.simulatorPath;
-    restore.simObjectPaths = patch.simObjectPaths;
-    restore.includeFlyable = patch.includeFlyable != 0;
+    restore.simulatorPath = command.patch.simulatorPath;
+    restore.simObjectPaths = command.patch.simObjectPaths;
+    restore.includeFlyable = command.patch.includeFlyable != 0;
     restore.force = options.force;
 
     bool editedLeft = false;
@@ -71,7 +48,8 @@ int runRestoreOn(const CliOptions& options, FileSystem& fileSystem, CliIo& io) {
                 break;
         }
     };
-    const RestoreTotals totals = RestoreOriginals(restore, roots->folders, target, observer);
+    const RestoreTotals totals =
+        RestoreOriginals(restore, command.roots.folders, command.fileSystem, observer);
     if (editedLeft && !options.force) {
         io.err << "cirrowisp-cli: --restore --force restores edited folders too, keeping each "
                   "aircraft.cfg as "
@@ -83,6 +61,14 @@ int runRestoreOn(const CliOptions& options, FileSystem& fileSystem, CliIo& io) {
     }
     print(io.out, restoreSummaryText(totals) + "\n");
     return totals.leftAlone > 0 ? kExitLeftAlone : kExitOk;
+}
+
+}  // namespace
+
+int runRestoreOn(const CliOptions& options, FileSystem& fileSystem, CliIo& io) {
+    return onCommandTarget(options, fileSystem, io.err, [&](const CommandTarget& command) {
+        return restoreTarget(options, command, io);
+    });
 }
 
 int runRestore(const CliOptions& options, CliIo& io) {

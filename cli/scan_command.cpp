@@ -90,6 +90,39 @@ void print(ByteSink& sink, const std::string& text) {
     sink.write(text.data(), text.size());
 }
 
+int scanTarget(const CliOptions& options, const CommandTarget& command, CliIo& io) {
+    checkEffectFile(options, command.patch, command.configFile, command.fileSystem, io.err);
+
+    ProgressLine progress(io.err, io.errIsTerminal);
+    bool accessDenied = false;
+    const FolderObserver observer = [&](const FolderReport& report) {
+        if (options.verbose && report.treated) {
+            progress.clear();
+            io.err << describe(report) << '\n';
+        }
+        if (!report.leftAlone.empty()) {
+            // Said whether or not the pilot asked for details: the aircraft keeps no contrails
+            // until the folder is set right.
+            progress.clear();
+            io.err << report.folder << ": left alone, " << report.leftAlone << '\n';
+        }
+        accessDenied = accessDenied || report.accessDenied;
+        progress.folderDone();
+    };
+    const ScanTotals totals =
+        AircraftScan(command.patch, command.roots.folders, command.fileSystem, observer);
+    progress.clear();
+    if (accessDenied) {
+        io.err << kElevationHint << '\n';
+    }
+
+    if (options.dryRun) {
+        print(io.out, "Dry run: nothing was changed. A real run would report:\n");
+    }
+    print(io.out, summaryText(totals) + "\n");
+    return kExitOk;
+}
+
 }  // namespace
 
 std::optional<SimulatorChoice> commandLineSimulator(const CliOptions& options,
@@ -139,9 +172,9 @@ int runListSimulators(CliIo& io) {
     return runListSimulatorsOn(*fileSystem, io);
 }
 
-int runScanOn(const CliOptions& options, FileSystem& fileSystem, CliIo& io) {
-    const std::optional<SimulatorChoice> simulator =
-        commandLineSimulator(options, fileSystem, io.err);
+int onCommandTarget(const CliOptions& options, FileSystem& fileSystem, std::ostream& err,
+                    const std::function<int(const CommandTarget&)>& work) {
+    const std::optional<SimulatorChoice> simulator = commandLineSimulator(options, fileSystem, err);
     if (!simulator) {
         return kExitUsage;
     }
@@ -151,40 +184,18 @@ int runScanOn(const CliOptions& options, FileSystem& fileSystem, CliIo& io) {
     OverlayFileSystem dryRun(fileSystem);
     FileSystem& target = options.dryRun ? static_cast<FileSystem&>(dryRun) : fileSystem;
 
-    const std::optional<AircraftRoots> roots =
-        commandLineRoots(options, patch, simulator->configFile, target, io.err);
+    std::optional<AircraftRoots> roots =
+        commandLineRoots(options, patch, simulator->configFile, target, err);
     if (!roots) {
         return kExitUsage;
     }
-    checkEffectFile(options, patch, simulator->configFile, target, io.err);
+    return work(CommandTarget{patch, simulator->configFile, target, std::move(*roots)});
+}
 
-    ProgressLine progress(io.err, io.errIsTerminal);
-    bool accessDenied = false;
-    const FolderObserver observer = [&](const FolderReport& report) {
-        if (options.verbose && report.treated) {
-            progress.clear();
-            io.err << describe(report) << '\n';
-        }
-        if (!report.leftAlone.empty()) {
-            // Said whether or not the pilot asked for details: the aircraft keeps no contrails
-            // until the folder is set right.
-            progress.clear();
-            io.err << report.folder << ": left alone, " << report.leftAlone << '\n';
-        }
-        accessDenied = accessDenied || report.accessDenied;
-        progress.folderDone();
-    };
-    const ScanTotals totals = AircraftScan(patch, roots->folders, target, observer);
-    progress.clear();
-    if (accessDenied) {
-        io.err << kElevationHint << '\n';
-    }
-
-    if (options.dryRun) {
-        print(io.out, "Dry run: nothing was changed. A real run would report:\n");
-    }
-    print(io.out, summaryText(totals) + "\n");
-    return kExitOk;
+int runScanOn(const CliOptions& options, FileSystem& fileSystem, CliIo& io) {
+    return onCommandTarget(options, fileSystem, io.err, [&](const CommandTarget& command) {
+        return scanTarget(options, command, io);
+    });
 }
 
 int runScan(const CliOptions& options, CliIo& io) {

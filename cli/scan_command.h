@@ -1,9 +1,12 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <ostream>
+#include <string>
 
 #include "cli/cli_app.h"
+#include "patcher/aircraft_roots.h"
 #include "platform/host_simulators.h"
 
 namespace cirrowisp {
@@ -29,6 +32,21 @@ int runScanOn(const CliOptions& options, FileSystem& fileSystem, CliIo& io);
 // installation found: a usage error.
 std::optional<SimulatorChoice> commandLineSimulator(const CliOptions& options,
                                                     FileSystem& fileSystem, std::ostream& err);
+
+// What a run and a restore work on, found the same way so that a restore reaches every folder
+// a run with the same options may have changed.
+struct CommandTarget {
+    PatchOptions patch;      // the command line's, with the chosen simulator's folder
+    std::string configFile;  // that simulator's configuration file; empty for the user's
+    FileSystem& fileSystem;  // kept in memory for --dry-run
+    AircraftRoots roots;
+};
+
+// Finds the simulator (commandLineSimulator) and its folders (commandLineRoots), with their
+// messages on `err`, and returns what `work` returns for them; kExitUsage, without calling it,
+// when either cannot be found.
+int onCommandTarget(const CliOptions& options, FileSystem& fileSystem, std::ostream& err,
+                    const std::function<int(const CommandTarget&)>& work);
 
 // --list-simulators: one line per installation found, "name<TAB>folder<TAB>where found".
 int runListSimulators(CliIo& io);
