@@ -38,8 +38,7 @@ int fail(App& app, const std::string& why) {
 
 int closeDialog(App& app) {
     send(app.dialog, WM_COMMAND, IDCANCEL);
-    DWORD code = 1;
-    if (!waitExit(app, code))
+    if (!exitCode(app))
         return fail(app, "the dialog did not close");
     return 0;
 }

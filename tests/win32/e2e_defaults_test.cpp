@@ -204,8 +204,7 @@ TEST_F(Defaults, AboutFromTheSystemMenusLastItem) {
 
 TEST_F(Defaults, CloseBoxEndsTheProgramWithExitCode0) {
     PostMessageW(app.dialog, WM_CLOSE, 0, 0);
-    DWORD code = 99;
-    EXPECT_TRUE(waitExit(app, code) && code == 0) << code;
+    EXPECT_EQ(exitCode(app), 0u);
 }
 
 }  // namespace

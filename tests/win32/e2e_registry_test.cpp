@@ -202,8 +202,7 @@ TEST_F(Registry, EscapeEndsTheProgramWithExitCode0) {
     send(app.dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(app.dialog, IDCANCEL)),
          TRUE);
     PostMessageW(GetDlgItem(app.dialog, IDCANCEL), WM_KEYDOWN, VK_ESCAPE, 1);
-    DWORD code = 99;
-    EXPECT_TRUE(waitExit(app, code) && code == 0) << code;
+    EXPECT_EQ(exitCode(app), 0u);
 }
 
 // The message box title is the name the executable has when it runs.
@@ -218,8 +217,7 @@ TEST_F(Registry, RenamedCopyTitlesItsMessageBoxesWithItsName) {
     EXPECT_TRUE(box.title == L"Contrail Maker" && box.text == L"Please enter an integer.")
         << narrow(box.title) << " / " << narrow(box.text);
     PostMessageW(copy.dialog, WM_CLOSE, 0, 0);
-    DWORD code = 99;
-    if (!waitExit(copy, code))
+    if (!exitCode(copy))
         stop(copy);
 }
 

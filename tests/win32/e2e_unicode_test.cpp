@@ -62,8 +62,7 @@ TEST_F(Unicode, FileErrorNamesTheFileAsItIs) {
 
 TEST_F(Unicode, CloseBoxEndsTheProgramWithExitCode0) {
     PostMessageW(app.dialog, WM_CLOSE, 0, 0);
-    DWORD code = 99;
-    EXPECT_TRUE(waitExit(app, code) && code == 0) << code;
+    EXPECT_EQ(exitCode(app), 0u);
 }
 
 }  // namespace

@@ -152,14 +152,15 @@ bool running(const App& app) {
     return app.process.hProcess && WaitForSingleObject(app.process.hProcess, 0) == WAIT_TIMEOUT;
 }
 
-bool waitExit(App& app, DWORD& code) {
+std::optional<DWORD> exitCode(App& app) {
     if (WaitForSingleObject(app.process.hProcess, 20000) != WAIT_OBJECT_0)
-        return false;
+        return std::nullopt;
+    DWORD code = 0;
     GetExitCodeProcess(app.process.hProcess, &code);
     CloseHandle(app.process.hProcess);
     CloseHandle(app.process.hThread);
     app.process = {};
-    return true;
+    return code;
 }
 
 void stop(App& app) {
@@ -167,8 +168,7 @@ void stop(App& app) {
         return;
     if (running(app))
         TerminateProcess(app.process.hProcess, 1);
-    DWORD ignored = 0;
-    waitExit(app, ignored);
+    exitCode(app);
 }
 
 LRESULT send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace cirrowisp::e2e {
@@ -36,8 +37,8 @@ HWND topLevel(const App& app, const wchar_t* caption);  // its visible dialog so
 bool start(App& app, const std::string& exe, const std::string& workingFolder,
            const std::wstring& parameters = {});
 bool running(const App& app);
-bool waitExit(App& app, DWORD& code);  // false when the program does not end
-void stop(App& app);                   // ends a program a failed test left running
+std::optional<DWORD> exitCode(App& app);  // once the program ends; nullopt when it does not
+void stop(App& app);                      // ends a program a failed test left running
 
 LRESULT send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 HWND focusOf(const App& app);
